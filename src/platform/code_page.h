@@ -1,0 +1,32 @@
+// Text conversion between code pages. "Local" is the system's ANSI code page:
+// GBK (936) on the target systems and always on the POSIX side, which behaves
+// as a Chinese Windows. Unconvertible characters become '?'.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vt::platform {
+
+constexpr unsigned kCodePageUtf8 = 65001;
+constexpr unsigned kCodePageUtf16LE = 1200;
+constexpr unsigned kCodePageUtf16BE = 1201;
+
+// The local ANSI code page number.
+unsigned LocalCodePage();
+// True when bytes of codePage can be converted on this system.
+bool IsCodePageSupported(unsigned codePage);
+
+// Decodes bytes of codePage to UTF-16; false when the code page is unknown.
+bool DecodeCodePage(unsigned codePage, std::string_view bytes, std::u16string& out);
+// Encodes UTF-16 into codePage; false when the code page is unknown.
+bool EncodeCodePage(unsigned codePage, std::u16string_view text, std::string& out);
+
+std::u16string LocalToUtf16(std::string_view local);
+std::string Utf16ToLocal(std::u16string_view text);
+std::string LocalToUtf8(std::string_view local);
+std::string Utf8ToLocal(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view utf8);
+
+}  // namespace vt::platform

@@ -1,0 +1,271 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ftw.h>
+#include <climits>
+#include <cstdio>
+
+#include "platform/code_page.h"
+#include "platform/files.h"
+#include "platform/native_path_posix.h"
+
+namespace vt::platform {
+
+std::string ToNativePath(const std::string& localPath) {
+    // Convert first: a GBK trail byte may be 0x5C, which is no separator.
+    std::string path = LocalToUtf8(localPath);
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    return path;
+}
+
+std::string FromNativeName(const std::string& utf8Name) {
+    return Utf8ToLocal(utf8Name);
+}
+
+namespace {
+
+bool StatPath(const std::string& path, struct stat& info) {
+    return ::stat(ToNativePath(path).c_str(), &info) == 0;
+}
+
+std::vector<std::string> ListEntries(const std::string& dir, bool directories) {
+    std::vector<std::string> names;
+    const std::string native = ToNativePath(dir);
+    DIR* handle = ::opendir(native.c_str());
+    if (handle == nullptr)
+        return names;
+    while (const dirent* entry = ::readdir(handle)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info;
+        if (::stat((native + "/" + name).c_str(), &info) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode) == directories)
+            names.push_back(FromNativeName(name));
+    }
+    ::closedir(handle);
+    return names;
+}
+
+FileTime ToFileTime(const struct timespec& time) {
+    return UnixTimeToFileTime(time.tv_sec) + static_cast<FileTime>(time.tv_nsec / 100);
+}
+
+struct timespec ToTimespec(FileTime time, bool keep) {
+    struct timespec result {};
+    if (keep) {
+        result.tv_nsec = UTIME_OMIT;
+        return result;
+    }
+    result.tv_sec = FileTimeToUnixTime(time);
+    result.tv_nsec = static_cast<long>((time % 10'000'000) * 100);
+    return result;
+}
+
+}  // namespace
+
+bool PathExists(const std::string& path) {
+    struct stat info;
+    return StatPath(path, info);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info;
+    return StatPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+std::vector<std::string> ListSubdirectories(const std::string& dir) {
+    return ListEntries(dir, true);
+}
+std::vector<std::string> ListFiles(const std::string& dir) {
+    return ListEntries(dir, false);
+}
+
+bool RemoveFile(const std::string& path) {
+    const std::string native = ToNativePath(path);
+    struct stat info;
+    if (::lstat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    // Windows refuses to delete a read-only file; so does this layer.
+    if ((info.st_mode & S_IWUSR) == 0)
+        return false;
+    return ::unlink(native.c_str()) == 0;
+}
+
+bool RenamePath(const std::string& from, const std::string& to, bool replace) {
+    const std::string nativeTo = ToNativePath(to);
+    struct stat info;
+    if (!replace && ::lstat(nativeTo.c_str(), &info) == 0)
+        return false;
+    return ::rename(ToNativePath(from).c_str(), nativeTo.c_str()) == 0;
+}
+
+bool MakeDirectory(const std::string& path) {
+    return ::mkdir(ToNativePath(path).c_str(), 0755) == 0;
+}
+
+bool RemoveTree(const std::string& path) {
+    std::string native = ToNativePath(path);
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    struct stat info;
+    if (::lstat(native.c_str(), &info) != 0)
+        return false;
+    if (!S_ISDIR(info.st_mode))
+        return ::unlink(native.c_str()) == 0;
+    const auto removeOne = [](const char* entry, const struct stat*, int, struct FTW*) {
+        return ::remove(entry);
+    };
+    return ::nftw(native.c_str(), removeOne, 32, FTW_DEPTH | FTW_PHYS) == 0;
+}
+
+uint32_t GetAttributes(const std::string& path) {
+    struct stat info;
+    if (!StatPath(path, info))
+        return kInvalidAttributes;
+    uint32_t attributes = 0;
+    if (S_ISDIR(info.st_mode))
+        attributes |= kAttrDirectory;
+    if ((info.st_mode & S_IWUSR) == 0)
+        attributes |= kAttrReadOnly;
+    if (attributes == 0)
+        attributes = kAttrArchive;
+    return attributes;
+}
+
+bool SetAttributes(const std::string& path, uint32_t attributes) {
+    const std::string native = ToNativePath(path);
+    struct stat info;
+    if (::stat(native.c_str(), &info) != 0)
+        return false;
+    mode_t mode = info.st_mode & 07777;
+    if (attributes & kAttrReadOnly) {
+        mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+    } else {
+        mode |= S_IWUSR;
+    }
+    return ::chmod(native.c_str(), mode) == 0;
+}
+
+int64_t FileSize(const std::string& path) {
+    struct stat info;
+    if (!StatPath(path, info) || S_ISDIR(info.st_mode))
+        return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+FileTime GetModifiedTime(const std::string& path) {
+    struct stat info;
+    return StatPath(path, info) ? ToFileTime(info.st_mtim) : 0;
+}
+
+bool SetModifiedTime(const std::string& path, FileTime time) {
+    const struct timespec times[2] = {ToTimespec(0, true), ToTimespec(time, false)};
+    return ::utimensat(AT_FDCWD, ToNativePath(path).c_str(), times, 0) == 0;
+}
+
+std::string GetCurrentDir() {
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) != nullptr ? FromNativeName(buffer) : std::string();
+}
+
+bool SetCurrentDir(const std::string& path) {
+    return ::chdir(ToNativePath(path).c_str()) == 0;
+}
+
+bool File::Open(const std::string& path, Mode mode) {
+    Close();
+    int flags = O_CLOEXEC;
+    switch (mode) {
+        case Mode::kRead:
+            flags |= O_RDONLY;
+            break;
+        case Mode::kWrite:
+            flags |= O_WRONLY | O_CREAT | O_TRUNC;
+            break;
+        case Mode::kAppend:
+            flags |= O_WRONLY | O_CREAT | O_APPEND;
+            break;
+        case Mode::kReadWrite:
+            flags |= O_RDWR | O_CREAT;
+            break;
+    }
+    const int fd = ::open(ToNativePath(path).c_str(), flags, 0644);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+void File::Close() {
+    if (handle_ != -1)
+        ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
+int64_t File::Read(void* buffer, size_t size) {
+    if (handle_ == -1)
+        return -1;
+    for (;;) {
+        const ssize_t got = ::read(static_cast<int>(handle_), buffer, size);
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+bool File::Write(const void* data, size_t size) {
+    if (handle_ == -1)
+        return false;
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(static_cast<int>(handle_), bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool File::Seek(int64_t offset) {
+    return handle_ != -1 && ::lseek(static_cast<int>(handle_), offset, SEEK_SET) == offset;
+}
+
+int64_t File::Tell() const {
+    return handle_ == -1 ? -1 : ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
+}
+
+int64_t File::Size() const {
+    struct stat info;
+    if (handle_ == -1 || ::fstat(static_cast<int>(handle_), &info) != 0)
+        return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+bool File::Truncate(int64_t size) {
+    return handle_ != -1 && ::ftruncate(static_cast<int>(handle_), size) == 0;
+}
+
+bool File::SetTimes(FileTime, FileTime accessed, FileTime modified) {
+    // POSIX keeps no creation time.
+    if (handle_ == -1)
+        return false;
+    const struct timespec times[2] = {ToTimespec(accessed, accessed == 0),
+                                      ToTimespec(modified, modified == 0)};
+    return ::futimens(static_cast<int>(handle_), times) == 0;
+}
+
+}  // namespace vt::platform

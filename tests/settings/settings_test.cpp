@@ -1,0 +1,111 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/code_page.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/system.h"
+#include "settings/app_state.h"
+#include "support/temp_dir.h"
+
+namespace vt {
+namespace {
+
+// Each test gets its own program directory and documents folder.
+class SettingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        AppState().SetProgramDir(program_.path());
+        AppState().SetGame("", "");
+        SetDocumentsFolder(documents_.path());
+    }
+    void TearDown() override { SetDocumentsFolder(""); }
+
+    static void SetDocumentsFolder(const std::string& dir) {
+        platform::SetEnv("VAEL_DOCUMENTS", platform::LocalToUtf8(dir));
+    }
+
+    test::TempDir program_;
+    test::TempDir documents_;
+};
+
+TEST_F(SettingsTest, NoSettingsFileMeansNoGame) {
+    LoadSettings();
+    EXPECT_EQ(AppState().GamePath(), "");
+    EXPECT_EQ(AppState().GameDir(), "");
+}
+
+TEST_F(SettingsTest, GameDirIsTheChosenFilesDirectoryUnlessDocumentsHoldAddons) {
+    const std::string chosen = "D:\\Game\\vaelpatchchinese.exe";
+    EXPECT_EQ(DeriveGameDir(chosen), "D:\\Game\\");
+
+    // An addon directory with only files, or only dot folders, does not count.
+    const std::string addons = documents_ / "VAEL\\Interface\\Addons";
+    ASSERT_TRUE(platform::MakeDirectory(documents_ / "VAEL"));
+    ASSERT_TRUE(platform::MakeDirectory(documents_ / "VAEL\\Interface"));
+    ASSERT_TRUE(platform::MakeDirectory(addons));
+    test::WriteTestFile(addons + "\\readme.txt", "x");
+    ASSERT_TRUE(platform::MakeDirectory(addons + "\\.svn"));
+    EXPECT_EQ(DeriveGameDir(chosen), "D:\\Game\\");
+
+    ASSERT_TRUE(platform::MakeDirectory(addons + "\\Bagnon"));
+    EXPECT_EQ(DeriveGameDir(chosen), platform::DocumentsFolder() + "\\VAEL\\");
+    EXPECT_TRUE(platform::IsDirectory(DeriveGameDir(chosen) + "Interface\\Addons\\Bagnon"));
+    EXPECT_EQ(DeriveGameDir(""), "");
+}
+
+TEST_F(SettingsTest, DoubleByteTrailBackslashIsNoSeparator) {
+    // "\x81\x5C" is one GBK character whose second byte is a backslash.
+    EXPECT_EQ(DeriveGameDir("D:\\\x81\x5C\\game.exe"), "D:\\\x81\x5C\\");
+    EXPECT_EQ(DeriveGameDir("D:\\dir\\\x81\x5C"), "D:\\dir\\");
+}
+
+TEST_F(SettingsTest, ChineseGamePathRoundTripsAsGbkBytes) {
+    const std::string path = "D:\\\xD3\xCE\xCF\xB7\\vaelpatchchinese.exe";  // "游戏"
+    SaveGamePath(path);
+    std::string stored;
+    ASSERT_TRUE(platform::ReadWholeFile(program_ / "config", stored));
+    EXPECT_NE(stored.find("GamePath=" + path), std::string::npos);
+
+    AppState().SetGame("", "");
+    LoadSettings();
+    EXPECT_EQ(AppState().GamePath(), path);
+    EXPECT_EQ(AppState().GameDir(), "D:\\\xD3\xCE\xCF\xB7\\");
+}
+
+TEST_F(SettingsTest, HandEditedAndBrokenFilesReadSafely) {
+    test::WriteTestFile(program_ / "config", "");
+    LoadSettings();
+    EXPECT_EQ(AppState().GamePath(), "");
+
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 131) & 0xFF);
+    test::WriteTestFile(program_ / "config", garbage);
+    LoadSettings();
+    EXPECT_LT(AppState().GamePath().size(), 200u);
+
+    test::WriteTestFile(program_ / "config", "[setting]\r\n gamepath = C:\\Vael\\a.exe \r\n");
+    LoadSettings();
+    EXPECT_EQ(AppState().GamePath(), "C:\\Vael\\a.exe");
+    EXPECT_EQ(AppState().GameDir(), "C:\\Vael\\");
+
+    test::WriteTestFile(program_ / "config", "[Setting]\nGamePath=C:\\" + std::string(300, 'x'));
+    LoadSettings();
+    EXPECT_EQ(AppState().GamePath().size(), 199u);
+}
+
+TEST_F(SettingsTest, SavingKeepsOtherContentAndVersionFileIsRewritten) {
+    test::WriteTestFile(program_ / "config", "[Other]\r\nk=v\r\n[Setting]\r\nGamePath=old\r\n");
+    SaveGamePath("E:\\Vael\\vaelpatchchinese.exe");
+    std::string text = test::ReadTestFile(program_ / "config");
+    EXPECT_EQ(text, "[Other]\r\nk=v\r\n[Setting]\r\nGamePath=E:\\Vael\\vaelpatchchinese.exe\r\n");
+
+    test::WriteTestFile(program_ / "ver.ini", "[u]\r\nv=1\r\n");
+    WriteVersionFile();
+    EXPECT_EQ(platform::ReadProfileString(program_ / "ver.ini", "u", "v", "", 32), "9125");
+}
+
+}  // namespace
+}  // namespace vt

@@ -1,0 +1,85 @@
+// tessel [--program-dir DIR] [--json] COMMAND [ARGS]: the addon manager's
+// command-line front end.
+#include <cstdio>
+#include <string>
+
+#include "cli.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "settings/app_state.h"
+#include "settings/directory_helpers.h"
+#include "settings/settings.h"
+
+namespace {
+
+void PrintHelp() {
+    std::printf(
+        "usage: tessel [--program-dir DIR] [--json] COMMAND [ARGS]\n"
+        "       tessel --version\n\ncommands:\n");
+    for (const vt::cli::Command& command : vt::cli::Commands()) {
+        std::printf("  %-16s %-28s %s\n", command.name, command.usage, command.summary);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace vt;
+    platform::PrepareConsoleForUtf8();
+    std::vector<std::string> args = platform::CommandLineArgsUtf8(argc, argv);
+
+    cli::Context context;
+    std::string programDir;
+    bool missingValue = false;
+    if (cli::TakeOption(args, "--program-dir", programDir, &missingValue)) {
+        context.programDir = cli::FromTerminal(programDir);
+    } else if (missingValue) {
+        std::fprintf(stderr, "tessel: --program-dir needs a directory\n");
+        return cli::kExitUsage;
+    } else {
+        context.programDir = DefaultProgramDir();
+    }
+    if (!context.programDir.empty() && context.programDir.back() != '\\' &&
+        context.programDir.back() != '/') {
+        context.programDir += '\\';
+    }
+    AppState().SetProgramDir(context.programDir);
+
+    // Global flags stand before the command; anything after it is the command's.
+    while (!args.empty() && args.front().rfind("--", 0) == 0) {
+        const std::string flag = args.front();
+        args.erase(args.begin());
+        if (flag == "--json") {
+            context.json = true;
+        } else if (flag == "--version") {
+            std::printf("tessel %s\n", TESSEL_VERSION);
+            return cli::kExitOk;
+        } else if (flag == "--help") {
+            PrintHelp();
+            return cli::kExitOk;
+        } else {
+            std::fprintf(stderr, "tessel: unknown option '%s'\n", flag.c_str());
+            return cli::kExitUsage;
+        }
+    }
+    if (args.empty()) {
+        PrintHelp();
+        return cli::kExitUsage;
+    }
+
+    const std::string name = args.front();
+    args.erase(args.begin());
+    for (const cli::Command& command : cli::Commands()) {
+        if (name == command.name) {
+            context.args = std::move(args);
+            // As the program does on every start.
+            MakeDirectoryPath(context.programDir.substr(0, context.programDir.size() - 1));
+            WriteVersionFile();
+            const int code = command.run(context);
+            std::fflush(stdout);
+            return code;
+        }
+    }
+    std::fprintf(stderr, "tessel: unknown command '%s' (see tessel --help)\n", name.c_str());
+    return cli::kExitUsage;
+}
