@@ -128,7 +128,9 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
             break;
         const auto parsed = ParseKeyLine(line);
         if (parsed && EqualsIgnoreCase(parsed->key, Trim(key))) {
-            return text.substr(0, lines[i].begin) + entry + text.substr(lines[i].end);
+            // The key keeps the spelling it has in the file, as on Windows.
+            return text.substr(0, lines[i].begin) + std::string(parsed->key) + "=" + value +
+                   text.substr(lines[i].end);
         }
         if (!Trim(line).empty())
             insertAt = lines[i].next;

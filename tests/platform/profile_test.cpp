@@ -29,10 +29,10 @@ TEST(ProfileTest, WritesCreateReplaceAndAppend) {
     ASSERT_TRUE(WriteProfileString(file, "u", "v", "9125"));
     EXPECT_EQ(test::ReadTestFile(file), "[u]\r\nv=9125\r\n");
     ASSERT_TRUE(WriteProfileString(file, "U", "V", "1"));
-    EXPECT_EQ(test::ReadTestFile(file), "[u]\r\nV=1\r\n");
+    EXPECT_EQ(test::ReadTestFile(file), "[u]\r\nv=1\r\n");
     ASSERT_TRUE(WriteProfileString(file, "u", "w", "2"));
     ASSERT_TRUE(WriteProfileString(file, "x", "k", "\xD6\xD0"));
-    EXPECT_EQ(test::ReadTestFile(file), "[u]\r\nV=1\r\nw=2\r\n[x]\r\nk=\xD6\xD0\r\n");
+    EXPECT_EQ(test::ReadTestFile(file), "[u]\r\nv=1\r\nw=2\r\n[x]\r\nk=\xD6\xD0\r\n");
     EXPECT_EQ(ReadProfileString(file, "x", "k", "", 200), "\xD6\xD0");
     EXPECT_FALSE(WriteProfileString(dir / "missing\\dir\\f.ini", "a", "b", "c"));
 }

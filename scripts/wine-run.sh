@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs a Windows program under wine64 as a Chinese Windows would (code page
+# 936), headless, in a wine prefix kept inside build/. Used by CTest as the
+# cross-compiling emulator and by the scripts.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+wine=$(command -v wine64 || true)
+[ -n "$wine" ] || wine=/usr/lib/wine/wine64
+
+# Create the prefix once; concurrent test runs wait for the first.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/.tessel-ready" ]; then
+    "$wine" wineboot --init >/dev/null 2>&1 || true
+    wineserver -w || true
+    touch "$WINEPREFIX/.tessel-ready"
+  fi
+) 9>"$WINEPREFIX.lock"
+
+exec "$wine" "$@"
