@@ -39,9 +39,13 @@ int main(int argc, char** argv) {
     } else {
         context.programDir = DefaultProgramDir();
     }
-    if (!context.programDir.empty() && context.programDir.back() != '\\' &&
-        context.programDir.back() != '/') {
-        context.programDir += '\\';
+    std::string& dir = context.programDir;
+    const bool absolute = (!dir.empty() && (dir[0] == '\\' || dir[0] == '/')) ||
+                          (dir.size() > 1 && dir[1] == ':');
+    if (!absolute) dir = platform::GetCurrentDir() + "\\" + dir;
+    if (dir.back() != '\\' && dir.back() != '/') {
+        // Keep the path's own separator style, so POSIX paths print naturally.
+        dir += dir.find('\\') == std::string::npos ? '/' : '\\';
     }
     AppState().SetProgramDir(context.programDir);
 
