@@ -17,10 +17,14 @@ jobs=$(nproc)
 fuzz_seconds=${TESSEL_FUZZ_SECONDS:-15}
 failed=()
 
+# TESSEL_MODULES, when set, narrows the subsystems built (for local work).
+modules=()
+[ -n "${TESSEL_MODULES+set}" ] && modules=("-DTESSEL_MODULES=$TESSEL_MODULES")
+
 configure() {  # dir, extra cmake arguments...
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja -Wno-dev "$@" >"$dir.configure.log" 2>&1 ||
+  cmake -S . -B "$dir" -G Ninja -Wno-dev "${modules[@]}" "$@" >"$dir.configure.log" 2>&1 ||
     { cat "$dir.configure.log"; return 1; }
 }
 
