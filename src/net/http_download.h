@@ -1,0 +1,173 @@
+// The resumable HTTP/1.1 download client: fetches one resource into a local
+// file through a ".down" temporary file, resuming with Range, following
+// redirects, optionally through an HTTP or SOCKS proxy.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "net/http_response.h"
+#include "net/recv_ring.h"
+#include "platform/socket.h"
+
+namespace vt {
+
+// The value Download returns; 0 and 1 count as success.
+enum DownloadResult {
+    kDownloaded = 0,         // the target file is complete
+    kAlreadyCurrent = 1,     // the target matches the server; nothing transferred
+    kDownloadCancelled = 2,  //
+    kEmptyUrl = 3,           // the URL is empty after trimming
+    kBadUrl = 4,             // the URL cannot be parsed, also with "http://" in front
+    kEmptyLocalPath = 5,     // the local path is empty after trimming
+    kUnusableAnswer = 6,     // unusable answer and no temporary file to discard
+    kConnectFailed = 7,      // connection failure in retry mode 0 (or reconnects exhausted)
+    kRetriesSpent = 8,       // connection failure in retry mode 1, budget spent
+    kBadRetryMode = 9,       // connection failure with an unsupported retry mode
+    kInternalError = 10,     // unexpected result of a request
+    kEmptyBody = 11,         // the response announces a body of 0 bytes
+    kTempOpenFailed = 12,    // the temporary file cannot be opened
+    kTempSeekFailed = 13,    // the temporary file cannot be positioned for resuming
+};
+
+// One line of English saying what a DownloadResult means.
+const char* DownloadResultText(int result);
+
+enum ProxyType {
+    kProxyNone = 0,
+    kProxyHttp = 1,
+    kProxySocks4 = 3,
+    kProxySocks4a = 4,
+    kProxySocks5 = 5
+};
+
+// What a failed connection leads to: 0 no retry (one fresh start when a
+// temporary file exists), 1 up to retryMax + 1 retries, 2 retries without limit.
+enum RetryMode { kRetryOnce = 0, kRetryCounted = 1, kRetryForever = 2 };
+
+// Notification codes: at the start of a transfer 2, 1 and 3 in this order,
+// then 3 after every chunk.
+enum DownloadNotifyCode { kNotifyTotalKnown = 1, kNotifyStarted = 2, kNotifyProgress = 3 };
+
+// The record every notification carries; valid only during the callback.
+struct DownloadProgress {
+    int code = 0;
+    int64_t totalSize = 0;
+    int64_t doneSize = 0;
+    std::string fileName;
+    int user1 = -1;
+    int user2 = -1;
+    int user3 = -1;
+};
+
+// Called on the downloading thread, which waits until it returns.
+using DownloadNotify = std::function<void(const DownloadProgress&)>;
+
+// One transfer at a time; create, configure the public fields, call Download.
+class HttpDownload {
+  public:
+    HttpDownload() = default;
+    ~HttpDownload();
+    HttpDownload(const HttpDownload&) = delete;
+    HttpDownload& operator=(const HttpDownload&) = delete;
+
+    // Fetches url into localPath (force: no up-to-date check and no Range).
+    // Blocks until the transfer ends; a DownloadResult.
+    int Download(const std::string& url, const std::string& localPath, bool force);
+
+    // Turns notifications on when enable is set and notify is callable;
+    // otherwise off (the user values stay).
+    void SetNotify(DownloadNotify notify, int user1, int user2, int user3, bool enable);
+
+    // Set from any thread to stop; cleared at the start of Download.
+    std::atomic<int> cancel{0};
+
+    std::string userAgent = "HttpDownload/2.0";
+    int connectTimeout = 10000;  // ms, TCP connects
+    int receiveTimeout = 10000;  // ms, each receive wait
+    int sendTimeout = 10000;     // ms, each send wait and proxy handshake write
+    int retryMode = kRetryOnce;
+    unsigned retryDelay = 0;  // ms before a retry in modes 1 and 2
+    unsigned retryMax = 0;    // retry budget of mode 1
+
+    bool authEnabled = false;  // send Authorization: Basic
+    std::string authUser;
+    std::string authPassword;
+
+    std::string proxyHost;
+    uint16_t proxyPort = 0;
+    int proxyType = kProxyNone;     // 2 and values above 5 are not supported
+    bool proxyAuthEnabled = false;  // HTTP proxy header, SOCKS5 user/password
+    std::string proxyUser;          // also the SOCKS4 user id
+    std::string proxyPassword;
+
+    // Pause after each received chunk, before it is written (ms).
+    int chunkPauseMs = 10;
+    // Bounds on loops a hostile server could make endless: redirects followed
+    // per request, resends after send time-outs per request, and reconnects
+    // in a row that bring the transfer no further. Past them: a failure result.
+    int maxRedirects = 20;
+    int maxResends = 3;
+    int maxStalledReconnects = 5;
+
+    // State of the last transfer, for callers and tests.
+    const std::string& url() const { return target_.url; }
+    const std::string& host() const { return target_.parts.host; }
+    const std::string& objectPath() const { return target_.parts.objectPath; }
+    uint16_t port() const { return target_.parts.port; }
+    const std::string& headerText() const { return headerText_; }
+    int64_t totalSize() const { return totalSize_; }
+    int64_t doneSize() const { return doneSize_; }
+    bool resuming() const { return resuming_; }
+    std::time_t lastModified() const { return lastModified_; }
+    const std::string& fileName() const { return fileName_; }
+
+  private:
+    // SendRequest's results.
+    enum RequestResult {
+        kRequestOk = 0,
+        kRequestFailed = 1,
+        kRequestCancelled = 2,
+        kRequestUnusable = 3
+    };
+    // What the body loop ended with.
+    enum class BodyOutcome { kFinished, kReconnect };
+
+    bool Connect();
+    void Disconnect();
+    int ReachServer();
+    std::string BuildRequest(const char* verb, bool& ranged);
+    int SendRequest(bool head);
+    BodyOutcome ReceiveBody(bool& firstNotice, int& result);
+    bool IsUpToDate() const;
+    void Notify(int code);
+
+    RequestTarget target_;
+    std::string localPath_;
+    std::string tempPath_;
+    bool force_ = false;
+    bool resuming_ = false;
+    int64_t totalSize_ = 0;
+    int64_t doneSize_ = 0;
+    int64_t contentLength_ = 0;
+    int64_t responseBytes_ = 0;
+    std::string headerText_;
+    std::time_t lastModified_ = 0;
+    unsigned retryCount_ = 0;
+    std::string fileName_;
+
+    DownloadNotify notify_;
+    bool notifyEnabled_ = false;
+    int user1_ = -1;
+    int user2_ = -1;
+    int user3_ = -1;
+
+    platform::Socket socket_;
+    std::unique_ptr<RecvRing> ring_;  // bound to socket_; released first
+};
+
+}  // namespace vt
