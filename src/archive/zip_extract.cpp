@@ -1,0 +1,92 @@
+// UnzipItem to a file: directories, refusal of names that leave the
+// extraction directory, attributes and times.
+#include <vector>
+
+#include "archive/zip_archive.h"
+#include "archive/zip_paths.h"
+
+namespace vt {
+
+namespace {
+
+constexpr size_t kOutputBufferSize = 16384;
+constexpr size_t kMaxPathLength = 259;
+
+// Copies the open member into file; sets its times when everything arrived intact.
+ZipResult CopyMember(ZipMemberReader& member, platform::File& file, const ZipEntry& entry) {
+    std::vector<uint8_t> buffer(kOutputBufferSize);
+    bool failed = false;
+    for (;;) {
+        const int64_t got = member.Read(buffer.data(), buffer.size());
+        if (got < 0) {
+            failed = true;
+            break;
+        }
+        if (got == 0)
+            break;
+        if (!file.Write(buffer.data(), static_cast<size_t>(got))) {
+            failed = true;
+            break;
+        }
+    }
+    if (failed || !member.Complete())
+        return kZipIncomplete;
+    file.SetTimes(entry.createTime, entry.accessTime, entry.modifyTime);
+    return kZipOk;
+}
+
+constexpr uint32_t kSpecialAttributes =
+    platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrSystem;
+
+}  // namespace
+
+ZipResult UnzipToFile(ZipArchive& archive, int index, void* target, int targetType) {
+    ZipEntry entry;
+    ZipResult result = kZipOk;
+    if (index == archive.cachedIndex) {
+        entry = archive.cachedEntry;
+    } else {
+        result = DescribeEntry(archive, index, entry);
+        if (result != kZipOk)
+            return result;
+    }
+    std::string name;
+    if (targetType == kZipTargetName) {
+        if (target == nullptr)
+            return kZipCannotCreate;
+        name = static_cast<const char*>(target);
+        // Nothing is ever written outside the extraction directory.
+        if (!IsSafeMemberName(name) ||
+            archive.baseDirectory.size() + name.size() > kMaxPathLength) {
+            return kZipCannotCreate;
+        }
+    } else if (target == nullptr) {
+        return kZipBadArgument;
+    }
+    if (entry.attr & platform::kAttrDirectory) {
+        if (targetType == kZipTargetName)
+            MakeDirectoryChain(archive.baseDirectory, name);
+        return kZipOk;
+    }
+    ZipDirectory& directory = *archive.directory;
+    if (!GoToEntry(directory, index) || !archive.member.Open(directory))
+        return kZipHeaderMismatch;
+    if (targetType == kZipTargetHandle) {
+        return CopyMember(archive.member, *static_cast<platform::File*>(target), entry);
+    }
+    const std::string directoryPart = DirectoryPart(name);
+    if (!directoryPart.empty())
+        MakeDirectoryChain(archive.baseDirectory, directoryPart);
+    platform::File file;
+    if (!file.Open(name, platform::File::Mode::kWrite))
+        return kZipCannotCreate;
+    result = CopyMember(archive.member, file, entry);
+    file.Close();
+    // A new file is a plain archive file already; only the other bits need a call.
+    if (entry.attr & kSpecialAttributes) {
+        platform::SetAttributes(name, entry.attr & (kSpecialAttributes | platform::kAttrArchive));
+    }
+    return result;
+}
+
+}  // namespace vt

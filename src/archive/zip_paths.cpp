@@ -1,0 +1,87 @@
+#include "archive/zip_paths.h"
+
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/files.h"
+
+namespace vt {
+
+namespace {
+
+bool IsLeadByte(unsigned codePage, unsigned char c) {
+    switch (codePage) {
+        case 932:
+            return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        case 936:
+        case 949:
+        case 950:
+            return c >= 0x81 && c <= 0xFE;
+        default:
+            return false;
+    }
+}
+
+// Offsets of every separator, in order.
+std::vector<size_t> Separators(const std::string& name) {
+    const unsigned codePage = platform::LocalCodePage();
+    std::vector<size_t> found;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (IsLeadByte(codePage, c)) {
+            ++i;
+        } else if (c == '/' || c == '\\') {
+            found.push_back(i);
+        }
+    }
+    return found;
+}
+
+bool IsClimbingComponent(const std::string& component) {
+    size_t dots = 0;
+    for (char c : component) {
+        if (c == '.') {
+            ++dots;
+        } else if (c != ' ') {
+            return false;
+        }
+    }
+    return dots >= 2;
+}
+
+}  // namespace
+
+bool IsPathSeparatorAt(const std::string& name, size_t index) {
+    for (size_t at : Separators(name)) {
+        if (at == index)
+            return true;
+    }
+    return false;
+}
+
+std::string DirectoryPart(const std::string& name) {
+    const std::vector<size_t> separators = Separators(name);
+    return separators.empty() ? std::string() : name.substr(0, separators.back() + 1);
+}
+
+bool IsSafeMemberName(const std::string& name) {
+    if (name.empty() || name.find(':') != std::string::npos)
+        return false;
+    size_t start = 0;
+    for (size_t at : Separators(name)) {
+        if (at == 0 || IsClimbingComponent(name.substr(start, at - start)))
+            return false;
+        start = at + 1;
+    }
+    return !IsClimbingComponent(name.substr(start));
+}
+
+void MakeDirectoryChain(const std::string& baseDirectory, const std::string& path) {
+    for (size_t at : Separators(path)) {
+        if (at > 0)
+            platform::MakeDirectory(baseDirectory + path.substr(0, at));
+    }
+    platform::MakeDirectory(baseDirectory + path);
+}
+
+}  // namespace vt

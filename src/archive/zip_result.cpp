@@ -1,0 +1,61 @@
+#include "archive/zip_result.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace vt {
+
+namespace {
+std::atomic<ZipResult> lastResult{kZipOk};
+
+const char* Meaning(ZipResult result) {
+    switch (result) {
+        case kZipOk:
+            return "ok";
+        case kZipCannotDuplicate:
+            return "file handle unusable";
+        case kZipCannotCreate:
+            return "cannot open or create file";
+        case kZipIncomplete:
+            return "member not extracted completely";
+        case kZipMore:
+            return "more data";
+        case kZipHeaderMismatch:
+            return "local header does not agree";
+        case kZipExtraUnreadable:
+            return "local extra field unreadable";
+        case kZipBadArgument:
+            return "bad argument";
+        case kZipWrongKind:
+            return "not a zip handle";
+        case kZipAlreadyOpen:
+            return "already open";
+        case kZipNotSeekable:
+            return "source not seekable";
+        case kZipMemoryReadError:
+            return "read error";
+        case kZipReadError:
+            return "archive read error";
+        case kZipBadArchive:
+            return "bad archive";
+        default:
+            return "unknown";
+    }
+}
+}  // namespace
+
+ZipResult LastZipResult() {
+    return lastResult.load();
+}
+
+void SetLastZipResult(ZipResult result) {
+    lastResult.store(result);
+}
+
+std::string ZipResultText(ZipResult result) {
+    char text[64];
+    std::snprintf(text, sizeof text, "0x%X (%s)", static_cast<unsigned>(result), Meaning(result));
+    return text;
+}
+
+}  // namespace vt
