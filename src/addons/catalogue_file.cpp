@@ -1,0 +1,61 @@
+#include "addons/catalogue_file.h"
+
+#include <utility>
+
+#include "xml/xml_document.h"
+
+namespace vt {
+
+std::string CataloguePath(const std::string& programDir) {
+    return programDir + "Download\\pluglist.xml";
+}
+
+Catalogue CatalogueFromDocument(CXmlDocument& document) {
+    Catalogue catalogue;
+    document.ResetPosition();
+    if (!document.NextElement("AddOnList")) {
+        return catalogue;
+    }
+    const std::string downloadUrl = document.MainAttribute("DownLoadUrl");
+    while (document.NextChildElement("P")) {
+        AddonRecord record;
+        record.Id = LeadingInteger(document.ChildAttribute("Id"));
+        if (catalogue.count(record.Id) != 0) {
+            continue;  // the first occurrence of an Id stays
+        }
+        record.Name = document.ChildAttribute("Name");
+        record.Folder = document.ChildAttribute("Folder");
+        record.Ver = document.ChildAttribute("Ver");
+        record.Url = downloadUrl + document.ChildAttribute("Url");
+        catalogue.emplace(record.Id, std::move(record));
+    }
+    return catalogue;
+}
+
+bool LoadCatalogue(const std::string& path, Catalogue& catalogue) {
+    catalogue.clear();
+    CXmlDocument document;
+    if (!document.LoadFile(path)) {
+        return false;
+    }
+    catalogue = CatalogueFromDocument(document);
+    return true;
+}
+
+std::string StampFromDocument(CXmlDocument& document) {
+    document.ResetPosition();
+    if (!document.NextElement("AddOnList") || !document.NextChildElement("ver")) {
+        return std::string();
+    }
+    return document.ChildText();
+}
+
+std::string ReadLocalStamp(const std::string& path) {
+    CXmlDocument document;
+    if (!document.LoadFile(path)) {
+        return std::string();
+    }
+    return StampFromDocument(document);
+}
+
+}  // namespace vt

@@ -1,0 +1,44 @@
+#include "xml/char_classes.h"
+
+#include <array>
+
+#include "platform/code_page.h"
+
+namespace vt::xml {
+
+namespace {
+
+// Character lengths by lead byte for the double-byte code pages and UTF-8;
+// every other code page is single-byte.
+std::array<uint8_t, 256> BuildLengths(unsigned codePage) {
+    std::array<uint8_t, 256> lengths;
+    lengths.fill(1);
+    for (unsigned c = 0x80; c < 0x100; ++c) {
+        switch (codePage) {
+            case 932:  // Shift-JIS
+                lengths[c] = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
+                break;
+            case 936:   // GBK
+            case 949:   // Unified Hangul
+            case 950:   // Big5
+            case 1361:  // Johab
+                lengths[c] = c >= 0x81 && c <= 0xFE ? 2 : 1;
+                break;
+            case platform::kCodePageUtf8:
+                lengths[c] = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+                break;
+            default:
+                break;
+        }
+    }
+    return lengths;
+}
+
+}  // namespace
+
+const CharLengths& LocalCharLengths() {
+    static const std::array<uint8_t, 256> lengths = BuildLengths(platform::LocalCodePage());
+    return *reinterpret_cast<const CharLengths*>(lengths.data());
+}
+
+}  // namespace vt::xml

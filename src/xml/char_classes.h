@@ -1,0 +1,62 @@
+// Byte classes of the markup reader. The document text is in the local code
+// page, so a lead byte of a multi-byte character carries its trail bytes with
+// it: a trail byte is never taken for markup.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vt::xml {
+
+inline bool IsSpace(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Bytes that end an element or attribute name in the text.
+inline bool IsNameEnd(unsigned char c) {
+    switch (c) {
+        case ' ':
+        case '\t':
+        case '\n':
+        case '\r':
+        case '<':
+        case '>':
+        case '=':
+        case '\\':
+        case '/':
+        case '?':
+        case '!':
+        case '"':
+        case '\'':
+        case ';':
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Bytes that may follow '<' to open a start tag: ':', 'A'-'Z', '_' or any byte
+// from 'a' (0x61) upward.
+inline bool IsStartNameChar(unsigned char c) {
+    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || c >= 'a';
+}
+
+inline unsigned char AsciiLower(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+}
+inline unsigned char AsciiUpper(unsigned char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
+}
+
+// Lengths in bytes of the character that starts with each byte in the local
+// code page (1 for single bytes and for anything that is not a lead byte).
+using CharLengths = uint8_t[256];
+const CharLengths& LocalCharLengths();
+
+// Advance past the character at text[i], never beyond size.
+inline size_t NextChar(const CharLengths& lengths, const char* text, size_t i, size_t size) {
+    const size_t n = i + lengths[static_cast<unsigned char>(text[i])];
+    return n < size ? n : size;
+}
+
+}  // namespace vt::xml
