@@ -9,10 +9,10 @@
 namespace vt::platform {
 
 struct HttpPostRequest {
-    std::string url;                  // absolute http URL, path and query included
-    std::string body;                 // sent as application/x-www-form-urlencoded
-    size_t maxLineLength = 4096;      // the first body line is cut to this length
-    int timeoutMs = 30000;            // limit for connecting and for each wait for data
+    std::string url;              // absolute http URL, path and query included
+    std::string body;             // sent as application/x-www-form-urlencoded
+    size_t maxLineLength = 4096;  // the first body line is cut to this length
+    int timeoutMs = 30000;        // limit for connecting and for each wait for data
 };
 
 // Posts the request and reads the answer's status code and, for a status from

@@ -27,7 +27,8 @@ struct LineReader {
 size_t CollectLine(char* data, size_t size, size_t count, void* context) {
     auto* reader = static_cast<LineReader*>(context);
     const size_t length = size * count;
-    if (reader->done) return 0;
+    if (reader->done)
+        return 0;
     for (size_t i = 0; i < length; ++i) {
         if (data[i] == '\n' || reader->line.size() >= reader->limit) {
             reader->done = true;
@@ -40,12 +41,14 @@ size_t CollectLine(char* data, size_t size, size_t count, void* context) {
 
 bool IsHttpUrl(const std::string& url) {
     CURLU* parsed = curl_url();
-    if (!parsed) return false;
+    if (!parsed)
+        return false;
     char* scheme = nullptr;
     char* host = nullptr;
     const bool ok = curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
                     curl_url_get(parsed, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
-                    curl_url_get(parsed, CURLUPART_HOST, &host, 0) == CURLUE_OK && std::string(scheme) == "http";
+                    curl_url_get(parsed, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+                    std::string(scheme) == "http";
     curl_free(scheme);
     curl_free(host);
     curl_url_cleanup(parsed);
@@ -59,10 +62,12 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     status = 0;
     firstLine.clear();
-    if (!IsHttpUrl(request.url)) return false;
+    if (!IsHttpUrl(request.url))
+        return false;
 
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-    if (!curl) return false;
+    if (!curl)
+        return false;
     std::unique_ptr<curl_slist, SlistDeleter> headers(
         curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded"));
     headers.reset(curl_slist_append(headers.release(), "Accept: */*"));
@@ -82,7 +87,8 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.timeoutMs));
     // A stalled answer is given up after timeoutMs without progress.
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>((request.timeoutMs + 999) / 1000));
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME,
+                     static_cast<long>((request.timeoutMs + 999) / 1000));
 
     const CURLcode result = curl_easy_perform(h);
     long code = 0;
@@ -93,8 +99,10 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
         return false;
     }
     status = static_cast<int>(code);
-    if (status < 200 || status > 299) return true;
-    if (!reader.line.empty() && reader.line.back() == '\r') reader.line.pop_back();
+    if (status < 200 || status > 299)
+        return true;
+    if (!reader.line.empty() && reader.line.back() == '\r')
+        reader.line.pop_back();
     firstLine = std::move(reader.line);
     return true;
 }

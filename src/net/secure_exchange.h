@@ -1,0 +1,52 @@
+// The encrypted form exchange with the catalogue server: a short form text is
+// posted Blowfish-encrypted under the shared key and a fresh salt, and the
+// server's answer line ("bingo" and hex ciphertext) is decrypted and checked.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vt {
+
+// Limits of one exchange: the framed request text and the decrypted answer.
+constexpr size_t kMaxExchangeRequestLength = 102399;
+constexpr size_t kMaxExchangeAnswerLength = 102400;
+
+// count random characters of "0123456789ABCDEF"; reseeds the run-time random
+// generator from the current second, so exchanges in the same second share it.
+std::string MakeSalt(size_t count);
+
+// The request body for data under key and salt: "data=" + salt[4..8] +
+// hex ciphertext of (salt + data + NUL) + salt[0..4]. Empty when the framed
+// text would exceed kMaxExchangeRequestLength.
+std::string BuildExchangeBody(const std::string& data, const std::string& key,
+                              const std::string& salt);
+
+// How an exchange went; SecureExchange reduces it to true/false.
+enum class ExchangeStatus {
+    kOk,
+    kRequestTooLong,  // data does not fit the request limit
+    kPostFailed,      // no answer, or a status outside 200 to 299
+    kNoMarker,        // the first answer line lacks "bingo"
+    kNoSalt,          // the decrypted answer does not contain the salt
+};
+
+// The answer line's plaintext for key and salt: the line loses its first five
+// characters, the rest is decrypted as hex text (at most
+// kMaxExchangeAnswerLength bytes) and read up to its first NUL. kNoMarker
+// when the line lacks "bingo", kNoSalt (plaintext kept) when the plaintext
+// lacks salt; on kOk plaintext is the URL-decoded text after its first eight
+// characters.
+ExchangeStatus DecodeExchangeAnswer(const std::string& line, const std::string& key,
+                                    const std::string& salt, std::string& plaintext);
+
+// Posts data (an encoded form text, possibly empty) to url and decodes the
+// answer into answer (local code page). Blocks for the whole post.
+// httpStatus, when given, receives the answer's HTTP status (0 for none).
+ExchangeStatus RunSecureExchange(const std::string& data, const std::string& url,
+                                 const std::string& key, std::string& answer,
+                                 int* httpStatus = nullptr);
+bool SecureExchange(const std::string& data, const std::string& url, const std::string& key,
+                    std::string& answer);
+
+}  // namespace vt

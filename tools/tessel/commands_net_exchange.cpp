@@ -1,0 +1,60 @@
+// The encrypted form exchange with the catalogue server, by hand.
+#include "cli.h"
+#include "net/secure_exchange.h"
+
+namespace vt::cli {
+
+namespace {
+
+std::string Reason(ExchangeStatus status, int httpStatus) {
+    switch (status) {
+        case ExchangeStatus::kOk:
+            return "";
+        case ExchangeStatus::kRequestTooLong:
+            return "the form text is too long for one exchange";
+        case ExchangeStatus::kPostFailed:
+            return httpStatus ? "the server answered HTTP status " + std::to_string(httpStatus)
+                              : std::string("no answer from the server");
+        case ExchangeStatus::kNoMarker:
+            return "the answer has no \"bingo\" marker in its first line";
+        case ExchangeStatus::kNoSalt:
+            return "the decrypted answer does not contain the salt (wrong key?)";
+    }
+    return "unknown failure";
+}
+
+int RunExchange(Context& context) {
+    std::string key, data;
+    bool missing = false;
+    const bool hasKey = TakeOption(context.args, "--key", key, &missing);
+    TakeOption(context.args, "--data", data, &missing);
+    if (!hasKey || key.empty() || missing || context.args.size() != 1)
+        return UsageError(context, "exchange");
+
+    std::string answer;
+    int httpStatus = 0;
+    const ExchangeStatus status = RunSecureExchange(FromTerminal(data), context.args[0],
+                                                    FromTerminal(key), answer, &httpStatus);
+    if (context.json) {
+        JsonLine line;
+        line.Add("ok", status == ExchangeStatus::kOk).Add("httpStatus", httpStatus);
+        if (status == ExchangeStatus::kOk)
+            line.Add("answer", ToTerminal(answer));
+        else
+            line.Add("reason", Reason(status, httpStatus));
+        line.Print();
+        return status == ExchangeStatus::kOk ? kExitOk : kExitFailure;
+    }
+    if (status != ExchangeStatus::kOk)
+        return Fail(Reason(status, httpStatus));
+    Print(ToTerminal(answer) + "\n");
+    return kExitOk;
+}
+
+const bool registered = RegisterCommand(
+    {"exchange", "URL --key KEY [--data FORM]",
+     "post an encrypted form to a catalogue interface and print the answer", RunExchange});
+
+}  // namespace
+
+}  // namespace vt::cli
