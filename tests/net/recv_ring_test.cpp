@@ -1,0 +1,107 @@
+#include "net/recv_ring.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "net/socket_pair.h"
+#include "platform/system.h"
+
+namespace vt {
+namespace {
+
+using test::MakeSocketPair;
+using test::SendText;
+
+TEST(RecvRing, ReadLineSplitsAtLineFeedsAndCapacity) {
+    auto pair = MakeSocketPair();
+    RecvRing ring(pair.client, kRecvRingSize);
+    SendText(pair.server, "abc\r\nx\ry\n" + std::string(9, 'L') + "\r\nz");
+    pair.server.Close();
+
+    char line[10];
+    int state = -2;
+    ASSERT_EQ(ReadLine(ring, line, sizeof line, state, 2000), 0);
+    EXPECT_STREQ(line, "abc");
+    EXPECT_EQ(state, kLineComplete);
+    ASSERT_EQ(ReadLine(ring, line, sizeof line, state, 2000), 0);
+    EXPECT_STREQ(line, "x\ry");  // a CR is dropped only right before the LF
+    // Exactly capacity - 1 characters: cut, and the line end follows as an
+    // empty complete line.
+    ASSERT_EQ(ReadLine(ring, line, sizeof line, state, 2000), 0);
+    EXPECT_EQ(std::string(line), std::string(9, 'L'));
+    EXPECT_EQ(state, kLineCut);
+    ASSERT_EQ(ReadLine(ring, line, sizeof line, state, 2000), 0);
+    EXPECT_STREQ(line, "");
+    EXPECT_EQ(state, kLineComplete);
+    // The stream ends inside a line: failure, the piece is lost.
+    EXPECT_EQ(ReadLine(ring, line, sizeof line, state, 2000), -1);
+    EXPECT_EQ(state, kLineFailed);
+    EXPECT_STREQ(line, "");
+    EXPECT_EQ(ReadByte(ring, 2000), kEndOfData);
+}
+
+TEST(RecvRing, ReadBytesReturnsWhatOneReceiveBrings) {
+    auto pair = MakeSocketPair();
+    RecvRing ring(pair.client, 16);
+    SendText(pair.server, "0123456789");
+    platform::SleepMs(100);
+    EXPECT_EQ(ReadByte(ring, 2000), '0');
+    char out[64] = {};
+    // More asked than buffered: what is buffered, without waiting for more.
+    EXPECT_EQ(ReadBytes(ring, out, 64, 2000), 9);
+    EXPECT_EQ(std::string(out, 9), "123456789");
+    // Wrapping: storage of 16 bytes, filled again from the start.
+    SendText(pair.server, std::string(20, 'w'));
+    platform::SleepMs(100);
+    EXPECT_EQ(ReadBytes(ring, out, 64, 2000), 16);
+    EXPECT_EQ(ReadBytes(ring, out, 3, 2000), 3);
+    EXPECT_EQ(ReadBytes(ring, out, 64, 2000), 1);
+}
+
+TEST(RecvRing, LastBytesBeforeCloseAreDelivered) {
+    auto pair = MakeSocketPair();
+    RecvRing ring(pair.client, kRecvRingSize);
+    SendText(pair.server, "last");
+    pair.server.Close();
+    platform::SleepMs(100);  // data and close arrive together
+    char out[8] = {};
+    EXPECT_EQ(ReadBytes(ring, out, 8, 2000), 4);
+    EXPECT_EQ(ReadBytes(ring, out, 8, 2000), 0);
+}
+
+TEST(RecvRing, ReceiveTimesOutWithItsLimit) {
+    auto pair = MakeSocketPair();
+    RecvRing ring(pair.client, kRecvRingSize);
+    const uint64_t start = platform::TickCountMs();
+    EXPECT_EQ(ReadByte(ring, 150), kEndOfData);
+    EXPECT_GE(platform::TickCountMs() - start, 100u);
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketTimedOut);
+}
+
+TEST(TimedSocket, ConnectAndSendReportWinSockErrors) {
+    // Nothing listens on a port just released.
+    uint16_t port = 0;
+    { platform::Socket probe = platform::ListenLoopback(0, port); }
+    platform::Socket socket = platform::CreateTcpSocket();
+    ASSERT_TRUE(socket.IsValid());
+    EXPECT_EQ(platform::TimedConnect(socket, platform::ParseDottedQuad("127.0.0.1"), port, 2000),
+              -1);
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketConnectionRefused);
+
+    // A peer that never reads: sends fill the buffers and then time out.
+    auto pair = MakeSocketPair();
+    const std::string block(1 << 20, 'x');
+    size_t total = 0;
+    for (int i = 0; i < 256; ++i) {
+        const size_t sent = platform::SendAll(pair.client, block.data(), block.size(), 100);
+        total += sent;
+        if (sent < block.size())
+            break;
+    }
+    EXPECT_LT(total, 256u * block.size());
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketTimedOut);
+}
+
+}  // namespace
+}  // namespace vt
