@@ -1,0 +1,150 @@
+#include "addons/addon_library.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/system.h"
+
+namespace vt {
+
+AddonLibrary::AddonLibrary(AddonWindow& window, AddonListControl& list, AddonOptions options)
+    : window_(window),
+      list_(list),
+      options_(options),
+      catalogue_(std::make_shared<const Catalogue>()),
+      local_(std::make_shared<const LocalAddonList>()) {}
+
+AddonLibrary::~AddonLibrary() {
+    WaitIdle();
+}
+
+std::shared_ptr<const Catalogue> AddonLibrary::catalogue() const {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    return catalogue_;
+}
+
+void AddonLibrary::SetCatalogue(Catalogue catalogue) {
+    auto fresh = std::make_shared<const Catalogue>(std::move(catalogue));
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    catalogue_ = std::move(fresh);
+}
+
+std::shared_ptr<const LocalAddonList> AddonLibrary::localAddons() const {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    return local_;
+}
+
+void AddonLibrary::SetLocalAddons(LocalAddonList list) {
+    auto fresh = std::make_shared<const LocalAddonList>(std::move(list));
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    local_ = std::move(fresh);
+}
+
+bool AddonLibrary::RemoveLocalAddon(int32_t id) {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    auto found = std::find_if(local_->begin(), local_->end(),
+                              [id](const AddonRecord& record) { return record.Id == id; });
+    if (found == local_->end())
+        return false;
+    LocalAddonList copy(local_->begin(), found);
+    copy.insert(copy.end(), found + 1, local_->end());
+    local_ = std::make_shared<const LocalAddonList>(std::move(copy));
+    return true;
+}
+
+AddonLibrary::LoadedFile AddonLibrary::loadedCatalogueFile() const {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    return loadedFile_;
+}
+
+void AddonLibrary::SetLoadedCatalogueFile(const LoadedFile& file) {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    loadedFile_ = file;
+}
+
+void AddonLibrary::QueueInstall(int32_t id) {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    queue_.push_back(id);
+}
+
+bool AddonLibrary::TakeLastQueued(int32_t& id) {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    if (queue_.empty())
+        return false;
+    id = queue_.back();
+    queue_.pop_back();
+    return true;
+}
+
+bool AddonLibrary::QueueEmpty() const {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    return queue_.empty();
+}
+
+std::vector<int32_t> AddonLibrary::QueuedIds() const {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    return queue_;
+}
+
+bool AddonLibrary::TryBeginDraining() {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    if (draining_)
+        return false;
+    draining_ = true;
+    return true;
+}
+
+void AddonLibrary::EndDraining() {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    draining_ = false;
+}
+
+bool AddonLibrary::Draining() const {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    return draining_;
+}
+
+void AddonLibrary::MarkUpdating(int32_t id, bool updating) {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    if (updating) {
+        updating_.insert(id);
+    } else if (auto found = updating_.find(id); found != updating_.end()) {
+        updating_.erase(found);
+    }
+}
+
+bool AddonLibrary::IsUpdating(int32_t id) const {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    return updating_.count(id) != 0;
+}
+
+bool AddonLibrary::StartWorker(std::function<void()> work) {
+    {
+        std::lock_guard<std::mutex> lock(workersMutex_);
+        ++workers_;
+    }
+    const bool started = platform::StartThread([this, work = std::move(work)] {
+        work();
+        std::lock_guard<std::mutex> lock(workersMutex_);
+        if (--workers_ == 0)
+            workersIdle_.notify_all();
+    });
+    if (!started) {
+        std::lock_guard<std::mutex> lock(workersMutex_);
+        if (--workers_ == 0)
+            workersIdle_.notify_all();
+    }
+    return started;
+}
+
+int AddonLibrary::RunningWorkers() const {
+    std::lock_guard<std::mutex> lock(workersMutex_);
+    return workers_;
+}
+
+void AddonLibrary::WaitIdle() {
+    std::unique_lock<std::mutex> lock(workersMutex_);
+    workersIdle_.wait(lock, [this] { return workers_ == 0; });
+}
+
+}  // namespace vt

@@ -1,0 +1,112 @@
+// The addon library's shared state, owned by the main window object: the
+// catalogue, the installed addons, the download queue and the worker flag,
+// with the window and list control the workers report to. The operations
+// (ReloadAll, RequestInstall, ...) are free functions over it.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "addons/addon_record.h"
+#include "addons/addon_window.h"
+#include "platform/files.h"
+
+namespace vt {
+
+// Tuning of the transfers; the defaults are the program's.
+struct AddonOptions {
+    int chunkPauseMs = 10;  // HttpDownload's pause after each chunk
+    int connectTimeoutMs = 10000;
+    int receiveTimeoutMs = 10000;
+    int directoryWaitMs = 500;  // wait after creating the Download or addon directory
+};
+
+class AddonLibrary {
+  public:
+    // window and list must outlive the library (and so every worker).
+    AddonLibrary(AddonWindow& window, AddonListControl& list, AddonOptions options = {});
+    // Waits for the workers it started.
+    ~AddonLibrary();
+    AddonLibrary(const AddonLibrary&) = delete;
+    AddonLibrary& operator=(const AddonLibrary&) = delete;
+
+    AddonWindow& window() { return window_; }
+    AddonListControl& list() { return list_; }
+    const AddonOptions& options() const { return options_; }
+    // Optional per-addon report of the install worker; set before installing.
+    void SetInstallObserver(InstallObserver* observer) { observer_ = observer; }
+    InstallObserver* installObserver() const { return observer_; }
+
+    // Readers get a whole snapshot; writers build a new value and swap it in,
+    // so nobody sees a half-built map or list.
+    std::shared_ptr<const Catalogue> catalogue() const;
+    void SetCatalogue(Catalogue catalogue);
+    std::shared_ptr<const LocalAddonList> localAddons() const;
+    void SetLocalAddons(LocalAddonList list);
+    // Removes the first entry with id; false when there is none.
+    bool RemoveLocalAddon(int32_t id);
+
+    // The catalogue file as last loaded (size, time and the outcome), so an
+    // unchanged file is not parsed again.
+    struct LoadedFile {
+        int64_t size = -1;
+        platform::FileTime modified = 0;
+        bool loaded = false;
+        std::string stamp;
+    };
+    LoadedFile loadedCatalogueFile() const;
+    void SetLoadedCatalogueFile(const LoadedFile& file);
+
+    // DownloadQueue: appended by requests, taken from the end by the worker.
+    void QueueInstall(int32_t id);
+    bool TakeLastQueued(int32_t& id);
+    bool QueueEmpty() const;
+    std::vector<int32_t> QueuedIds() const;
+    // The worker-running flag: TryBeginDraining sets it when clear.
+    bool TryBeginDraining();
+    void EndDraining();
+    bool Draining() const;
+
+    // Addons whose update is being applied by this process right now; their
+    // set-aside old folders are not restored by a scan.
+    void MarkUpdating(int32_t id, bool updating);
+    bool IsUpdating(int32_t id) const;
+
+    // One ReloadAll at a time.
+    std::mutex& reloadMutex() { return reloadMutex_; }
+
+    // Starts a detached worker that the library counts; false when it could
+    // not start.
+    bool StartWorker(std::function<void()> work);
+    int RunningWorkers() const;
+    // Blocks until no counted worker runs.
+    void WaitIdle();
+
+  private:
+    AddonWindow& window_;
+    AddonListControl& list_;
+    const AddonOptions options_;
+    InstallObserver* observer_ = nullptr;
+
+    mutable std::mutex stateMutex_;
+    std::shared_ptr<const Catalogue> catalogue_;
+    std::shared_ptr<const LocalAddonList> local_;
+    LoadedFile loadedFile_;
+    std::vector<int32_t> queue_;
+    bool draining_ = false;
+    std::multiset<int32_t> updating_;
+
+    std::mutex reloadMutex_;
+
+    mutable std::mutex workersMutex_;
+    std::condition_variable workersIdle_;
+    int workers_ = 0;
+};
+
+}  // namespace vt

@@ -1,0 +1,29 @@
+// Update-all and the deletions of the main window's left panel, once the user
+// has confirmed them.
+#pragma once
+
+#include <cstdint>
+
+#include "addons/addon_library.h"
+
+namespace vt {
+
+// String-table entries of the confirmations and refusals around these.
+constexpr int kStringConfirmUpdateAll = 121;  // "确定升级所有插件?"
+constexpr int kStringConfirmDeleteAll = 124;  // "确定删除所有插件?"
+constexpr int kStringConfirmDelete = 187;     // "确定要删除该插件?"
+constexpr int kStringDeleteWhileBusy = 193;   // "插件下载中，请稍后进行删除操作!\n"
+
+// Posts UM_INSTALL_ADDON (Id, 0) for every installed addon with an update, in
+// list order; the number posted.
+int UpdateAll(AddonLibrary& library);
+
+// Deletes the folder and sub-folders of the first installed entry with id and
+// removes the entry; false (nothing deleted) when there is none.
+bool DeleteAddon(AddonLibrary& library, int32_t id);
+
+// Empties the addon directory (creating it when missing), drops the set-aside
+// folders of interrupted updates, and starts ReloadAll.
+void DeleteAllAddons(AddonLibrary& library);
+
+}  // namespace vt

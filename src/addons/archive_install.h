@@ -1,0 +1,27 @@
+// Fetching and unpacking one addon archive.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "addons/addon_library.h"
+
+namespace vt {
+
+// Downloads the catalogue record's archive of id to ProgramDir +
+// "Download\\%d.zip", first deleting an old archive of that name but keeping
+// its ".down" partial file, so an interrupted transfer resumes. Progress goes
+// to the window as UM_DOWNLOAD_PROGRESS (2) records keyed by id. result gets
+// the DownloadResult, or -1 when id is not in the catalogue.
+bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath, int& result);
+
+// Installs the downloaded archive into GameDir + "Interface\\Addons". The
+// archive is checked first (it opens and every member passes its CRC check);
+// a broken one is deleted and changes nothing installed. For an update the
+// installed folders and sub-folders of id are set aside, and put back when
+// the new version cannot be unpacked whole. The archive is deleted in every
+// case.
+InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,
+                              bool isUpdate);
+
+}  // namespace vt

@@ -1,0 +1,98 @@
+#include "addons/catalogue_refresh.h"
+
+#include "addons/addon_paths.h"
+#include "addons/catalogue_file.h"
+#include "net/http_download.h"
+#include "net/secure_exchange.h"
+#include "net/url_codec.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "settings/app_state.h"
+#include "settings/directory_helpers.h"
+#include "xml/xml_document.h"
+
+namespace vt {
+
+namespace {
+
+// The local stamp: of the loaded copy when the file is unchanged since.
+std::string LocalStamp(AddonLibrary& library, const std::string& path) {
+    const AddonLibrary::LoadedFile last = library.loadedCatalogueFile();
+    if (last.loaded && last.size == platform::FileSize(path) &&
+        last.modified == platform::GetModifiedTime(path))
+        return last.stamp;
+    return ReadLocalStamp(path);
+}
+
+}  // namespace
+
+bool QueryCatalogueStamp(std::string& stamp) {
+    stamp.clear();
+    std::string answer;
+    if (!SecureExchange("", CatalogueServerUrl(kStampInterfacePath), kCatalogueExchangeKey, answer))
+        return false;
+    stamp = QueryValue(answer, kStampName);
+    return true;
+}
+
+bool DownloadCatalogue(const AddonOptions& options) {
+    const std::string dir = AppState().ProgramDir() + "Download";
+    if (!platform::IsDirectory(dir)) {
+        MakeDirectoryPath(dir);
+        platform::SleepMs(static_cast<unsigned>(options.directoryWaitMs));
+    }
+    const std::string path = CataloguePath(AppState().ProgramDir());
+    const std::string target = path + "Temp";
+    platform::RemoveFile(target + ".down");
+    HttpDownload download;
+    download.chunkPauseMs = options.chunkPauseMs;
+    download.connectTimeout = options.connectTimeoutMs;
+    download.receiveTimeout = options.receiveTimeoutMs;
+    const int result = download.Download(CatalogueServerUrl(kCatalogueServerPath), target, false);
+    if (result != kDownloaded && result != kAlreadyCurrent)
+        return false;
+    // Replace in one rename, so the catalogue file is never missing or half.
+    return platform::RenamePath(target, path, true);
+}
+
+bool LoadCatalogueInto(AddonLibrary& library) {
+    const std::string path = CataloguePath(AppState().ProgramDir());
+    AddonLibrary::LoadedFile file;
+    file.size = platform::FileSize(path);
+    file.modified = platform::GetModifiedTime(path);
+    const AddonLibrary::LoadedFile last = library.loadedCatalogueFile();
+    if (last.loaded && file.size >= 0 && last.size == file.size && last.modified == file.modified)
+        return true;
+
+    CXmlDocument document;
+    if (!document.LoadFile(path)) {
+        library.SetCatalogue(Catalogue());
+        library.SetLoadedCatalogueFile(AddonLibrary::LoadedFile());
+        return false;
+    }
+    file.loaded = true;
+    file.stamp = StampFromDocument(document);
+    library.SetCatalogue(CatalogueFromDocument(document));
+    library.SetLoadedCatalogueFile(file);
+    return true;
+}
+
+bool RefreshCatalogue(AddonLibrary& library) {
+    const std::string path = CataloguePath(AppState().ProgramDir());
+    bool replaced = false;
+    if (platform::PathExists(path)) {
+        std::string stamp;
+        if (QueryCatalogueStamp(stamp) && !stamp.empty() && stamp != LocalStamp(library, path))
+            replaced = DownloadCatalogue(library.options());
+    } else if (!DownloadCatalogue(library.options())) {
+        return false;
+    } else {
+        replaced = true;
+    }
+    // A fresh copy may carry the old one's size and server time: parse it.
+    if (replaced)
+        library.SetLoadedCatalogueFile(AddonLibrary::LoadedFile());
+    return LoadCatalogueInto(library);
+}
+
+}  // namespace vt
