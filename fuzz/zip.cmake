@@ -1,0 +1,1 @@
+tessel_fuzz_target(zip DEPS tessel_archive)
