@@ -1,0 +1,53 @@
+// Loads arbitrary bytes as a document, both as text and as a file, and walks
+// every element and attribute reader over the result.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/files.h"
+#include "xml/xml_document.h"
+
+namespace {
+
+void Walk(vt::CXmlDocument& doc) {
+    doc.ResetPosition();
+    int steps = 0;
+    while (doc.NextElement() && ++steps < 1000) {
+        doc.MainTagName();
+        doc.MainAttribute("Id");
+        int children = 0;
+        while (doc.NextChildElement() && ++children < 1000) {
+            doc.ChildAttribute("Name");
+            doc.ChildText();
+        }
+    }
+    doc.ResetPosition();
+    if (doc.NextElement("AddOnList")) {
+        while (doc.NextChildElement("P")) {
+            doc.ChildAttribute("Url");
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    vt::CXmlDocument doc;
+    doc.SetText(bytes);
+    Walk(doc);
+    doc.SetFlags(vt::CXmlDocument::kFlagIgnoreCase);
+    doc.SetText(bytes);
+    Walk(doc);
+
+    // The file reader sees the same bytes through a scratch file that is
+    // removed again.
+    static const std::string path = "xml_fuzz_input.xml";
+    if (vt::platform::WriteWholeFile(path, bytes)) {
+        vt::CXmlDocument loaded;
+        loaded.LoadFile(path);
+        Walk(loaded);
+        vt::platform::RemoveFile(path);
+    }
+    return 0;
+}
