@@ -62,29 +62,51 @@ BlowfishCipher::BlowfishCipher(const void* key, size_t keyLength, uint32_t ivLef
     }
 }
 
+// The 16 rounds written out: the key schedule runs 521 blocks per exchange.
 void BlowfishCipher::EncryptBlock(uint32_t& left, uint32_t& right) const {
     uint32_t l = left, r = right;
-    // Two rounds per step, so the halves never need swapping.
-    for (int i = 0; i < blowfish::kRounds; i += 2) {
-        l ^= p_[i];
-        r ^= F(l);
-        r ^= p_[i + 1];
-        l ^= F(r);
-    }
+    l ^= p_[0];
+    r ^= F(l) ^ p_[1];
+    l ^= F(r) ^ p_[2];
+    r ^= F(l) ^ p_[3];
+    l ^= F(r) ^ p_[4];
+    r ^= F(l) ^ p_[5];
+    l ^= F(r) ^ p_[6];
+    r ^= F(l) ^ p_[7];
+    l ^= F(r) ^ p_[8];
+    r ^= F(l) ^ p_[9];
+    l ^= F(r) ^ p_[10];
+    r ^= F(l) ^ p_[11];
+    l ^= F(r) ^ p_[12];
+    r ^= F(l) ^ p_[13];
+    l ^= F(r) ^ p_[14];
+    r ^= F(l) ^ p_[15];
+    l ^= F(r) ^ p_[16];
     left = r ^ p_[17];
-    right = l ^ p_[16];
+    right = l;
 }
 
 void BlowfishCipher::DecryptBlock(uint32_t& left, uint32_t& right) const {
     uint32_t l = left, r = right;
-    for (int i = blowfish::kRounds + 1; i > 1; i -= 2) {
-        l ^= p_[i];
-        r ^= F(l);
-        r ^= p_[i - 1];
-        l ^= F(r);
-    }
+    l ^= p_[17];
+    r ^= F(l) ^ p_[16];
+    l ^= F(r) ^ p_[15];
+    r ^= F(l) ^ p_[14];
+    l ^= F(r) ^ p_[13];
+    r ^= F(l) ^ p_[12];
+    l ^= F(r) ^ p_[11];
+    r ^= F(l) ^ p_[10];
+    l ^= F(r) ^ p_[9];
+    r ^= F(l) ^ p_[8];
+    l ^= F(r) ^ p_[7];
+    r ^= F(l) ^ p_[6];
+    l ^= F(r) ^ p_[5];
+    r ^= F(l) ^ p_[4];
+    l ^= F(r) ^ p_[3];
+    r ^= F(l) ^ p_[2];
+    l ^= F(r) ^ p_[1];
     left = r ^ p_[0];
-    right = l ^ p_[1];
+    right = l;
 }
 
 void BlowfishCipher::Encrypt(const void* in, void* out, size_t length, int mode) const {

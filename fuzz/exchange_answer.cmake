@@ -1,0 +1,1 @@
+tessel_fuzz_target(exchange_answer DEPS tessel_net)
