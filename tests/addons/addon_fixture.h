@@ -1,0 +1,154 @@
+// A program directory, a game directory with its addon directory, a catalogue
+// test server named in servers.ini, and a library over a fake window.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "addons/addon_library.h"
+#include "catalogue_test_server.h"
+#include "fake_window.h"
+#include "platform/code_page.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/system.h"
+#include "settings/app_state.h"
+#include "settings/directory_helpers.h"
+#include "support/temp_dir.h"
+#include "zip_builder.h"
+
+namespace vt::test {
+
+struct CatalogueEntry {
+    int id;
+    std::string name;
+    std::string folder;
+    std::string ver;
+};
+
+// Collects what the install worker reports.
+class RecordingObserver : public InstallObserver {
+  public:
+    void OnInstallFinished(int32_t id, InstallOutcome outcome, int) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        order_.push_back(id);
+        outcomes_.push_back(outcome);
+    }
+    std::vector<int32_t> order() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return order_;
+    }
+    std::vector<InstallOutcome> outcomes() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return outcomes_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<int32_t> order_;
+    std::vector<InstallOutcome> outcomes_;
+};
+
+class AddonFixture : public ::testing::Test {
+  protected:
+    static AddonOptions FastOptions() {
+        AddonOptions options;
+        options.chunkPauseMs = 0;
+        options.connectTimeoutMs = 2000;
+        options.receiveTimeoutMs = 2000;
+        options.directoryWaitMs = 0;
+        return options;
+    }
+
+    void SetUp() override {
+        AppState().SetProgramDir(program_.path());
+        AppState().SetGame("", "");
+        platform::SetEnv("VAEL_DOCUMENTS", platform::LocalToUtf8(documents_.path()));
+        platform::WriteProfileString(program_ / "servers.ini", "Servers", "Catalogue",
+                                     server_.Root());
+        SetGamePath(game_ / "vaelpatchchinese.exe");
+        addonDir_ = game_ / "Interface\\Addons";
+        MakeDirectoryPath(addonDir_);
+        library_ = std::make_unique<AddonLibrary>(window_, list_, FastOptions());
+        library_->SetInstallObserver(&observer_);
+    }
+    void TearDown() override {
+        library_.reset();  // waits for its workers
+        platform::SetEnv("VAEL_DOCUMENTS", "");
+    }
+
+    void SetGamePath(const std::string& path) {
+        platform::WriteProfileString(program_ / "config", "Setting", "GamePath", path);
+    }
+
+    static std::string CatalogueXml(const std::string& stamp, const std::string& downloadUrl,
+                                    const std::vector<CatalogueEntry>& entries) {
+        std::string xml =
+            "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<AddOnList DownLoadUrl=\"" +
+            downloadUrl + "\">\r\n<ver>" + stamp + "</ver>\r\n";
+        for (const CatalogueEntry& e : entries) {
+            xml += "<P Id=\"" + std::to_string(e.id) + "\" Name=\"" + e.name + "\" Folder=\"" +
+                   e.folder + "\" Ver=\"" + e.ver + "\" Url=\"" + std::to_string(e.id) +
+                   ".zip\"/>\r\n";
+        }
+        return xml + "</AddOnList>\r\n";
+    }
+    // Serves the catalogue (and its stamp) with archives under "/files/".
+    void ServeCatalogue(const std::string& stamp, const std::vector<CatalogueEntry>& entries) {
+        server_.SetFile("/Config/pluglist.xml",
+                        CatalogueXml(stamp, server_.Root() + "/files/", entries));
+        server_.SetStamp(stamp);
+    }
+    void ServeArchive(int id, const ZipMembers& members) {
+        server_.SetFile("/files/" + std::to_string(id) + ".zip", BuildZip(members));
+    }
+    // An archive of one addon folder with its version file and one more file.
+    void ServeAddon(int id, const std::string& folder, const std::string& ver,
+                    const std::string& marker = "new") {
+        ServeArchive(id, {{folder + "\\" + "tesselver.txt", VersionFileText("", ver)},
+                          {folder + "\\" + "main.lua", marker}});
+    }
+    void WriteCatalogueFile(const std::string& stamp, const std::vector<CatalogueEntry>& entries) {
+        MakeDirectoryPath(program_ / "Download");
+        WriteTestFile(program_ / "Download\\pluglist.xml",
+                      CatalogueXml(stamp, server_.Root() + "/files/", entries));
+    }
+    // A folder in the addon directory, with a version file unless both
+    // texts are empty and withVersionFile is false.
+    void InstallFolder(const std::string& name, const std::string& project, const std::string& ver,
+                       bool withVersionFile = true) {
+        platform::MakeDirectory(addonDir_ + "\\" + name);
+        WriteTestFile(addonDir_ + "\\" + name + "\\main.lua", "old");
+        if (withVersionFile)
+            WriteTestFile(addonDir_ + "\\" + name + "\\tesselver.txt",
+                          VersionFileText(project, ver));
+    }
+    bool FolderExists(const std::string& name) const {
+        return platform::IsDirectory(addonDir_ + "\\" + name);
+    }
+    std::string AddonFile(const std::string& relative) const {
+        return ReadTestFile(addonDir_ + "\\" + relative);
+    }
+
+    std::vector<int32_t> LocalIds() const {
+        std::vector<int32_t> ids;
+        for (const AddonRecord& r : *library_->localAddons())
+            ids.push_back(r.Id);
+        return ids;
+    }
+
+    TempDir program_;
+    TempDir game_;
+    TempDir documents_;
+    std::string addonDir_;
+    CatalogueTestServer server_;
+    FakeList list_;
+    FakeWindow window_{list_};
+    RecordingObserver observer_;
+    std::unique_ptr<AddonLibrary> library_;
+};
+
+}  // namespace vt::test

@@ -1,0 +1,156 @@
+// A catalogue server on 127.0.0.1 for the pipeline tests: serves files by path
+// (with Range), answers the stamp and statistics form interfaces, and can be
+// told to stall a transfer or to answer garbage. Records every request.
+#pragma once
+
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "addons/addon_paths.h"
+#include "net/exchange_peer.h"
+#include "net/loopback_server.h"
+#include "net/url_codec.h"
+#include "platform/system.h"
+
+namespace vt::test {
+
+class CatalogueTestServer {
+  public:
+    CatalogueTestServer() : server_([this](int, ServerConnection& c) { Serve(c); }) {}
+
+    // "http://127.0.0.1:PORT".
+    std::string Root() const { return server_.Url(""); }
+    void SetFile(const std::string& path, const std::string& body) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        files_[path] = body;
+    }
+    // The stamp the stamp interface answers; "" makes the interface fail (404).
+    void SetStamp(const std::string& stamp) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stamp_ = stamp;
+    }
+    // Transfers of path stop at this offset of the file and hold the
+    // connection until the server ends; -1 sends everything.
+    void SetStallAfter(const std::string& path, long bytes) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stallPath_ = path;
+        stallAfter_ = bytes;
+    }
+    // Every answer is this text instead (empty: normal answers).
+    void SetGarbage(const std::string& text) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        garbage_ = text;
+    }
+    std::vector<std::string> heads() const { return server_.heads(); }
+    // Form texts that reached the statistics interface.
+    std::vector<std::string> pings() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return pings_;
+    }
+    int Count(const std::string& requestLineStart) const {
+        int n = 0;
+        for (const std::string& head : heads())
+            n += head.rfind(requestLineStart, 0) == 0;
+        return n;
+    }
+    ~CatalogueTestServer() { stopping_ = true; }
+
+  private:
+    static std::string Header(const std::string& head, const std::string& name) {
+        const size_t at = head.find("\r\n" + name + ":");
+        if (at == std::string::npos)
+            return std::string();
+        size_t from = at + name.size() + 3;
+        while (from < head.size() && head[from] == ' ')
+            ++from;
+        return head.substr(from, head.find("\r\n", from) - from);
+    }
+
+    void Serve(ServerConnection& connection) {
+        const std::string head = server_.RecordHead(connection);
+        const size_t space = head.find(' ');
+        const std::string method = head.substr(0, space);
+        const std::string path = head.substr(space + 1, head.find(' ', space + 1) - space - 1);
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!garbage_.empty()) {
+            const std::string garbage = garbage_;
+            lock.unlock();
+            connection.Send(garbage);
+            return;
+        }
+        if (method == "POST") {
+            const std::string body = connection.ReadExactly(
+                static_cast<size_t>(std::atol(Header(head, "Content-Length").c_str())));
+            std::string salt, data;
+            const size_t field = body.find("data=");
+            const bool decoded =
+                field != std::string::npos &&
+                DecodeExchangeRequest(body.substr(field + 5), kCatalogueExchangeKey, salt, data);
+            std::string answer;
+            if (decoded && path == kUsagePingPath) {
+                pings_.push_back(data);
+                answer = EncodeExchangeAnswer("Result%3D1", kCatalogueExchangeKey, salt);
+            } else if (decoded && path == kStampInterfacePath && !stamp_.empty()) {
+                answer = EncodeExchangeAnswer("XMLMD5%3D" + stamp_, kCatalogueExchangeKey, salt);
+            }
+            lock.unlock();
+            connection.Send(answer.empty() ? NotFound() : Ok(answer, 0, answer.size()));
+            return;
+        }
+        const auto file = files_.find(path);
+        if (file == files_.end()) {
+            lock.unlock();
+            connection.Send(NotFound());
+            return;
+        }
+        const std::string body = file->second;
+        const long stall = path == stallPath_ ? stallAfter_ : -1;
+        lock.unlock();
+        size_t from = 0;
+        const std::string range = Header(head, "Range");
+        if (range.rfind("bytes=", 0) == 0)
+            from = std::strtoul(range.c_str() + 6, nullptr, 10);
+        if (from > body.size())
+            from = body.size();
+        std::string answer = Ok(body, from, body.size());
+        if (stall >= 0) {
+            const size_t headLength = answer.find("\r\n\r\n") + 4;
+            const size_t allowed = static_cast<size_t>(stall) > from ? static_cast<size_t>(stall) - from : 0;
+            answer.resize(std::min(answer.size(), headLength + allowed));
+            connection.Send(answer);
+            while (!stopping_)
+                platform::SleepMs(10);
+            return;
+        }
+        connection.Send(answer);
+    }
+
+    static std::string NotFound() {
+        return "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    }
+
+    static std::string Ok(const std::string& body, size_t from, size_t end) {
+        std::string head = from > 0 ? "HTTP/1.1 206 Partial Content\r\n" : "HTTP/1.1 200 OK\r\n";
+        if (from > 0)
+            head += "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(end - 1) +
+                    "/" + std::to_string(body.size()) + "\r\n";
+        head += "Content-Length: " + std::to_string(end - from) + "\r\nConnection: close\r\n\r\n";
+        return head + body.substr(from, end - from);
+    }
+
+    mutable std::mutex mutex_;
+    std::map<std::string, std::string> files_;
+    std::string stamp_;
+    std::string stallPath_;
+    long stallAfter_ = -1;
+    std::string garbage_;
+    std::vector<std::string> pings_;
+    std::atomic<bool> stopping_{false};
+    LoopbackServer server_;  // last: its thread stops first
+};
+
+}  // namespace vt::test
