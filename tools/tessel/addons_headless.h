@@ -1,0 +1,93 @@
+// The main window without a window, for the addon commands: posted messages
+// wait in a queue that the command's thread (the "user-interface thread")
+// pumps, the sent progress message draws a progress bar on stderr, and the
+// list control is a table in memory.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "addons/addon_library.h"
+#include "addons/left_panel.h"
+
+namespace vt::cli {
+
+// The program's own texts (string-table entries), in UTF-8.
+const char* ProgramText(int stringId);
+
+struct HeadlessRow {
+    int32_t key = 0;
+    std::string label;  // local code page
+    int upgradable = 0;
+    int progress = -1;
+};
+
+class HeadlessList : public AddonListControl {
+  public:
+    void DeleteAllRows() override;
+    int AddRow(int32_t key, const std::string& label, int upgradable) override;
+    int InsertRow(int index, int32_t key, const std::string& label, int upgradable) override;
+    int FindKey(int32_t key) override;
+    int RowCount() override;
+    bool SetProgress(int32_t key, int percent) override;
+    bool SetUpgradable(int32_t key, int upgradable) override;
+    void DeleteRow(int index) override;
+    std::vector<HeadlessRow> Rows() const;
+
+  private:
+    int Find(int32_t key) const;
+    mutable std::mutex mutex_;
+    std::vector<HeadlessRow> rows_;
+};
+
+class HeadlessWindow : public AddonWindow, public InstallObserver {
+  public:
+    HeadlessWindow(HeadlessList& list, bool json) : list_(list), json_(json) {}
+
+    void PostListState(int code, int value) override;
+    void PostInstallAddon(int32_t id, int closePopup) override;
+    void SendDownloadProgress(int code, const DownloadProgress& progress) override;
+    void ShowMessage(int stringId) override;
+    bool RunGamePathDialog() override;
+    void ClosePopupWindow() override {}
+    void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override;
+
+    // Handles posted messages until the queue is empty and no worker of
+    // library runs.
+    void Pump(AddonLibrary& library);
+    // Whether every install the workers reported succeeded.
+    bool AllInstalled() const;
+    int InstallsReported() const;
+    const LeftPanelState& panel() const { return panel_; }
+    // Labels for the progress bars (local code page), by addon Id.
+    void SetLabels(const Catalogue& catalogue);
+
+  private:
+    struct Posted {
+        unsigned message;
+        int wParam;
+        int lParam;
+    };
+    std::string Label(int32_t id) const;
+    void DrawBar(int32_t id, int percent, int64_t done, int64_t total);
+
+    HeadlessList& list_;
+    const bool json_;
+    LeftPanelState panel_;  // touched only by the pumping thread
+
+    mutable std::mutex mutex_;
+    std::condition_variable posted_;
+    std::deque<Posted> queue_;
+    std::map<int32_t, std::string> labels_;
+    std::map<int32_t, int> shownPercent_;
+    int installs_ = 0;
+    bool failures_ = false;
+};
+
+}  // namespace vt::cli

@@ -1,0 +1,270 @@
+// The addon commands: list, install, update-all, delete, delete-all, refresh
+// and detail, driving the addon library through a headless main window.
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "addons/addon_paths.h"
+#include "addons/addon_removal.h"
+#include "addons/addon_state.h"
+#include "addons/catalogue_file.h"
+#include "addons/catalogue_refresh.h"
+#include "addons/install_pipeline.h"
+#include "addons/reload_all.h"
+#include "addons_headless.h"
+#include "cli.h"
+#include "settings/app_state.h"
+
+namespace vt::cli {
+
+namespace {
+
+// The window, the list and the library of one command.
+struct Session {
+    explicit Session(const Context& context) : window(list, context.json), library(window, list) {
+        library.SetInstallObserver(&window);
+    }
+    // ReloadAll as the window's start-up runs it, then its messages.
+    void Reload() {
+        ReloadAll(library);
+        window.Pump(library);
+        window.SetLabels(*library.catalogue());
+    }
+    HeadlessList list;
+    HeadlessWindow window;
+    AddonLibrary library;
+};
+
+bool ParseId(const std::string& text, int32_t& id) {
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const long long value = std::stoll(text);
+    if (value > 2147483647LL)
+        return false;
+    id = static_cast<int32_t>(value);
+    return true;
+}
+
+// AskConfirm on the terminal: true for "y" or "yes".
+bool AskConfirm(const Context& context, int stringId, bool yes) {
+    if (yes)
+        return true;
+    std::fprintf(stderr, "%s: %s [y/N] ", ProgramText(130), ProgramText(stringId));
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        answer.clear();
+    (void)context;
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+std::string ViewText(const LeftPanelState& panel) {
+    const std::string view = ShownView(panel);
+    if (view == "no-game-path")
+        return view + " (" + ProgramText(182) + ")";
+    if (view == "no-addons")
+        return view + " (" + ProgramText(180) + ")";
+    if (view == "list")
+        return view + " (" + std::to_string(panel.count) + " addons" +
+               (panel.updateAllEnabled ? ", updates available)" : ")");
+    return view;
+}
+
+void PrintList(const Context& context, Session& session) {
+    const LeftPanelState& panel = session.window.panel();
+    const std::vector<HeadlessRow> rows = session.list.Rows();
+    if (context.json) {
+        JsonLine()
+            .Add("view", ShownView(panel))
+            .Add("count", panel.count)
+            .Add("updateAll", panel.updateAllEnabled)
+            .Add("deleteAll", panel.deleteAllEnabled)
+            .Print();
+        for (const HeadlessRow& row : rows)
+            JsonLine()
+                .Add("id", row.key)
+                .Add("label", ToTerminal(row.label))
+                .Add("update", row.upgradable)
+                .Print();
+        return;
+    }
+    Print("view: " + ViewText(panel) + "\n");
+    if (rows.empty())
+        return;
+    Print("  Id      Update  Name\n");
+    for (const HeadlessRow& row : rows) {
+        char line[64];
+        std::snprintf(line, sizeof line, "  %-7d %-7d ", static_cast<int>(row.key), row.upgradable);
+        Print(line + ToTerminal(row.label) + "\n");
+    }
+}
+
+int RunList(Context& context) {
+    if (!context.args.empty())
+        return UsageError(context, "list");
+    Session session(context);
+    session.Reload();
+    PrintList(context, session);
+    return kExitOk;
+}
+
+int RunInstall(Context& context) {
+    std::vector<int32_t> ids;
+    for (const std::string& arg : context.args) {
+        int32_t id = 0;
+        if (!ParseId(arg, id))
+            return UsageError(context, "install");
+        ids.push_back(id);
+    }
+    if (ids.empty())
+        return UsageError(context, "install");
+    Session session(context);
+    session.Reload();
+    bool ok = true;
+    for (int32_t id : ids) {
+        const int result = RequestInstall(session.library, id, 0);
+        ok = ok && result != kRequestNoGameDir;
+    }
+    session.window.Pump(session.library);
+    if (!ok)
+        return Fail("no game path is set");
+    return session.window.AllInstalled() ? kExitOk : kExitFailure;
+}
+
+int RunUpdateAll(Context& context) {
+    if (!context.args.empty())
+        return UsageError(context, "update-all");
+    Session session(context);
+    session.Reload();
+    if (AppState().GameDir().empty())
+        return Fail("no game path is set");
+    if (UpdateAll(session.library) == 0) {
+        if (context.json) {
+            JsonLine().Add("updates", 0).Print();
+        } else {
+            Print("every installed addon is current\n");
+        }
+        return kExitOk;
+    }
+    session.window.Pump(session.library);
+    return session.window.AllInstalled() ? kExitOk : kExitFailure;
+}
+
+int RunDelete(Context& context) {
+    const bool yes = TakeFlag(context.args, "--yes");
+    int32_t id = 0;
+    if (context.args.size() != 1 || !ParseId(context.args[0], id))
+        return UsageError(context, "delete");
+    Session session(context);
+    session.Reload();
+    if (session.window.panel().notBusy == 0) {
+        session.window.ShowMessage(kStringDeleteWhileBusy);
+        return kExitFailure;
+    }
+    const std::shared_ptr<const LocalAddonList> local = session.library.localAddons();
+    const AddonRecord* entry = FindLocalAddon(*local, id);
+    if (entry == nullptr)
+        return Fail("addon " + std::to_string(id) + " is not installed");
+    const std::string label = RowLabel(*entry);
+    if (!AskConfirm(context, kStringConfirmDelete, yes))
+        return Fail("not deleted");
+    DeleteAddon(session.library, id);
+    session.list.DeleteRow(session.list.FindKey(id));
+    StartReloadAll(session.library);
+    session.window.Pump(session.library);
+    const bool gone = FindLocalAddon(*session.library.localAddons(), id) == nullptr;
+    if (context.json) {
+        JsonLine().Add("id", id).Add("name", ToTerminal(label)).Add("deleted", gone).Print();
+    } else {
+        Print((gone ? "deleted " : "still present: ") + std::to_string(id) + " " +
+              ToTerminal(label) + "\n");
+    }
+    return gone ? kExitOk : kExitFailure;
+}
+
+int RunDeleteAll(Context& context) {
+    const bool yes = TakeFlag(context.args, "--yes");
+    if (!context.args.empty())
+        return UsageError(context, "delete-all");
+    Session session(context);
+    session.Reload();
+    if (AppState().GameDir().empty())
+        return Fail("no game path is set");
+    if (!AskConfirm(context, kStringConfirmDeleteAll, yes))
+        return Fail("not deleted");
+    DeleteAllAddons(session.library);
+    session.window.Pump(session.library);
+    const int left = session.list.RowCount();
+    if (context.json) {
+        JsonLine().Add("remaining", left).Print();
+    } else {
+        Print("deleted every addon; " + std::to_string(left) + " remaining\n");
+    }
+    return left == 0 ? kExitOk : kExitFailure;
+}
+
+int RunRefresh(Context& context) {
+    if (!context.args.empty())
+        return UsageError(context, "refresh");
+    Session session(context);
+    const bool ok = RefreshCatalogue(session.library);
+    const std::string stamp = ReadLocalStamp(CataloguePath(AppState().ProgramDir()));
+    const size_t count = session.library.catalogue()->size();
+    if (context.json) {
+        JsonLine()
+            .Add("ok", ok)
+            .Add("addons", static_cast<int64_t>(count))
+            .Add("stamp", ToTerminal(stamp))
+            .Print();
+    } else if (ok) {
+        Print("catalogue: " + std::to_string(count) + " addons, stamp " + ToTerminal(stamp) + "\n");
+    }
+    return ok ? kExitOk
+              : Fail("the catalogue could not be fetched or read from " +
+                     CatalogueServerUrl(kCatalogueServerPath));
+}
+
+int RunDetail(Context& context) {
+    int32_t id = 0;
+    if (context.args.size() != 1 || !ParseId(context.args[0], id))
+        return UsageError(context, "detail");
+    Session session(context);
+    session.Reload();
+    if (id >= 20000) {
+        session.window.ShowMessage(172);
+        return kExitOk;
+    }
+    const DetailState state = DetailStateOf(*session.library.localAddons(), id);
+    const std::string url = DetailPageUrl(id, state);
+    static const char* const kStateNames[] = {"current", "not installed", "update available"};
+    if (context.json) {
+        JsonLine()
+            .Add("id", id)
+            .Add("detailState", static_cast<int>(state))
+            .Add("url", url)
+            .Print();
+    } else {
+        Print("DetailState: " + std::to_string(state) + " (" + kStateNames[state] +
+              ")\nURL: " + url + "\n");
+    }
+    return kExitOk;
+}
+
+const bool registered =
+    RegisterCommand(
+        {"list", "", "refresh the catalogue, scan the game's addons and list them", RunList}) &&
+    RegisterCommand(
+        {"install", "ID...", "download and install addons from the catalogue", RunInstall}) &&
+    RegisterCommand(
+        {"update-all", "", "install every update the catalogue offers", RunUpdateAll}) &&
+    RegisterCommand(
+        {"delete", "ID [--yes]", "delete an installed addon and its folders", RunDelete}) &&
+    RegisterCommand({"delete-all", "[--yes]", "delete everything in the game's addon directory",
+                     RunDeleteAll}) &&
+    RegisterCommand({"refresh", "", "bring the catalogue file up to date", RunRefresh}) &&
+    RegisterCommand({"detail", "ID", "show an addon's detail state and detail page", RunDetail});
+
+}  // namespace
+
+}  // namespace vt::cli

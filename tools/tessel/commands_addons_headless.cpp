@@ -1,0 +1,254 @@
+// The headless main window of the addon commands (see addons_headless.h).
+#include <cstdio>
+#include <iostream>
+
+#include "addons/install_pipeline.h"
+#include "addons_headless.h"
+#include "cli.h"
+
+namespace vt::cli {
+
+const char* ProgramText(int stringId) {
+    switch (stringId) {
+        case 121:
+            return "确定升级所有插件?";
+        case 124:
+            return "确定删除所有插件?";
+        case 130:
+            return "提示";
+        case 172:
+            return "该插件暂时没有详情信息！";
+        case 180:
+            return "当前游戏下暂无插件";
+        case 182:
+            return "当前未设置游戏路径";
+        case 186:
+            return "正在加载本地插件信息...";
+        case 187:
+            return "确定要删除该插件?";
+        case 192:
+            return "您已添加了该插件，无需重新下载。";
+        case 193:
+            return "插件下载中，请稍后进行删除操作!\n";
+        default:
+            return "";
+    }
+}
+
+void HeadlessList::DeleteAllRows() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    rows_.clear();
+}
+
+int HeadlessList::AddRow(int32_t key, const std::string& label, int upgradable) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    rows_.push_back({key, label, upgradable, -1});
+    return static_cast<int>(rows_.size()) - 1;
+}
+
+int HeadlessList::InsertRow(int index, int32_t key, const std::string& label, int upgradable) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (index < 0 || index > static_cast<int>(rows_.size()))
+        index = static_cast<int>(rows_.size());
+    rows_.insert(rows_.begin() + index, {key, label, upgradable, -1});
+    return index;
+}
+
+int HeadlessList::Find(int32_t key) const {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].key == key)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int HeadlessList::FindKey(int32_t key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return Find(key);
+}
+
+int HeadlessList::RowCount() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int>(rows_.size());
+}
+
+bool HeadlessList::SetProgress(int32_t key, int percent) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int row = Find(key);
+    if (row < 0)
+        return false;
+    // As the list control shows it: 100 ends the download look.
+    rows_[row].progress = percent == 100 ? -1 : percent % 100;
+    return true;
+}
+
+bool HeadlessList::SetUpgradable(int32_t key, int upgradable) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int row = Find(key);
+    if (row < 0)
+        return false;
+    rows_[row].upgradable = upgradable;
+    return true;
+}
+
+void HeadlessList::DeleteRow(int index) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (index >= 0 && index < static_cast<int>(rows_.size()))
+        rows_.erase(rows_.begin() + index);
+}
+
+std::vector<HeadlessRow> HeadlessList::Rows() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rows_;
+}
+
+void HeadlessWindow::PostListState(int code, int value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back({UM_LIST_STATE, code, value});
+    posted_.notify_one();
+}
+
+void HeadlessWindow::PostInstallAddon(int32_t id, int closePopup) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back({UM_INSTALL_ADDON, id, closePopup});
+    posted_.notify_one();
+}
+
+void HeadlessWindow::SetLabels(const Catalogue& catalogue) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& [id, record] : catalogue)
+        labels_[id] = record.Name.empty() ? record.Folder : record.Name;
+}
+
+std::string HeadlessWindow::Label(int32_t id) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = labels_.find(id);
+    return found == labels_.end() ? std::to_string(id) : found->second;
+}
+
+void HeadlessWindow::DrawBar(int32_t id, int percent, int64_t done, int64_t total) {
+    constexpr int kWidth = 24;
+    const int filled = percent * kWidth / 100;
+    std::string bar(static_cast<size_t>(filled), '#');
+    bar.append(static_cast<size_t>(kWidth - filled), '.');
+    std::fprintf(stderr, "\r  %-6d [%s] %3d%%  %7lld KB / %lld KB  %s", static_cast<int>(id),
+                 bar.c_str(), percent, static_cast<long long>(done / 1024),
+                 static_cast<long long>(total / 1024), ToTerminal(Label(id)).c_str());
+    if (percent >= 100)
+        std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+void HeadlessWindow::SendDownloadProgress(int code, const DownloadProgress& progress) {
+    // Sent: the worker waits here as it would for the window.
+    HandleDownloadProgress(list_, code, progress);
+    if (json_)
+        return;
+    const int32_t id = progress.user1;
+    int percent = code == kProgressDownloading ? ProgressPercent(progress) : -1;
+    if (percent < 0)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto shown = shownPercent_.find(id);
+        if (shown != shownPercent_.end() && shown->second == percent)
+            return;
+        shownPercent_[id] = percent;
+    }
+    DrawBar(id, percent, progress.doneSize, progress.totalSize);
+}
+
+void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++installs_;
+        failures_ = failures_ || outcome != InstallOutcome::kInstalled;
+        const auto shown = shownPercent_.find(id);
+        if (!json_ && shown != shownPercent_.end() && shown->second < 100)
+            std::fputc('\n', stderr);
+        shownPercent_.erase(id);
+    }
+    const char* what = "installed";
+    std::string reason;
+    switch (outcome) {
+        case InstallOutcome::kInstalled:
+            break;
+        case InstallOutcome::kNotInCatalogue:
+            what = "failed", reason = "not in the catalogue";
+            break;
+        case InstallOutcome::kDownloadFailed:
+            what = "failed", reason = DownloadResultText(detail);
+            break;
+        case InstallOutcome::kBrokenArchive:
+            what = "failed", reason = "the archive is damaged";
+            break;
+        case InstallOutcome::kExtractFailed:
+            what = "failed", reason = "the archive could not be unpacked";
+            break;
+    }
+    if (json_) {
+        JsonLine line;
+        line.Add("id", id).Add("name", ToTerminal(Label(id))).Add("result", what);
+        if (!reason.empty())
+            line.Add("reason", reason);
+        line.Print();
+    } else {
+        Print(std::string(what) + " " + std::to_string(id) + " " + ToTerminal(Label(id)) +
+              (reason.empty() ? "" : ": " + reason) + "\n");
+    }
+}
+
+void HeadlessWindow::ShowMessage(int stringId) {
+    std::string text = ProgramText(stringId);
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    if (json_) {
+        JsonLine().Add("message", stringId).Add("text", text).Print();
+    } else {
+        Print(std::string(ProgramText(130)) + ": " + text + "\n");
+    }
+}
+
+bool HeadlessWindow::RunGamePathDialog() {
+    std::fprintf(stderr, "%s: run 'tessel set-game-path PATH' first\n", ProgramText(182));
+    return false;
+}
+
+void HeadlessWindow::Pump(AddonLibrary& library) {
+    for (;;) {
+        Posted message{};
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (queue_.empty())
+                posted_.wait_for(lock, std::chrono::milliseconds(20));
+            if (queue_.empty()) {
+                lock.unlock();
+                if (library.RunningWorkers() != 0)
+                    continue;
+                lock.lock();
+                if (queue_.empty())
+                    break;
+                continue;
+            }
+            message = queue_.front();
+            queue_.pop_front();
+        }
+        if (message.message == UM_LIST_STATE) {
+            ApplyListState(panel_, message.wParam, message.lParam);
+        } else if (message.message == UM_INSTALL_ADDON) {
+            RequestInstall(library, message.wParam, message.lParam);
+        }
+    }
+}
+
+bool HeadlessWindow::AllInstalled() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !failures_;
+}
+
+int HeadlessWindow::InstallsReported() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return installs_;
+}
+
+}  // namespace vt::cli
