@@ -130,6 +130,12 @@ Socket CreateTcpSocket() {
         return Socket();
     }
     Socket socket(static_cast<intptr_t>(raw));
+    // Non-blocking from the start, so every call can try before it waits.
+    u_long nonBlocking = 1;
+    if (ioctlsocket(raw, FIONBIO, &nonBlocking) != 0) {
+        StoreWsaError();
+        return Socket();
+    }
     const BOOL on = TRUE;
     if (setsockopt(raw, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) !=
         0) {
@@ -252,33 +258,8 @@ int TimedRecv(Socket& socket, void* buffer, size_t capacity, int timeoutMs) {
         return -1;
     }
     for (;;) {
-        {
-            // Data and a close reported together still lead to a receive.
-            EventSelection selection(Raw(socket), event, FD_READ | FD_CLOSE);
-            if (!selection.ok()) {
-                StoreWsaError();
-                return -1;
-            }
-            const ULONGLONG now = GetTickCount64();
-            WSANETWORKEVENTS events{};
-            if (!WaitEvents(Raw(socket), event,
-                            now < deadline ? static_cast<int>(deadline - now) : 0, events)) {
-                return -1;
-            }
-            const long got = events.lNetworkEvents;
-            if ((got & FD_READ) && events.iErrorCode[FD_READ_BIT] != 0) {
-                lastError = events.iErrorCode[FD_READ_BIT];
-                return -1;
-            }
-            if (!(got & FD_READ) && !(got & FD_CLOSE)) {
-                lastError = kSocketOtherError;
-                return -1;
-            }
-            if ((got & FD_CLOSE) && !(got & FD_READ) && events.iErrorCode[FD_CLOSE_BIT] != 0) {
-                lastError = events.iErrorCode[FD_CLOSE_BIT];
-                return -1;
-            }
-        }
+        // Receive first: buffered data or an earlier close (whose FD_CLOSE
+        // is signalled only once) answer without a wait.
         WSABUF wsaBuffer{static_cast<ULONG>(capacity), static_cast<CHAR*>(buffer)};
         DWORD received = 0;
         DWORD flags = 0;
@@ -289,11 +270,29 @@ int TimedRecv(Socket& socket, void* buffer, size_t capacity, int timeoutMs) {
             StoreWsaError();
             return -1;
         }
-        if (GetTickCount64() >= deadline) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
             lastError = kSocketTimedOut;
             return -1;
         }
-        Sleep(1);
+        // Data and a close reported together still lead to a receive.
+        EventSelection selection(Raw(socket), event, FD_READ | FD_CLOSE);
+        if (!selection.ok()) {
+            StoreWsaError();
+            return -1;
+        }
+        WSANETWORKEVENTS events{};
+        if (!WaitEvents(Raw(socket), event, static_cast<int>(deadline - now), events))
+            return -1;
+        const long got = events.lNetworkEvents;
+        if ((got & FD_READ) && events.iErrorCode[FD_READ_BIT] != 0) {
+            lastError = events.iErrorCode[FD_READ_BIT];
+            return -1;
+        }
+        if ((got & FD_CLOSE) && !(got & FD_READ) && events.iErrorCode[FD_CLOSE_BIT] != 0) {
+            lastError = events.iErrorCode[FD_CLOSE_BIT];
+            return -1;
+        }
     }
 }
 
@@ -337,7 +336,13 @@ Socket AcceptConnection(Socket& listener, int timeoutMs) {
         StoreWsaError();
         return Socket();
     }
-    return Socket(static_cast<intptr_t>(raw));
+    Socket accepted(static_cast<intptr_t>(raw));
+    u_long nonBlocking = 1;
+    if (ioctlsocket(raw, FIONBIO, &nonBlocking) != 0) {
+        StoreWsaError();
+        return Socket();
+    }
+    return accepted;
 }
 
 }  // namespace vt::platform
