@@ -5,14 +5,11 @@
 #include "platform/code_page.h"
 #include "xml/document_file.h"
 #include "xml/encoding_table.h"
+#include "xml/local_encoder.h"
 
 namespace vt::xml {
 
 namespace {
-
-size_t CountQuestionMarks(std::u16string_view units) {
-    return static_cast<size_t>(std::count(units.begin(), units.end(), u'?'));
-}
 
 void AppendCodePoint(char32_t code, std::u16string& out) {
     if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
@@ -61,14 +58,17 @@ bool DecodeToUtf16(unsigned from, std::string_view text, std::u16string& units) 
 
 void Utf16ToLocal(std::u16string_view units, std::string& out, bool& lossy) {
     out.clear();
-    out.reserve(units.size() + units.size() / 100);
-    platform::EncodeCodePage(platform::LocalCodePage(), units, out);
-    // The conversion writes '?' for a character it lacks.
-    lossy =
-        static_cast<size_t>(std::count(out.begin(), out.end(), '?')) > CountQuestionMarks(units);
+    lossy = false;
+    AppendUtf16AsLocal(units, out, lossy);
 }
 
 bool ConvertToLocal(unsigned from, std::string_view text, std::string& out, bool& lossy) {
+    if (from == platform::kCodePageUtf8) {
+        out.clear();
+        lossy = false;
+        AppendUtf8AsLocal(text, out, lossy);
+        return true;
+    }
     std::u16string units;
     if (!DecodeToUtf16(from, text, units)) {
         return false;

@@ -1,0 +1,242 @@
+#include "xml/local_encoder.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "xml/char_classes.h"
+
+namespace vt::xml {
+
+namespace {
+
+// One BMP character in the local code page: up to 3 bytes and a length, with
+// a flag when the platform had no equivalent.
+struct LocalChar {
+    char bytes[3];
+    uint8_t length : 7;
+    uint8_t lossy : 1;
+};
+
+// The table is filled in blocks of 256 characters on first use: a document
+// touches few blocks, and characters the code page lacks are slow to ask the
+// platform about.
+class BmpTable {
+  public:
+    static constexpr unsigned kBlockBits = 8;
+    static constexpr unsigned kBlockSize = 1u << kBlockBits;
+    static constexpr unsigned kBlocks = 0x10000 >> kBlockBits;
+
+    BmpTable() {
+        for (auto& block : blocks_) {
+            block.store(nullptr, std::memory_order_relaxed);
+        }
+        const LocalChar* ascii = Block(0);
+        asciiIdentity_ = ascii != nullptr;
+        for (uint32_t u = 0; asciiIdentity_ && u < 0x80; ++u) {
+            asciiIdentity_ = ascii[u].length == 1 && ascii[u].bytes[0] == static_cast<char>(u);
+        }
+    }
+    ~BmpTable() {
+        for (auto& block : blocks_) {
+            delete[] block.load(std::memory_order_relaxed);
+        }
+    }
+    BmpTable(const BmpTable&) = delete;
+    BmpTable& operator=(const BmpTable&) = delete;
+
+    bool AsciiIdentity() const { return asciiIdentity_; }
+
+    // The block that holds unit, or nullptr when the platform's output for it
+    // could not be split into characters (then convert through the platform).
+    const LocalChar* Block(char16_t unit) {
+        std::atomic<LocalChar*>& slot = blocks_[unit >> kBlockBits];
+        LocalChar* block = slot.load(std::memory_order_acquire);
+        if (block == nullptr) {
+            block = Build(unit >> kBlockBits);
+            LocalChar* expected = nullptr;
+            if (!slot.compare_exchange_strong(expected, block, std::memory_order_acq_rel)) {
+                delete[] block;
+                block = expected;
+            }
+        }
+        return block == &unusable_ ? nullptr : block;
+    }
+
+  private:
+    LocalChar* Build(unsigned blockNumber) {
+        std::u16string units;
+        for (unsigned k = 0; k < kBlockSize; ++k) {
+            const unsigned u = blockNumber * kBlockSize + k;
+            // Surrogate halves cannot stand alone; they are handled in pairs.
+            units += (u >= 0xD800 && u <= 0xDFFF) ? u'?' : static_cast<char16_t>(u);
+        }
+        std::string encoded;
+        if (!platform::EncodeCodePage(platform::LocalCodePage(), units, encoded)) {
+            return &unusable_;
+        }
+        // Split the output by the code page's character lengths; if that does
+        // not give one character per unit, the block cannot be trusted.
+        const CharLengths& lengths = LocalCharLengths();
+        std::unique_ptr<LocalChar[]> block(new LocalChar[kBlockSize]);
+        size_t at = 0;
+        for (unsigned k = 0; k < kBlockSize; ++k) {
+            if (at >= encoded.size()) {
+                return &unusable_;
+            }
+            const size_t n = lengths[static_cast<unsigned char>(encoded[at])];
+            if (n > 3 || at + n > encoded.size()) {
+                return &unusable_;
+            }
+            LocalChar& c = block[k];
+            for (size_t b = 0; b < n; ++b) {
+                c.bytes[b] = encoded[at + b];
+            }
+            c.length = static_cast<uint8_t>(n);
+            c.lossy = n == 1 && encoded[at] == '?' && units[k] != u'?';
+            at += n;
+        }
+        return at == encoded.size() ? block.release() : &unusable_;
+    }
+
+    std::atomic<LocalChar*> blocks_[kBlocks];
+    LocalChar unusable_{};  // marks a block that could not be built
+    bool asciiIdentity_ = false;
+};
+
+BmpTable& Table() {
+    static BmpTable table;
+    return table;
+}
+
+void AppendThroughPlatform(std::u16string_view units, std::string& out, bool& lossy) {
+    std::string encoded;
+    platform::EncodeCodePage(platform::LocalCodePage(), units, encoded);
+    size_t marks = 0;
+    for (char16_t u : units) {
+        marks += u == u'?';
+    }
+    size_t written = 0;
+    for (char c : encoded) {
+        written += c == '?';
+    }
+    lossy = lossy || written > marks;
+    out += encoded;
+}
+
+// Appends one code point (a surrogate pair when beyond the plane).
+void AppendCodePoint(BmpTable& table, char32_t code, std::string& out, bool& lossy) {
+    if (code < 0x10000) {
+        const char16_t unit = static_cast<char16_t>(code);
+        if (const LocalChar* block = table.Block(unit)) {
+            const LocalChar& c = block[unit & (BmpTable::kBlockSize - 1)];
+            out.append(c.bytes, c.length);
+            lossy = lossy || c.lossy;
+        } else {
+            AppendThroughPlatform(std::u16string_view(&unit, 1), out, lossy);
+        }
+        return;
+    }
+    const char16_t pair[2] = {static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)),
+                              static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF))};
+    AppendThroughPlatform(std::u16string_view(pair, 2), out, lossy);
+}
+
+}  // namespace
+
+void AppendUtf16AsLocal(std::u16string_view units, std::string& out, bool& lossy) {
+    BmpTable& table = Table();
+    out.reserve(out.size() + units.size() + units.size() / 100);
+    for (size_t i = 0; i < units.size(); ++i) {
+        const char16_t u = units[i];
+        if (u >= 0xD800 && u <= 0xDFFF) {
+            if (u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+                units[i + 1] <= 0xDFFF) {
+                AppendThroughPlatform(units.substr(i, 2), out, lossy);
+                ++i;
+            } else {
+                out += '?';
+                lossy = true;
+            }
+            continue;
+        }
+        AppendCodePoint(table, u, out, lossy);
+    }
+}
+
+void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
+    BmpTable& table = Table();
+    const size_t size = utf8.size();
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(utf8.data());
+    // The local text is rarely longer than the UTF-8 text.
+    const size_t base = out.size();
+    out.resize(base + size + size / 100 + 16);
+    char* w = out.data() + base;
+    char* end = out.data() + out.size();
+    const bool asciiIdentity = table.AsciiIdentity();
+    size_t i = 0;
+    while (i < size) {
+        if (end - w < 8) {
+            const size_t used = w - out.data();
+            out.resize(out.size() * 2);
+            w = out.data() + used;
+            end = out.data() + out.size();
+        }
+        const unsigned char c = s[i];
+        if (c < 0x80 && asciiIdentity) {
+            *w++ = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        char32_t code = 0;
+        size_t n = 0;
+        if (c < 0x80) {
+            code = c, n = 1;
+        } else if (c >= 0xC2 && c <= 0xDF && i + 1 < size && (s[i + 1] & 0xC0) == 0x80) {
+            code = (c & 0x1F) << 6 | (s[i + 1] & 0x3F), n = 2;
+        } else if (c >= 0xE0 && c <= 0xEF && i + 2 < size && (s[i + 1] & 0xC0) == 0x80 &&
+                   (s[i + 2] & 0xC0) == 0x80) {
+            code = (c & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F), n = 3;
+            if (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)) {
+                n = 0;  // overlong or a surrogate half
+            }
+        } else if (c >= 0xF0 && c <= 0xF4 && i + 3 < size && (s[i + 1] & 0xC0) == 0x80 &&
+                   (s[i + 2] & 0xC0) == 0x80 && (s[i + 3] & 0xC0) == 0x80) {
+            code = (c & 0x07) << 18 | (s[i + 1] & 0x3F) << 12 | (s[i + 2] & 0x3F) << 6 |
+                   (s[i + 3] & 0x3F);
+            n = 4;
+            if (code < 0x10000 || code > 0x10FFFF) {
+                n = 0;
+            }
+        }
+        if (n == 0) {
+            *w++ = '?';
+            lossy = true;
+            ++i;
+            continue;
+        }
+        i += n;
+        const LocalChar* block =
+            code < 0x10000 ? table.Block(static_cast<char16_t>(code)) : nullptr;
+        if (block != nullptr) {
+            const LocalChar& lc = block[code & (BmpTable::kBlockSize - 1)];
+            for (unsigned k = 0; k < lc.length; ++k) {
+                *w++ = lc.bytes[k];
+            }
+            lossy = lossy || lc.lossy;
+        } else {
+            const size_t used = w - out.data();
+            out.resize(used);
+            AppendCodePoint(table, code, out, lossy);
+            const size_t now = out.size();
+            out.resize(now + (size - i) + 16);
+            w = out.data() + now;
+            end = out.data() + out.size();
+        }
+    }
+    out.resize(w - out.data());
+}
+
+}  // namespace vt::xml
