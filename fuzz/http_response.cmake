@@ -1,0 +1,1 @@
+tessel_fuzz_target(http_response DEPS tessel_net)
