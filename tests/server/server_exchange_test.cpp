@@ -1,0 +1,175 @@
+// The server's encrypted interfaces, driven by the program's own client code.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "cipher/blowfish_cipher.h"
+#include "net/form_post.h"
+#include "net/secure_exchange.h"
+#include "net/url_codec.h"
+#include "platform/code_page.h"
+#include "platform/files.h"
+#include "server_fixture.h"
+
+namespace vt::test {
+namespace {
+
+const std::string kCatalogueKey = "@n28;<bpb723PwktthCpz((3n311!?#%my<!";
+const std::string kUpgradeKey = "ptmn%#*mhq789!(";
+
+std::string XmlStamp(const std::string& xml) {
+    const size_t start = xml.find("<ver>"), end = xml.find("</ver>");
+    return start == std::string::npos || end == std::string::npos
+               ? ""
+               : xml.substr(start + 5, end - start - 5);
+}
+
+class ServerExchange : public ServerFixture {
+  protected:
+    std::string FetchXml() {
+        auto res = Client().Get("/Config/pluglist.xml");
+        return res && res->status == 200 ? res->body : "";
+    }
+    // The upgrade module's reading of a reply: fields split at "&" and "=",
+    // values decoded, after the token check.
+    std::map<std::string, std::string> AskUpgrade(const std::string& form) {
+        const std::string token = "A1B2C3D4";
+        std::string line;
+        if (!PostForm(Url("/Interfaces/gettoolver.aspx"),
+                      BuildExchangeBody(form, kUpgradeKey, token), line))
+            return {};
+        if (line.compare(0, 5, "bingo") != 0)
+            return {};
+        const std::string keyBytes = kUpgradeKey + token;
+        std::string plain(4096 + 8, '\0');
+        BlowfishCipher(keyBytes.data(), keyBytes.size())
+            .DecryptFromHex(line.substr(5), plain.data(), 4096);
+        plain.resize(plain.find('\0'));
+        if (plain.compare(0, 8, token) != 0)
+            return {};
+        std::map<std::string, std::string> fields;
+        std::string rest = plain.substr(8);
+        while (!rest.empty()) {
+            const size_t amp = rest.find('&');
+            const std::string pair = rest.substr(0, amp);
+            const size_t eq = pair.find('=');
+            fields[pair.substr(0, eq)] =
+                eq == std::string::npos ? "" : UrlDecodeToLocal(pair.substr(eq + 1));
+            rest = amp == std::string::npos ? "" : rest.substr(amp + 1);
+        }
+        return fields;
+    }
+};
+
+TEST_F(ServerExchange, StampAnswerFollowsTheCatalogue) {
+    std::string answer;
+    ASSERT_TRUE(
+        SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), kCatalogueKey, answer));
+    const std::string stamp = QueryValue(answer, "XMLMD5");
+    EXPECT_EQ(stamp.size(), 32u);
+    EXPECT_EQ(stamp, XmlStamp(FetchXml()));
+
+    // A changed list gets a new stamp, in the file and in the answer.
+    std::string text;
+    ASSERT_TRUE(platform::ReadWholeFile(root_ / "catalogue.txt", text));
+    ASSERT_TRUE(
+        platform::WriteWholeFile(root_ / "catalogue.txt", text + "13\t1\tNewAddon\t新插件\n"));
+    platform::SetModifiedTime(root_ / "catalogue.txt",
+                              platform::GetModifiedTime(root_ / "catalogue.txt") + 20000000);
+    ASSERT_TRUE(
+        SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), kCatalogueKey, answer));
+    const std::string changed = QueryValue(answer, "XMLMD5");
+    EXPECT_NE(changed, stamp);
+    const std::string xml = FetchXml();
+    EXPECT_EQ(changed, XmlStamp(xml));
+    EXPECT_NE(xml.find("Folder=\"NewAddon\""), std::string::npos);
+}
+
+TEST_F(ServerExchange, UsagePingsAreCounted) {
+    for (int id : {3, 3, 5}) {
+        std::string form, answer;
+        AppendQueryParam(form, "PlugId", std::to_string(id));
+        ASSERT_TRUE(SecureExchange(form, Url("/Interfaces/StatisticsPlugPopu.aspx"), kCatalogueKey,
+                                   answer));
+        EXPECT_EQ(answer, "code=100");
+    }
+    EXPECT_EQ(tessel_->UsageCounts(), (std::map<int, long>{{3, 2}, {5, 1}}));
+    auto status = Client().Get("/Status");
+    ASSERT_TRUE(status);
+    EXPECT_NE(status->body.find("  3 2\n"), std::string::npos) << status->body;
+}
+
+TEST_F(ServerExchange, UpgradeReplyCarriesTheConfiguredFields) {
+    auto fields = AskUpgrade("toolsign=vael");
+    EXPECT_EQ(fields["code"], "100");
+    EXPECT_EQ(fields["softVer"], "9126");
+    EXPECT_EQ(fields["updSoftVerV2"], "3");
+    EXPECT_EQ(fields["softDownUrl"], Url("/upgrade/VaelTessel_9126.zip"));
+    EXPECT_EQ(fields["updSoftDownUrlV2"], Url("/upgrade/Refitter.zip"));
+    EXPECT_EQ(fields["softUpDate"], "2026-12-01");
+    EXPECT_EQ(fields["softUpDesc"],
+              platform::Utf8ToLocal("1. 新增插件详情页；2. 修复更新全部时的卡顿。"));
+    for (const char* path : {"/upgrade/VaelTessel_9126.zip", "/upgrade/Refitter.zip"}) {
+        auto res = Client().Get(path);
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 200) << path;
+    }
+    EXPECT_EQ(AskUpgrade("toolsign=other")["code"], "404");
+
+    // A description too long for the module's 4096-byte reply is shortened.
+    ASSERT_TRUE(platform::WriteWholeFile(
+        root_ / "upgrade.txt", "softVer=9200\nsoftUpDesc=" + std::string(9000, 'x') + "\n"));
+    fields = AskUpgrade("toolsign=vael");
+    EXPECT_EQ(fields["softVer"], "9200");
+    EXPECT_GT(fields["softUpDesc"].size(), 100u);
+    EXPECT_LT(fields["softUpDesc"].size(), 1024u);
+}
+
+TEST_F(ServerExchange, BadRequestsGetErrorAnswers) {
+    std::string answer;
+    int status = 0;
+    EXPECT_EQ(RunSecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), "wrong key",
+                                answer, &status),
+              ExchangeStatus::kPostFailed);
+    EXPECT_EQ(status, 400);
+
+    auto client = Client();
+    const char* const bodies[] = {
+        "",        "data=",      "data=xyz", "data=0123456789ABCDEF0123456789ABCDEF0123",
+        "other=1", "data=%00%01"};
+    for (const char* body : bodies) {
+        auto res = client.Post("/Interfaces/StatisticsPlugPopu.aspx", body,
+                               "application/x-www-form-urlencoded");
+        ASSERT_TRUE(res) << body;
+        EXPECT_EQ(res->status, 400) << body;
+    }
+    auto huge = client.Post("/Interfaces/gettoolver.aspx", "data=" + std::string(400 * 1024, 'A'),
+                            "application/x-www-form-urlencoded");
+    ASSERT_TRUE(huge);
+    EXPECT_EQ(huge->status, 413);
+
+    const std::string secret = "do not serve";
+    ASSERT_TRUE(platform::WriteWholeFile(work_ / "secret.zip", secret));
+    const char* const paths[] = {"/files/../catalogue.txt",
+                                 "/files/..%2Fcatalogue.txt",
+                                 "/files/%2e%2e/catalogue.txt",
+                                 "/upgrade/..",
+                                 "/upgrade/.hidden",
+                                 "/files/1.zip/..",
+                                 "/files//etc/passwd",
+                                 "/nothing/here",
+                                 "/Pages/Plug/PlugDetail_999.shtml",
+                                 "/Pages/Plug/PlugDetail_99999999999999.shtml"};
+    for (const char* path : paths) {
+        auto res = client.Get(path);
+        ASSERT_TRUE(res) << path;
+        EXPECT_EQ(res->status, 404) << path;
+        EXPECT_EQ(res->body.find("Id\tVer"), std::string::npos) << path;
+    }
+    // Still serving after all that.
+    ASSERT_TRUE(
+        SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), kCatalogueKey, answer));
+}
+
+}  // namespace
+}  // namespace vt::test

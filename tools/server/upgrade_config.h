@@ -1,0 +1,26 @@
+// The upgrade server's answer: upgrade.txt in the catalogue directory holds
+// "name=value" lines (UTF-8) for the reply fields of the version check.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vt::server {
+
+// The reply fields in the order they are sent.
+extern const char* const kUpgradeFields[7];
+
+using UpgradeConfig = std::vector<std::pair<std::string, std::string>>;
+
+// Reads upgrade.txt text; unknown names and lines without "=" are skipped.
+UpgradeConfig ParseUpgradeConfig(const std::string& text);
+
+// The reply form for the version check: "code=100" and the configured fields,
+// values percent-encoded. URLs without a scheme are taken relative to
+// publicUrl. The description is shortened until token, form and NUL fit in
+// maxPlainBytes (the client decrypts at most 4096 bytes).
+std::string BuildUpgradeReply(const UpgradeConfig& config, const std::string& publicUrl,
+                              size_t maxPlainBytes);
+
+}  // namespace vt::server
