@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Kills `tessel` in the middle of a download and in the middle of an update,
+# then runs it again: nothing installed before is lost, and the interrupted
+# download resumes from its ".down" file with a Range request.
+# Usage: interrupt_test.sh TESSEL
+set -euo pipefail
+tessel_bin=$1
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d)
+server_pid=
+client_pid=
+cleanup() {
+  [ -n "$client_pid" ] && kill -9 "$client_pid" 2>/dev/null || true
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+python=python3
+[ -x /usr/bin/python3 ] && python=/usr/bin/python3  # no version-manager shim on the way
+
+srv=$work/srv prog=$work/prog game=$work/game
+addons=$game/Interface/Addons
+mkdir -p "$srv/Config" "$srv/files" "$prog" "$addons" "$work/docs"
+: >"$game/vaelpatchchinese.exe"
+export TESSEL_PROGRAM_DIR=$prog VAEL_DOCUMENTS=$work/docs
+
+start_server() {  # bytes per second (0 for full speed), port (default: a free one)
+  : >"$work/server.out"
+  "$python" "$here/stall_server.py" "$srv" "$1" "$work/requests.log" "${2:-0}" >"$work/server.out" &
+  server_pid=$!
+  for _ in $(seq 1 100); do
+    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.out")
+    [ -n "$port" ] && break
+    sleep 0.05
+  done
+  [ -n "$port" ] || fail "the test server did not start"
+  printf '[Servers]\nCatalogue=http://127.0.0.1:%s\n' "$port" >"$prog/servers.ini"
+}
+stop_server() { kill "$server_pid"; wait "$server_pid" 2>/dev/null || true; server_pid=; }
+
+# Catalogue and archives: 11 is new, 12 updates an installed version 1.
+"$python" - "$srv" <<'PY'
+import os, sys, zipfile
+srv = sys.argv[1]
+open(os.path.join(srv, "Config", "pluglist.xml"), "w").write(
+    '<?xml version="1.0" encoding="utf-8"?>\n<AddOnList DownLoadUrl="/files/">'
+    '<ver>s1</ver>\n<P Id="11" Name="Big" Folder="Big" Ver="1" Url="11.zip"/>\n'
+    '<P Id="12" Name="Upd" Folder="Upd" Ver="2" Url="12.zip"/>\n</AddOnList>\n')
+def archive(name, folders, ver):
+    with zipfile.ZipFile(os.path.join(srv, "files", name), "w", zipfile.ZIP_STORED) as z:
+        for folder, project in folders:
+            z.writestr(folder + "/tesselver.txt",
+                       "## X-Tessel-Project-Name: %s\r\n## X-Tessel-UpdateVer: %s\r\n" % (project, ver))
+            z.writestr(folder + "/data.bin", os.urandom(600000))
+archive("11.zip", [("Big", "Big")], "1")
+archive("12.zip", [("Upd", "Upd"), ("Upd_Options", "Upd")], "2")
+PY
+# The catalogue's download prefix must be absolute: rewrite it once the port is known.
+for folder in Upd Upd_Options; do
+  mkdir -p "$addons/$folder"
+  printf '## X-Tessel-Project-Name: Upd\r\n## X-Tessel-UpdateVer: 1\r\n' >"$addons/$folder/tesselver.txt"
+  echo old >"$addons/$folder/data.bin"
+done
+
+start_server 150000
+sed -i "s#DownLoadUrl=\"[^\"]*\"#DownLoadUrl=\"http://127.0.0.1:$port/files/\"#" "$srv/Config/pluglist.xml"
+"$tessel_bin" set-game-path "$game/vaelpatchchinese.exe" >/dev/null
+"$tessel_bin" list >/dev/null
+
+wait_for_partial() {  # file
+  for _ in $(seq 1 200); do
+    size=$(stat -c %s "$1" 2>/dev/null || echo 0)
+    [ "$size" -gt 100000 ] && return 0
+    sleep 0.02
+  done
+  fail "no partial download appeared at $1"
+}
+
+# 1. Killed while downloading a new addon.
+"$tessel_bin" install 11 >/dev/null 2>&1 &
+client_pid=$!
+wait_for_partial "$prog/Download/11.zip.down"
+kill -9 "$client_pid"; wait "$client_pid" 2>/dev/null || true; client_pid=
+partial=$(stat -c %s "$prog/Download/11.zip.down")
+[ ! -d "$addons/Big" ] || fail "a half-downloaded addon was unpacked"
+
+# 2. Killed while updating an installed addon.
+"$tessel_bin" update-all >/dev/null 2>&1 &
+client_pid=$!
+wait_for_partial "$prog/Download/12.zip.down"
+kill -9 "$client_pid"; wait "$client_pid" 2>/dev/null || true; client_pid=
+for folder in Upd Upd_Options; do
+  [ "$(cat "$addons/$folder/data.bin")" = old ] || fail "the installed $folder was lost"
+done
+"$tessel_bin" list | grep -q '^  12 .* 2 ' || fail "the list does not show 12 with its update"
+
+# 3. Run again at full speed: the download resumes and both installs finish.
+stop_server
+start_server 0 "$port"
+: >"$work/requests.log"
+"$tessel_bin" install 11 >"$work/out.txt" 2>&1 || fail "the resumed install failed: $(cat "$work/out.txt")"
+grep -q "^GET /files/11.zip bytes=$partial-" "$work/requests.log" ||
+  grep -q "^GET /files/11.zip bytes=[1-9]" "$work/requests.log" || fail "the download did not resume: $(cat "$work/requests.log")"
+[ "$(stat -c %s "$addons/Big/data.bin")" = 600000 ] || fail "the resumed addon is incomplete"
+"$tessel_bin" update-all >"$work/out.txt" 2>&1 || fail "the update failed: $(cat "$work/out.txt")"
+[ "$(stat -c %s "$addons/Upd/data.bin")" = 600000 ] || fail "the update was not applied"
+"$tessel_bin" list | grep -q '^  12 .* 0 ' || fail "12 still offers an update"
+echo "interrupt test passed"
