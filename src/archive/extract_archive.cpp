@@ -110,6 +110,9 @@ ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& 
 
 ArchiveReport VerifyZipArchive(const std::string& archivePath) {
     return ForEachMember(archivePath, [](HZIP zip, const ZipEntry& entry) {
+        // Extraction refuses these names, so the archive would not install whole.
+        if (!IsSafeMemberName(entry.name))
+            return kZipCannotCreate;
         return (entry.attr & platform::kAttrDirectory) ? kZipOk : ReadThrough(zip, entry.index);
     });
 }

@@ -32,7 +32,8 @@ struct ArchiveReport {
 ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& targetDir);
 
 // Opens the archive and reads every member through its CRC check without
-// writing anything.
+// writing anything; members that extraction would refuse for their names
+// report kZipCannotCreate, as ExtractArchive would.
 ArchiveReport VerifyZipArchive(const std::string& archivePath);
 
 }  // namespace vt

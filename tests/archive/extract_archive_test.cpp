@@ -70,6 +70,11 @@ TEST(ExtractArchive, NamesLeavingTheTargetAreRefusedAndTouchNothing) {
     EXPECT_FALSE(platform::PathExists(dir / "evil"));
     EXPECT_EQ(ReadTestFile(dir / "out\\safe.txt"), "safe");
     EXPECT_EQ(platform::ListFiles(dir.path()).size(), 2u);  // keep.txt and h.zip only
+    const ArchiveReport verified = VerifyZipArchive(dir / "h.zip");
+    ASSERT_EQ(verified.members.size(), hostile.size() + 1);
+    for (size_t i = 0; i < verified.members.size(); ++i) {
+        EXPECT_EQ(verified.members[i].result, report.members[i].result) << i;
+    }
 }
 
 TEST(ExtractArchive, WindowsMadeReadOnlyMemberEndsWritableAndReplacesOldFile) {
