@@ -51,14 +51,6 @@ bool IsClimbingComponent(const std::string& component) {
 
 }  // namespace
 
-bool IsPathSeparatorAt(const std::string& name, size_t index) {
-    for (size_t at : Separators(name)) {
-        if (at == index)
-            return true;
-    }
-    return false;
-}
-
 std::string DirectoryPart(const std::string& name) {
     const std::vector<size_t> separators = Separators(name);
     return separators.empty() ? std::string() : name.substr(0, separators.back() + 1);

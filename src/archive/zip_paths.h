@@ -6,9 +6,9 @@
 
 namespace vt {
 
-// Positions of "/" and "\\" in a local-code-page name, skipping the second
-// byte of double-byte characters (a GBK trail byte may be 0x5C).
-bool IsPathSeparatorAt(const std::string& name, size_t index);
+// Separators are "/" and "\\" outside double-byte characters (a GBK trail
+// byte may be 0x5C).
+
 // The part up to and including the last separator; empty when none.
 std::string DirectoryPart(const std::string& name);
 

@@ -103,6 +103,8 @@ TEST(ExtractArchive, ChineseNamesAndModificationTimes) {
         dir / "c.zip",
         BuildZip({{.name = folder + "/" + file, .data = "gbk"},
                   {.name = "utf8/\xE8\xAF\xB4\xE6\x98\x8E.txt", .data = "u8", .flags = 0x800},
+                  // GBK characters whose second byte is 0x5C, a backslash.
+                  {.name = "\x95\x5C/x\xD5\x5C.txt", .data = "5c"},
                   {.name = "ut.txt",
                    .data = "t",
                    .localExtra = test::ExtendedTimestamp(1, {1500000000})}}));
@@ -110,6 +112,8 @@ TEST(ExtractArchive, ChineseNamesAndModificationTimes) {
     EXPECT_TRUE(report.Ok());
     EXPECT_EQ(ReadTestFile(dir / ("out\\" + folder + "\\" + file)), "gbk");
     EXPECT_EQ(ReadTestFile(dir / ("out\\utf8\\" + file)), "u8");
+    EXPECT_EQ(ReadTestFile(dir / platform::Utf8ToLocal("out\\昞\\x誠.txt")), "5c");
+    EXPECT_EQ(platform::ListSubdirectories(dir / "out").size(), 3u);  // no half-character folders
     EXPECT_EQ(platform::GetModifiedTime(dir / ("out\\" + folder + "\\" + file)),
               platform::UnixTimeToFileTime(1623760486));
     EXPECT_EQ(platform::GetModifiedTime(dir / "out\\ut.txt"),
