@@ -35,7 +35,7 @@ ZipResult CopyMember(ZipMemberReader& member, platform::File& file, const ZipEnt
     return kZipOk;
 }
 
-constexpr uint32_t kSpecialAttributes =
+constexpr uint32_t kMarkedAttributes =
     platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrSystem;
 
 }  // namespace
@@ -83,8 +83,8 @@ ZipResult UnzipToFile(ZipArchive& archive, int index, void* target, int targetTy
     result = CopyMember(archive.member, file, entry);
     file.Close();
     // A new file is a plain archive file already; only the other bits need a call.
-    if (entry.attr & kSpecialAttributes) {
-        platform::SetAttributes(name, entry.attr & (kSpecialAttributes | platform::kAttrArchive));
+    if (entry.attr & kMarkedAttributes) {
+        platform::SetAttributes(name, entry.attr & (kMarkedAttributes | platform::kAttrArchive));
     }
     return result;
 }
