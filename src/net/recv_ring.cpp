@@ -23,6 +23,10 @@ int RecvRing::Fill(int timeoutMs) {
     return got;
 }
 
+int RecvRing::Receive(void* destination, int n, int timeoutMs) {
+    return platform::TimedRecv(socket_, destination, static_cast<size_t>(n), timeoutMs);
+}
+
 int RecvRing::Take(uint8_t* destination, int n) {
     const int total = std::min(count_, std::max(n, 0));
     int taken = 0;

@@ -24,6 +24,9 @@ class RecvRing {
 
     // When empty, receives once (up to the free room); the receive's result.
     int Fill(int timeoutMs);
+    // Receives once from the socket into destination, bypassing storage;
+    // only while the ring is empty. The receive's result.
+    int Receive(void* destination, int n, int timeoutMs);
     // Takes up to n buffered bytes; the number taken.
     int Take(uint8_t* destination, int n);
 

@@ -166,6 +166,7 @@ TEST(HttpDownload, BrokenBodyResumesWithoutRepeatingStartNotices) {
     TempDir dir;
     const std::string target = dir / "b.bin";
     QuickDownload download;
+    download.chunkPauseMs = 1;  // the throttled path, in chunks of the ring's size
     std::vector<int> codes;
     int64_t lastDone = -1;
     bool monotonic = true;
