@@ -65,9 +65,23 @@ void AddFolder(std::vector<ZipMember>& members, const std::string& folder,
     members.push_back({folder + "/" + folder + ".lua", lua, true});
 }
 
+// Bytes that do not compress, so downloads take long enough to show progress.
+std::string NoiseBytes(size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    for (char& b : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<char>(seed >> 23);
+    }
+    return bytes;
+}
+
 std::string AddonArchive(const DemoAddon& addon, const std::string& ver) {
     std::vector<ZipMember> members;
     AddFolder(members, addon.folder, addon.folder, ver, addon.name);
+    members.push_back(
+        {std::string(addon.folder) + "/Media/textures.bin",
+         NoiseBytes(static_cast<size_t>(addon.id) * 24 * 1024, static_cast<uint32_t>(addon.id)),
+         false});
     for (const char* sub : addon.subFolders)
         AddFolder(members, sub, addon.folder, ver, std::string(addon.name) + " " + sub);
     return BuildZip(members);
