@@ -99,10 +99,21 @@ int RunDownload(Context& context) {
     bool missing = false;
     const bool hasProxy = TakeOption(context.args, "--proxy", proxy, &missing);
     const bool hasAuth = TakeOption(context.args, "--auth", auth, &missing);
-    if (missing || context.args.size() != 2)
+    std::string pause;
+    const bool hasPause = TakeOption(context.args, "--pause", pause, &missing);
+    if (missing || context.args.size() != 2) {
         return UsageError(context, "download");
+    }
 
     HttpDownload download;
+    if (hasPause) {
+        // Milliseconds after each chunk; 0 turns the throttle off.
+        if (pause.empty() || pause.size() > 5 ||
+            pause.find_first_not_of("0123456789") != std::string::npos) {
+            return UsageError(context, "download");
+        }
+        download.chunkPauseMs = std::stoi(pause);
+    }
     if (hasProxy && !ApplyProxy(proxy, download))
         return UsageError(context, "download");
     if (hasAuth) {
@@ -134,7 +145,7 @@ int RunDownload(Context& context) {
 const bool registered = RegisterCommand(
     {"download",
      "URL FILE [--force] [--proxy http|socks4|socks4a|socks5://[user:pass@]host:port] "
-     "[--auth user:pass]",
+     "[--auth user:pass] [--pause MS]",
      "download URL into FILE with resume (FILE.down), print the result number and its meaning",
      RunDownload});
 

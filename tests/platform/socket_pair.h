@@ -1,4 +1,4 @@
-// A connected pair of loopback sockets for transport tests.
+// A connected pair of loopback sockets for transport tests (platform and net).
 #pragma once
 
 #include <gtest/gtest.h>

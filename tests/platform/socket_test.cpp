@@ -1,0 +1,64 @@
+#include "platform/socket.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/socket_pair.h"
+#include "platform/system.h"
+
+namespace vt {
+namespace {
+
+using test::MakeSocketPair;
+using test::SendText;
+
+TEST(TimedSocket, ReceiveDeliversDataThenCloseThenTimesOut) {
+    auto pair = MakeSocketPair();
+    char buffer[16];
+    const uint64_t start = platform::TickCountMs();
+    EXPECT_EQ(platform::TimedRecv(pair.client, buffer, sizeof buffer, 150), -1);
+    EXPECT_GE(platform::TickCountMs() - start, 100u);
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketTimedOut);
+
+    SendText(pair.server, "hello");
+    pair.server.Close();
+    platform::SleepMs(50);
+    EXPECT_EQ(platform::TimedRecv(pair.client, buffer, sizeof buffer, 1000), 5);
+    EXPECT_EQ(platform::TimedRecv(pair.client, buffer, sizeof buffer, 1000), 0);
+}
+
+TEST(TimedSocket, HostLookupAndDottedQuads) {
+    EXPECT_EQ(platform::ParseDottedQuad("127.0.0.1"), platform::LookupHostIPv4("127.0.0.1"));
+    EXPECT_EQ(platform::ParseDottedQuad("not.an.address"), platform::kNoAddress);
+    EXPECT_EQ(platform::ParseDottedQuad("1.2.3.256"), platform::kNoAddress);
+    EXPECT_EQ(platform::LookupHostIPv4("no-such-host.invalid"), platform::kNoAddress);
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketHostNotFound);
+}
+
+TEST(TimedSocket, ConnectAndSendReportWinSockErrors) {
+    // Nothing listens on a port just released.
+    uint16_t port = 0;
+    { platform::Socket probe = platform::ListenLoopback(0, port); }
+    platform::Socket socket = platform::CreateTcpSocket();
+    ASSERT_TRUE(socket.IsValid());
+    EXPECT_EQ(platform::TimedConnect(socket, platform::ParseDottedQuad("127.0.0.1"), port, 2000),
+              -1);
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketConnectionRefused);
+
+    // A peer that never reads: sends fill the buffers and then time out.
+    auto pair = MakeSocketPair();
+    const std::string block(1 << 20, 'x');
+    size_t total = 0;
+    for (int i = 0; i < 256; ++i) {
+        const size_t sent = platform::SendAll(pair.client, block.data(), block.size(), 100);
+        total += sent;
+        if (sent < block.size())
+            break;
+    }
+    EXPECT_LT(total, 256u * block.size());
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketTimedOut);
+}
+
+}  // namespace
+}  // namespace vt
