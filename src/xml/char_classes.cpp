@@ -41,4 +41,16 @@ const CharLengths& LocalCharLengths() {
     return *reinterpret_cast<const CharLengths*>(lengths.data());
 }
 
+const CharLengths& NameSteps() {
+    static const std::array<uint8_t, 256> steps = [] {
+        std::array<uint8_t, 256> t;
+        const CharLengths& lengths = LocalCharLengths();
+        for (unsigned c = 0; c < 256; ++c) {
+            t[c] = IsNameEnd(static_cast<unsigned char>(c)) ? 0 : lengths[c];
+        }
+        return t;
+    }();
+    return *reinterpret_cast<const CharLengths*>(steps.data());
+}
+
 }  // namespace vt::xml

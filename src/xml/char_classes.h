@@ -53,6 +53,10 @@ inline unsigned char AsciiUpper(unsigned char c) {
 using CharLengths = uint8_t[256];
 const CharLengths& LocalCharLengths();
 
+// For each byte: 0 when it ends a name (IsNameEnd), else the length of the
+// character it starts in the local code page.
+const CharLengths& NameSteps();
+
 // Advance past the character at text[i], never beyond size.
 inline size_t NextChar(const CharLengths& lengths, const char* text, size_t i, size_t size) {
     const size_t n = i + lengths[static_cast<unsigned char>(text[i])];

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -184,12 +185,29 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
             w = out.data() + used;
             end = out.data() + out.size();
         }
-        const unsigned char c = s[i];
-        if (c < 0x80 && asciiIdentity) {
-            *w++ = static_cast<char>(c);
-            ++i;
+        if (asciiIdentity && s[i] < 0x80) {
+            // Copy a run of ASCII, eight bytes at a time while it lasts.
+            size_t j = i;
+            uint64_t word = 0;
+            while (j + 8 <= size &&
+                   (std::memcpy(&word, s + j, 8), (word & 0x8080808080808080u) == 0)) {
+                j += 8;
+            }
+            while (j < size && s[j] < 0x80) {
+                ++j;
+            }
+            if (static_cast<size_t>(end - w) < j - i + 8) {
+                const size_t used = w - out.data();
+                out.resize(used + (j - i) + (size - j) + (size - j) / 100 + 16);
+                w = out.data() + used;
+                end = out.data() + out.size();
+            }
+            std::memcpy(w, s + i, j - i);
+            w += j - i;
+            i = j;
             continue;
         }
+        const unsigned char c = s[i];
         char32_t code = 0;
         size_t n = 0;
         if (c < 0x80) {
@@ -221,10 +239,10 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
         const LocalChar* block =
             code < 0x10000 ? table.Block(static_cast<char16_t>(code)) : nullptr;
         if (block != nullptr) {
+            // Room for 8 bytes is kept, so all three bytes can be written.
             const LocalChar& lc = block[code & (BmpTable::kBlockSize - 1)];
-            for (unsigned k = 0; k < lc.length; ++k) {
-                *w++ = lc.bytes[k];
-            }
+            std::memcpy(w, lc.bytes, 3);
+            w += lc.length;
             lossy = lossy || lc.lossy;
         } else {
             const size_t used = w - out.data();

@@ -6,17 +6,14 @@
 
 namespace vt::xml {
 
-size_t NameEnd(const CharLengths& lengths, const char* text, size_t size, size_t i) {
+size_t NameEnd(const CharLengths&, const char* text, size_t size, size_t i) {
+    static const CharLengths& steps = NameSteps();
     while (i < size) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            if (IsNameEnd(c)) {
-                break;
-            }
-            ++i;
-        } else {
-            i += lengths[c];
+        const uint8_t step = steps[static_cast<unsigned char>(text[i])];
+        if (step == 0) {
+            break;
         }
+        i += step;
     }
     return i < size ? i : size;
 }

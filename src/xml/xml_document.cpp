@@ -36,6 +36,7 @@ bool CXmlDocument::SetText(std::string_view text) {
     if (text.size() > kMaxTextBytes) {
         text_.clear();
         index_.Clear();
+        attributesOf_ = 0;
         ResetPosition();
         parentPosition_ = 0;
         return false;
@@ -62,6 +63,7 @@ bool CXmlDocument::LoadFile(const std::string& path) {
     if (!xml::ReadDocumentFile(path, kMaxTextBytes, text_, flags_, report_)) {
         text_.clear();
         index_.Clear();
+        attributesOf_ = 0;
         return false;
     }
     Parse();
@@ -69,6 +71,7 @@ bool CXmlDocument::LoadFile(const std::string& path) {
 }
 
 void CXmlDocument::Parse() {
+    attributesOf_ = 0;
     parentPosition_ = mainPosition_ = childPosition_ = 0;
     nodeType_ = 0;
     nodeOffset_ = nodeLength_ = 0;
@@ -163,12 +166,23 @@ std::string CXmlDocument::Attribute(uint32_t element, std::string_view name) con
     if (element == 0 || element >= index_.Size()) {
         return std::string();
     }
-    const size_t nameEnd = index_[element].start + 1 + ElementName(element).size();
-    xml::AttributeSpan span{};
-    if (!xml::FindAttribute(text_, nameEnd, name, IgnoreCase(), span)) {
-        return std::string();
+    if (attributesOf_ != element) {
+        attributes_.clear();
+        const size_t nameEnd = index_[element].start + 1 + ElementName(element).size();
+        xml::ScanAttributes(xml::LocalCharLengths(), text_.data(), text_.size(), nameEnd,
+                            [this](const xml::AttributeSpan& span) {
+                                attributes_.push_back(span);
+                                return true;
+                            });
+        attributesOf_ = element;
     }
-    return xml::Decoded(std::string_view(text_).substr(span.valueStart, span.valueLength));
+    const std::string_view text(text_);
+    for (const xml::AttributeSpan& span : attributes_) {
+        if (xml::NamesEqual(text.substr(span.nameStart, span.nameLength), name, IgnoreCase())) {
+            return xml::Decoded(text.substr(span.valueStart, span.valueLength));
+        }
+    }
+    return std::string();
 }
 
 std::string CXmlDocument::MainAttribute(std::string_view name) const {

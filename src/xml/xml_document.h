@@ -8,7 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
 #include "xml/element_index.h"
+#include "xml/node_scanner.h"
 
 namespace vt {
 
@@ -77,6 +80,10 @@ class CXmlDocument {
     uint32_t nodeLength_ = 0;
     uint32_t flags_ = 0;
     xml::ElementIndex index_;
+    // The attributes of the element read last, so that reading several of
+    // one element scans its start tag once.
+    mutable uint32_t attributesOf_ = 0;
+    mutable std::vector<xml::AttributeSpan> attributes_;
 };
 
 }  // namespace vt
