@@ -11,6 +11,7 @@ say() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
 
 say "Setting up and building (build/native)"
 if [ "$(id -u)" = 0 ]; then bash scripts/setup.sh; else sudo bash scripts/setup.sh; fi
+mkdir -p build
 cmake -S . -B build/native -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo >build/native.demo-configure.log 2>&1 ||
   { cat build/native.demo-configure.log; exit 1; }
 ninja -C build/native tessel tessel-server | tail -n 1
