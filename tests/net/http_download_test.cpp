@@ -28,7 +28,7 @@ struct QuickDownload : HttpDownload {
     QuickDownload() {
         connectTimeout = 2000;
         sendTimeout = 2000;
-        receiveTimeout = 300;
+        receiveTimeout = 1000;
         chunkPauseMs = 0;
     }
 };
@@ -157,7 +157,7 @@ TEST(HttpDownload, BrokenBodyResumesWithoutRepeatingStartNotices) {
             // Trickles: one byte, then silence longer than the receive limit.
             c.Send(AnswerHead("206 Partial Content", LengthHeader(size - 20000)) +
                    body.substr(20000, 1));
-            platform::SleepMs(900);
+            c.ReadExactly(1, 10000);  // silent until the client gives up and closes
             return;
         }
         c.Send(AnswerHead("206 Partial Content", LengthHeader(size - 20001) + stamp) +

@@ -51,12 +51,17 @@ TEST(RecvRing, ReadBytesReturnsWhatOneReceiveBrings) {
     // More asked than buffered: what is buffered, without waiting for more.
     EXPECT_EQ(ReadBytes(ring, out, 64, 2000), 9);
     EXPECT_EQ(std::string(out, 9), "123456789");
-    // Wrapping: storage of 16 bytes, filled again from the start.
+    // Storage of 16 bytes: one fill takes at most 16, the rest waits.
     SendText(pair.server, std::string(20, 'w'));
     platform::SleepMs(100);
-    EXPECT_EQ(ReadBytes(ring, out, 64, 2000), 16);
-    EXPECT_EQ(ReadBytes(ring, out, 3, 2000), 3);
-    EXPECT_EQ(ReadBytes(ring, out, 64, 2000), 1);
+    EXPECT_EQ(ReadBytes(ring, out, 10, 2000), 10);
+    EXPECT_EQ(ReadBytes(ring, out, 15, 2000), 6);
+    EXPECT_EQ(ReadBytes(ring, out, 15, 2000), 4);
+    // A request of at least the ring's size receives directly, once.
+    SendText(pair.server, std::string(40, 'd'));
+    platform::SleepMs(100);
+    EXPECT_EQ(ReadBytes(ring, out, 64, 2000), 40);
+    EXPECT_EQ(std::string(out, 40), std::string(40, 'd'));
 }
 
 TEST(RecvRing, LastBytesBeforeCloseAreDelivered) {
