@@ -119,7 +119,8 @@ class CatalogueTestServer {
         std::string answer = Ok(body, from, body.size());
         if (stall >= 0) {
             const size_t headLength = answer.find("\r\n\r\n") + 4;
-            const size_t allowed = static_cast<size_t>(stall) > from ? static_cast<size_t>(stall) - from : 0;
+            const size_t allowed =
+                static_cast<size_t>(stall) > from ? static_cast<size_t>(stall) - from : 0;
             answer.resize(std::min(answer.size(), headLength + allowed));
             connection.Send(answer);
             while (!stopping_)

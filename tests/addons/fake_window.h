@@ -8,80 +8,14 @@
 #include <utility>
 #include <vector>
 
+#include "addons/addon_rows.h"
 #include "addons/addon_window.h"
 #include "addons/left_panel.h"
 
 namespace vt::test {
 
-struct FakeRow {
-    int32_t key = 0;
-    std::string label;
-    int upgradable = 0;
-    int progress = -1;
-};
-
-class FakeList : public AddonListControl {
-  public:
-    void DeleteAllRows() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        rows_.clear();
-    }
-    int AddRow(int32_t key, const std::string& label, int upgradable) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        rows_.push_back({key, label, upgradable, -1});
-        return static_cast<int>(rows_.size()) - 1;
-    }
-    int InsertRow(int index, int32_t key, const std::string& label, int upgradable) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        index = std::clamp(index, 0, static_cast<int>(rows_.size()));
-        rows_.insert(rows_.begin() + index, {key, label, upgradable, -1});
-        return index;
-    }
-    int FindKey(int32_t key) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return Find(key);
-    }
-    int RowCount() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return static_cast<int>(rows_.size());
-    }
-    bool SetProgress(int32_t key, int percent) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        const int row = Find(key);
-        if (row < 0)
-            return false;
-        rows_[row].progress = percent;
-        return true;
-    }
-    bool SetUpgradable(int32_t key, int upgradable) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        const int row = Find(key);
-        if (row < 0)
-            return false;
-        rows_[row].upgradable = upgradable;
-        return true;
-    }
-    void DeleteRow(int index) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (index >= 0 && index < static_cast<int>(rows_.size()))
-            rows_.erase(rows_.begin() + index);
-    }
-    std::vector<FakeRow> rows() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return rows_;
-    }
-
-  private:
-    int Find(int32_t key) const {
-        for (size_t i = 0; i < rows_.size(); ++i) {
-            if (rows_[i].key == key)
-                return static_cast<int>(i);
-        }
-        return -1;
-    }
-    mutable std::mutex mutex_;
-    std::vector<FakeRow> rows_;
-};
+using FakeList = AddonRowTable;
+using FakeRow = AddonRow;
 
 class FakeWindow : public AddonWindow {
   public:

@@ -1,6 +1,8 @@
 #include "addons/install_pipeline.h"
 
 #include "addon_fixture.h"
+
+#include <map>
 #include "addons/addon_removal.h"
 #include "addons/archive_install.h"
 #include "addons/reload_all.h"
@@ -71,7 +73,7 @@ TEST_F(InstallPipelineTest, TheLastQueuedIsInstalledFirst) {
     EXPECT_EQ(observer_.order(), (std::vector<int32_t>{9, 8, 7}));
     EXPECT_EQ(LocalIds().size(), 3u);
     // Rows were inserted at the top, so the last request leads.
-    EXPECT_EQ(list_.rows().size(), 3u);
+    EXPECT_EQ(list_.Rows().size(), 3u);
 }
 
 TEST_F(InstallPipelineTest, RequestsForPresentOrQueuedAddonsAreRefused) {
@@ -139,9 +141,12 @@ TEST_F(InstallPipelineTest, BrokenArchivesAndFailedDownloadsLeaveTheOldVersion) 
 
     for (const char* name : {"Four", "Five", "Six"})
         EXPECT_EQ(AddonFile(std::string(name) + "\\main.lua"), "old");
-    EXPECT_EQ(observer_.outcomes(), (std::vector<InstallOutcome>{InstallOutcome::kDownloadFailed,
-                                                                 InstallOutcome::kBrokenArchive,
-                                                                 InstallOutcome::kBrokenArchive}));
+    std::map<int32_t, InstallOutcome> outcomes;
+    for (size_t i = 0; i < observer_.order().size(); ++i)
+        outcomes[observer_.order()[i]] = observer_.outcomes()[i];
+    EXPECT_EQ(outcomes, (std::map<int32_t, InstallOutcome>{{4, InstallOutcome::kBrokenArchive},
+                                                           {5, InstallOutcome::kBrokenArchive},
+                                                           {6, InstallOutcome::kDownloadFailed}}));
     EXPECT_FALSE(platform::PathExists(program_ / "Download\\4.zip"));
     EXPECT_FALSE(platform::PathExists(program_ / "Download\\5.zip"));
     EXPECT_EQ(LocalIds().size(), 3u);

@@ -47,12 +47,14 @@ open(os.path.join(srv, "Config", "pluglist.xml"), "w").write(
     '<?xml version="1.0" encoding="utf-8"?>\n<AddOnList DownLoadUrl="/files/">'
     '<ver>s1</ver>\n<P Id="11" Name="Big" Folder="Big" Ver="1" Url="11.zip"/>\n'
     '<P Id="12" Name="Upd" Folder="Upd" Ver="2" Url="12.zip"/>\n</AddOnList>\n')
+# The download client writes in blocks of 1 MiB: big enough that a killed
+# transfer leaves some behind.
 def archive(name, folders, ver):
     with zipfile.ZipFile(os.path.join(srv, "files", name), "w", zipfile.ZIP_STORED) as z:
         for folder, project in folders:
             z.writestr(folder + "/tesselver.txt",
                        "## X-Tessel-Project-Name: %s\r\n## X-Tessel-UpdateVer: %s\r\n" % (project, ver))
-            z.writestr(folder + "/data.bin", os.urandom(600000))
+            z.writestr(folder + "/data.bin", os.urandom(3000000 if folder == project else 1000))
 archive("11.zip", [("Big", "Big")], "1")
 archive("12.zip", [("Upd", "Upd"), ("Upd_Options", "Upd")], "2")
 PY
@@ -63,7 +65,7 @@ for folder in Upd Upd_Options; do
   echo old >"$addons/$folder/data.bin"
 done
 
-start_server 150000
+start_server 1000000
 sed -i "s#DownLoadUrl=\"[^\"]*\"#DownLoadUrl=\"http://127.0.0.1:$port/files/\"#" "$srv/Config/pluglist.xml"
 "$tessel_bin" set-game-path "$game/vaelpatchchinese.exe" >/dev/null
 "$tessel_bin" list >/dev/null
@@ -71,14 +73,14 @@ sed -i "s#DownLoadUrl=\"[^\"]*\"#DownLoadUrl=\"http://127.0.0.1:$port/files/\"#"
 wait_for_partial() {  # file
   for _ in $(seq 1 200); do
     size=$(stat -c %s "$1" 2>/dev/null || echo 0)
-    [ "$size" -gt 100000 ] && return 0
+    [ "$size" -gt 0 ] && return 0
     sleep 0.02
   done
-  fail "no partial download appeared at $1"
+  fail "no partial download appeared at $1: $(tail -c 300 "$work/killed.txt")"
 }
 
 # 1. Killed while downloading a new addon.
-"$tessel_bin" install 11 >/dev/null 2>&1 &
+"$tessel_bin" install 11 >"$work/killed.txt" 2>&1 &
 client_pid=$!
 wait_for_partial "$prog/Download/11.zip.down"
 kill -9 "$client_pid"; wait "$client_pid" 2>/dev/null || true; client_pid=
@@ -102,8 +104,8 @@ start_server 0 "$port"
 "$tessel_bin" install 11 >"$work/out.txt" 2>&1 || fail "the resumed install failed: $(cat "$work/out.txt")"
 grep -q "^GET /files/11.zip bytes=$partial-" "$work/requests.log" ||
   grep -q "^GET /files/11.zip bytes=[1-9]" "$work/requests.log" || fail "the download did not resume: $(cat "$work/requests.log")"
-[ "$(stat -c %s "$addons/Big/data.bin")" = 600000 ] || fail "the resumed addon is incomplete"
+[ "$(stat -c %s "$addons/Big/data.bin")" = 3000000 ] || fail "the resumed addon is incomplete"
 "$tessel_bin" update-all >"$work/out.txt" 2>&1 || fail "the update failed: $(cat "$work/out.txt")"
-[ "$(stat -c %s "$addons/Upd/data.bin")" = 600000 ] || fail "the update was not applied"
+[ "$(stat -c %s "$addons/Upd/data.bin")" = 3000000 ] || fail "the update was not applied"
 "$tessel_bin" list | grep -q '^  12 .* 0 ' || fail "12 still offers an update"
 echo "interrupt test passed"

@@ -20,7 +20,7 @@ TEST_F(ReloadAllTest, PostsTheViewsInOrder) {
     InstallFolder("B", "", "0");
     ReloadAll(*library_);
     EXPECT_EQ(window_.TakeStates(), (States{{5, 1}, {4, 2}, {6, 1}, {7, 1}, {1, 0}}));
-    const std::vector<FakeRow> rows = list_.rows();
+    const std::vector<FakeRow> rows = list_.Rows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(window_.panel().listShown, true);
 
@@ -31,7 +31,7 @@ TEST_F(ReloadAllTest, PostsTheViewsInOrder) {
     SetGamePath("");
     ReloadAll(*library_);
     EXPECT_EQ(window_.TakeStates(), (States{{5, 1}, {2, 1}}));
-    EXPECT_EQ(list_.rows().size(), 2u);  // the list is not touched
+    EXPECT_EQ(list_.Rows().size(), 2u);  // the list is not touched
 }
 
 TEST_F(ReloadAllTest, RowsCarryNameOrFolderAndTheUpdateValue) {
@@ -39,7 +39,7 @@ TEST_F(ReloadAllTest, RowsCarryNameOrFolderAndTheUpdateValue) {
     InstallFolder("S", "", "9");
     InstallFolder("Loose", "", "", false);
     ReloadAll(*library_);
-    std::vector<FakeRow> rows = list_.rows();
+    std::vector<FakeRow> rows = list_.Rows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].key, 20001);
     EXPECT_EQ(rows[0].label, "Loose");

@@ -1,7 +1,6 @@
 // The main window without a window, for the addon commands: posted messages
 // wait in a queue that the command's thread (the "user-interface thread")
-// pumps, the sent progress message draws a progress bar on stderr, and the
-// list control is a table in memory.
+// pumps, and the sent progress message draws a progress bar on stderr.
 #pragma once
 
 #include <chrono>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "addons/addon_library.h"
+#include "addons/addon_rows.h"
 #include "addons/left_panel.h"
 
 namespace vt::cli {
@@ -21,34 +21,9 @@ namespace vt::cli {
 // The program's own texts (string-table entries), in UTF-8.
 const char* ProgramText(int stringId);
 
-struct HeadlessRow {
-    int32_t key = 0;
-    std::string label;  // local code page
-    int upgradable = 0;
-    int progress = -1;
-};
-
-class HeadlessList : public AddonListControl {
-  public:
-    void DeleteAllRows() override;
-    int AddRow(int32_t key, const std::string& label, int upgradable) override;
-    int InsertRow(int index, int32_t key, const std::string& label, int upgradable) override;
-    int FindKey(int32_t key) override;
-    int RowCount() override;
-    bool SetProgress(int32_t key, int percent) override;
-    bool SetUpgradable(int32_t key, int upgradable) override;
-    void DeleteRow(int index) override;
-    std::vector<HeadlessRow> Rows() const;
-
-  private:
-    int Find(int32_t key) const;
-    mutable std::mutex mutex_;
-    std::vector<HeadlessRow> rows_;
-};
-
 class HeadlessWindow : public AddonWindow, public InstallObserver {
   public:
-    HeadlessWindow(HeadlessList& list, bool json) : list_(list), json_(json) {}
+    HeadlessWindow(AddonRowTable& list, bool json) : list_(list), json_(json) {}
 
     void PostListState(int code, int value) override;
     void PostInstallAddon(int32_t id, int closePopup) override;
@@ -77,7 +52,7 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     std::string Label(int32_t id) const;
     void DrawBar(int32_t id, int percent, int64_t done, int64_t total);
 
-    HeadlessList& list_;
+    AddonRowTable& list_;
     const bool json_;
     LeftPanelState panel_;  // touched only by the pumping thread
 

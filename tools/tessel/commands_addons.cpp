@@ -30,7 +30,7 @@ struct Session {
         window.Pump(library);
         window.SetLabels(*library.catalogue());
     }
-    HeadlessList list;
+    AddonRowTable list;
     HeadlessWindow window;
     AddonLibrary library;
 };
@@ -73,7 +73,7 @@ std::string ViewText(const LeftPanelState& panel) {
 
 void PrintList(const Context& context, Session& session) {
     const LeftPanelState& panel = session.window.panel();
-    const std::vector<HeadlessRow> rows = session.list.Rows();
+    const std::vector<AddonRow> rows = session.list.Rows();
     if (context.json) {
         JsonLine()
             .Add("view", ShownView(panel))
@@ -81,7 +81,7 @@ void PrintList(const Context& context, Session& session) {
             .Add("updateAll", panel.updateAllEnabled)
             .Add("deleteAll", panel.deleteAllEnabled)
             .Print();
-        for (const HeadlessRow& row : rows)
+        for (const AddonRow& row : rows)
             JsonLine()
                 .Add("id", row.key)
                 .Add("label", ToTerminal(row.label))
@@ -93,7 +93,7 @@ void PrintList(const Context& context, Session& session) {
     if (rows.empty())
         return;
     Print("  Id      Update  Name\n");
-    for (const HeadlessRow& row : rows) {
+    for (const AddonRow& row : rows) {
         char line[64];
         std::snprintf(line, sizeof line, "  %-7d %-7d ", static_cast<int>(row.key), row.upgradable);
         Print(line + ToTerminal(row.label) + "\n");

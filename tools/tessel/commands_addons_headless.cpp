@@ -35,73 +35,6 @@ const char* ProgramText(int stringId) {
     }
 }
 
-void HeadlessList::DeleteAllRows() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    rows_.clear();
-}
-
-int HeadlessList::AddRow(int32_t key, const std::string& label, int upgradable) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    rows_.push_back({key, label, upgradable, -1});
-    return static_cast<int>(rows_.size()) - 1;
-}
-
-int HeadlessList::InsertRow(int index, int32_t key, const std::string& label, int upgradable) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (index < 0 || index > static_cast<int>(rows_.size()))
-        index = static_cast<int>(rows_.size());
-    rows_.insert(rows_.begin() + index, {key, label, upgradable, -1});
-    return index;
-}
-
-int HeadlessList::Find(int32_t key) const {
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].key == key)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-int HeadlessList::FindKey(int32_t key) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return Find(key);
-}
-
-int HeadlessList::RowCount() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<int>(rows_.size());
-}
-
-bool HeadlessList::SetProgress(int32_t key, int percent) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const int row = Find(key);
-    if (row < 0)
-        return false;
-    // As the list control shows it: 100 ends the download look.
-    rows_[row].progress = percent == 100 ? -1 : percent % 100;
-    return true;
-}
-
-bool HeadlessList::SetUpgradable(int32_t key, int upgradable) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const int row = Find(key);
-    if (row < 0)
-        return false;
-    rows_[row].upgradable = upgradable;
-    return true;
-}
-
-void HeadlessList::DeleteRow(int index) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (index >= 0 && index < static_cast<int>(rows_.size()))
-        rows_.erase(rows_.begin() + index);
-}
-
-std::vector<HeadlessRow> HeadlessList::Rows() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return rows_;
-}
-
 void HeadlessWindow::PostListState(int code, int value) {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back({UM_LIST_STATE, code, value});
@@ -131,9 +64,9 @@ void HeadlessWindow::DrawBar(int32_t id, int percent, int64_t done, int64_t tota
     const int filled = percent * kWidth / 100;
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(kWidth - filled), '.');
-    std::fprintf(stderr, "\r  %-6d [%s] %3d%%  %7lld KB / %lld KB  %s", static_cast<int>(id),
-                 bar.c_str(), percent, static_cast<long long>(done / 1024),
-                 static_cast<long long>(total / 1024), ToTerminal(Label(id)).c_str());
+    std::fprintf(stderr, "\r  %-6d [%s] %3d%%  %8.1f KB / %.1f KB  %s", static_cast<int>(id),
+                 bar.c_str(), percent, static_cast<double>(done) / 1024,
+                 static_cast<double>(total) / 1024, ToTerminal(Label(id)).c_str());
     if (percent >= 100)
         std::fputc('\n', stderr);
     std::fflush(stderr);
