@@ -18,7 +18,7 @@ fuzz_seconds=${TESSEL_FUZZ_SECONDS:-15}
 failed=()
 
 # TESSEL_MODULES, when set, narrows the subsystems built (for local work).
-modules=()
+modules=(-UTESSEL_MODULES)
 [ -n "${TESSEL_MODULES+set}" ] && modules=("-DTESSEL_MODULES=$TESSEL_MODULES")
 
 configure() {  # dir, extra cmake arguments...
