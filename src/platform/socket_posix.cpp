@@ -11,7 +11,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -19,8 +18,6 @@
 namespace vt::platform {
 
 namespace {
-
-std::atomic<int> lastError{0};
 
 int WinSockNumber(int error) {
     switch (error) {
@@ -70,7 +67,7 @@ int WinSockNumber(int error) {
 }
 
 void StoreErrno() {
-    lastError = WinSockNumber(errno);
+    SetLastSocketError(WinSockNumber(errno));
 }
 
 using Clock = std::chrono::steady_clock;
@@ -104,30 +101,6 @@ int Fd(const Socket& socket) {
 }
 
 }  // namespace
-
-int LastSocketError() {
-    return lastError;
-}
-void SetLastSocketError(int error) {
-    lastError = error;
-}
-
-Socket::~Socket() {
-    Close();
-}
-
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = -1;
-}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = -1;
-    }
-    return *this;
-}
 
 void Socket::Close() {
     if (handle_ != -1) {
@@ -164,7 +137,7 @@ uint32_t LookupHostIPv4(const std::string& name) {
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (name.empty() || getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) {
-        lastError = kSocketHostNotFound;
+        SetLastSocketError(kSocketHostNotFound);
         return kNoAddress;
     }
     const uint32_t address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
@@ -186,7 +159,7 @@ int TimedConnect(Socket& socket, uint32_t address, uint16_t port, int timeoutMs)
     const int ready = WaitFor(Fd(socket), POLLOUT, DeadlineAfter(timeoutMs));
     if (ready <= 0) {
         if (ready == 0)
-            lastError = kSocketTimedOut;
+            SetLastSocketError(kSocketTimedOut);
         else
             StoreErrno();
         return -1;
@@ -198,7 +171,7 @@ int TimedConnect(Socket& socket, uint32_t address, uint16_t port, int timeoutMs)
         return -1;
     }
     if (error != 0) {
-        lastError = WinSockNumber(error);
+        SetLastSocketError(WinSockNumber(error));
         return -1;
     }
     return 0;
@@ -216,7 +189,7 @@ int TimedSend(Socket& socket, const void* data, size_t length, int timeoutMs) {
         }
         const int ready = WaitFor(Fd(socket), POLLOUT, deadline);
         if (ready == 0) {
-            lastError = kSocketTimedOut;
+            SetLastSocketError(kSocketTimedOut);
             return -1;
         }
         if (ready < 0) {
@@ -239,7 +212,7 @@ int TimedRecv(Socket& socket, void* buffer, size_t capacity, int timeoutMs) {
         }
         const int ready = WaitFor(Fd(socket), POLLIN, deadline);
         if (ready == 0) {
-            lastError = kSocketTimedOut;
+            SetLastSocketError(kSocketTimedOut);
             return -1;
         }
         if (ready < 0) {
@@ -280,7 +253,7 @@ Socket AcceptConnection(Socket& listener, int timeoutMs) {
         }
         const int ready = WaitFor(Fd(listener), POLLIN, deadline);
         if (ready <= 0) {
-            lastError = ready == 0 ? kSocketTimedOut : WinSockNumber(errno);
+            SetLastSocketError(ready == 0 ? kSocketTimedOut : WinSockNumber(errno));
             return Socket();
         }
     }

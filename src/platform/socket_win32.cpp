@@ -5,18 +5,15 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <atomic>
 #include <mutex>
 
 namespace vt::platform {
 
 namespace {
 
-std::atomic<int> lastError{0};
-
 void StoreWsaError() {
     const int error = WSAGetLastError();
-    lastError = error != 0 ? error : kSocketOtherError;
+    SetLastSocketError(error != 0 ? error : kSocketOtherError);
 }
 
 void StartWinSock() {
@@ -74,7 +71,7 @@ bool WaitEvents(SOCKET socket, const Event& event, int timeoutMs, WSANETWORKEVEN
     const DWORD wait = WSAWaitForMultipleEvents(
         1, &handle, FALSE, static_cast<DWORD>(timeoutMs > 0 ? timeoutMs : 0), TRUE);
     if (wait == WSA_WAIT_TIMEOUT) {
-        lastError = kSocketTimedOut;
+        SetLastSocketError(kSocketTimedOut);
         return false;
     }
     if (wait != WSA_WAIT_EVENT_0) {
@@ -89,30 +86,6 @@ bool WaitEvents(SOCKET socket, const Event& event, int timeoutMs, WSANETWORKEVEN
 }
 
 }  // namespace
-
-int LastSocketError() {
-    return lastError;
-}
-void SetLastSocketError(int error) {
-    lastError = error;
-}
-
-Socket::~Socket() {
-    Close();
-}
-
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = -1;
-}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = -1;
-    }
-    return *this;
-}
 
 void Socket::Close() {
     if (handle_ != -1) {
@@ -160,7 +133,7 @@ uint32_t LookupHostIPv4(const std::string& name) {
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (name.empty() || getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) {
-        lastError = kSocketHostNotFound;
+        SetLastSocketError(kSocketHostNotFound);
         return kNoAddress;
     }
     const uint32_t address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
@@ -195,12 +168,12 @@ int TimedConnect(Socket& socket, uint32_t address, uint16_t port, int timeoutMs)
     if (!WaitEvents(Raw(socket), event, timeoutMs, events))
         return -1;
     if (!(events.lNetworkEvents & FD_CONNECT)) {
-        lastError = kSocketOtherError;
+        SetLastSocketError(kSocketOtherError);
         return -1;
     }
     const int error = events.iErrorCode[FD_CONNECT_BIT];
     if (error != 0) {
-        lastError = error;
+        SetLastSocketError(error);
         return -1;
     }
     return 0;
@@ -226,7 +199,7 @@ int TimedSend(Socket& socket, const void* data, size_t length, int timeoutMs) {
         }
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) {
-            lastError = kSocketTimedOut;
+            SetLastSocketError(kSocketTimedOut);
             return -1;
         }
         EventSelection selection(Raw(socket), event, FD_WRITE | FD_CLOSE);
@@ -238,12 +211,12 @@ int TimedSend(Socket& socket, const void* data, size_t length, int timeoutMs) {
         if (!WaitEvents(Raw(socket), event, static_cast<int>(deadline - now), events))
             return -1;
         if ((events.lNetworkEvents & FD_CLOSE) && !(events.lNetworkEvents & FD_WRITE)) {
-            lastError = events.iErrorCode[FD_CLOSE_BIT] ? events.iErrorCode[FD_CLOSE_BIT]
-                                                        : kSocketConnectionReset;
+            SetLastSocketError(events.iErrorCode[FD_CLOSE_BIT] ? events.iErrorCode[FD_CLOSE_BIT]
+                                                               : kSocketConnectionReset);
             return -1;
         }
         if ((events.lNetworkEvents & FD_WRITE) && events.iErrorCode[FD_WRITE_BIT] != 0) {
-            lastError = events.iErrorCode[FD_WRITE_BIT];
+            SetLastSocketError(events.iErrorCode[FD_WRITE_BIT]);
             return -1;
         }
     }
@@ -272,7 +245,7 @@ int TimedRecv(Socket& socket, void* buffer, size_t capacity, int timeoutMs) {
         }
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) {
-            lastError = kSocketTimedOut;
+            SetLastSocketError(kSocketTimedOut);
             return -1;
         }
         // Data and a close reported together still lead to a receive.
@@ -286,11 +259,11 @@ int TimedRecv(Socket& socket, void* buffer, size_t capacity, int timeoutMs) {
             return -1;
         const long got = events.lNetworkEvents;
         if ((got & FD_READ) && events.iErrorCode[FD_READ_BIT] != 0) {
-            lastError = events.iErrorCode[FD_READ_BIT];
+            SetLastSocketError(events.iErrorCode[FD_READ_BIT]);
             return -1;
         }
         if ((got & FD_CLOSE) && !(got & FD_READ) && events.iErrorCode[FD_CLOSE_BIT] != 0) {
-            lastError = events.iErrorCode[FD_CLOSE_BIT];
+            SetLastSocketError(events.iErrorCode[FD_CLOSE_BIT]);
             return -1;
         }
     }
