@@ -66,7 +66,8 @@ std::string ViewText(const LeftPanelState& panel) {
     if (view == "no-addons")
         return view + " (" + ProgramText(180) + ")";
     if (view == "list")
-        return view + " (" + std::to_string(panel.count) + " addons" +
+        return view + " (" + std::to_string(panel.count) +
+               (panel.count == 1 ? " addon" : " addons") +
                (panel.updateAllEnabled ? ", updates available)" : ")");
     return view;
 }
