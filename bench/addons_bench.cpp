@@ -14,8 +14,8 @@
 
 #include "addons/addon_library.h"
 #include "addons/install_pipeline.h"
-#include "addons/reload_all.h"
 #include "addons/left_panel.h"
+#include "addons/reload_all.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -28,7 +28,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 class NullList : public vt::AddonListControl {
-public:
+  public:
     void DeleteAllRows() override { rows_ = 0; }
     int AddRow(int32_t, const std::string&, int) override { return rows_++; }
     int InsertRow(int, int32_t, const std::string&, int) override { return rows_++; }
@@ -38,12 +38,12 @@ public:
     bool SetUpgradable(int32_t, int) override { return true; }
     void DeleteRow(int) override { --rows_; }
 
-private:
+  private:
     int rows_ = 0;
 };
 
 class NullWindow : public vt::AddonWindow {
-public:
+  public:
     void PostListState(int, int) override {}
     void PostInstallAddon(int32_t, int) override {}
     void SendDownloadProgress(int, const vt::DownloadProgress&) override {}
@@ -52,21 +52,27 @@ public:
     void ClosePopupWindow() override {}
 };
 
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+double Seconds(Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
 
 std::string MakeWorkDir(const char* name) {
-    const std::string dir = std::string("/tmp/vt_addons_bench_") + name + "_" + std::to_string(std::rand());
+    const std::string dir =
+        std::string("/tmp/vt_addons_bench_") + name + "_" + std::to_string(std::rand());
     vt::MakeDirectoryPath(dir);
     return dir;
 }
 
-void SetUpProgram(const std::string& program, const std::string& game, const std::string& catalogueServer) {
+void SetUpProgram(const std::string& program, const std::string& game,
+                  const std::string& catalogueServer) {
     vt::MakeDirectoryPath(program + "/Download");
     vt::MakeDirectoryPath(game + "/Interface/Addons");
     vt::platform::WriteWholeFile(game + "/vaelpatchchinese.exe", "");
     vt::AppState().SetProgramDir(program + "/");
-    vt::platform::WriteProfileString(program + "/config", "Setting", "GamePath", game + "/vaelpatchchinese.exe");
-    vt::platform::WriteProfileString(program + "/servers.ini", "Servers", "Catalogue", catalogueServer);
+    vt::platform::WriteProfileString(program + "/config", "Setting", "GamePath",
+                                     game + "/vaelpatchchinese.exe");
+    vt::platform::WriteProfileString(program + "/servers.ini", "Servers", "Catalogue",
+                                     catalogueServer);
 }
 
 void BenchReloadAll() {
@@ -77,20 +83,23 @@ void BenchReloadAll() {
     // server that is down, and the catalogue file stays.
     SetUpProgram(program, game, "http://127.0.0.1:1");
     std::ostringstream xml;
-    xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<AddOnList DownLoadUrl=\"http://127.0.0.1:1/files/\">"
+    xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<AddOnList "
+           "DownLoadUrl=\"http://127.0.0.1:1/files/\">"
            "<ver>bench</ver>\n";
     for (int id = 1; id <= 20000; ++id)
-        xml << "<P Id=\"" << id << "\" Name=\"Addon number " << id << "\" Folder=\"Addon" << id << "\" Ver=\""
-            << (id % 7) << "\" Url=\"" << id << ".zip\"/>\n";
+        xml << "<P Id=\"" << id << "\" Name=\"Addon number " << id << "\" Folder=\"Addon" << id
+            << "\" Ver=\"" << (id % 7) << "\" Url=\"" << id << ".zip\"/>\n";
     xml << "</AddOnList>\n";
     vt::platform::WriteWholeFile(program + "/Download/pluglist.xml", xml.str());
     const std::string addons = game + "/Interface/Addons/";
     for (int i = 0; i < 2000; ++i) {
         // Most folders are catalogue addons spread over the whole catalogue.
-        const std::string folder = i % 10 == 9 ? "Local" + std::to_string(i) : "Addon" + std::to_string(i * 10 + 1);
+        const std::string folder =
+            i % 10 == 9 ? "Local" + std::to_string(i) : "Addon" + std::to_string(i * 10 + 1);
         vt::platform::MakeDirectory(addons + folder);
-        vt::platform::WriteWholeFile(addons + folder + "/tesselver.txt",
-                                     "## Interface: 30300\r\n## Title: " + folder + "\r\n## X-Tessel-UpdateVer: 3\r\n");
+        vt::platform::WriteWholeFile(
+            addons + folder + "/tesselver.txt",
+            "## Interface: 30300\r\n## Title: " + folder + "\r\n## X-Tessel-UpdateVer: 3\r\n");
     }
 
     NullWindow window;
@@ -99,7 +108,8 @@ void BenchReloadAll() {
     vt::ReloadAll(library);  // the first run parses the catalogue file
     constexpr int kRuns = 20;
     auto start = Clock::now();
-    for (int i = 0; i < kRuns; ++i) vt::ReloadAll(library);
+    for (int i = 0; i < kRuns; ++i)
+        vt::ReloadAll(library);
     const double reload = Seconds(start) / kRuns;
 
     size_t bytes = 0;
@@ -113,9 +123,10 @@ void BenchReloadAll() {
         }
     }
     const double bare = Seconds(start) / kRuns;
-    std::printf("ReloadAll, 2000 folders, 20000 catalogue entries: %.2f ms (rows %d)\n", reload * 1000,
-                list.RowCount());
-    std::printf("  bare listing and version-file reads:             %.2f ms (%zu bytes)\n", bare * 1000, bytes / kRuns);
+    std::printf("ReloadAll, 2000 folders, 20000 catalogue entries: %.2f ms (rows %d)\n",
+                reload * 1000, list.RowCount());
+    std::printf("  bare listing and version-file reads:             %.2f ms (%zu bytes)\n",
+                bare * 1000, bytes / kRuns);
     std::printf("  ratio %.2f (goal <= 1.5)\n", reload / bare);
     vt::DeleteDirectoryTree(work);
 }
@@ -130,23 +141,27 @@ void BenchInstall() {
     for (int id = 1; id <= 30; ++id) {
         const std::string folder = "Bench" + std::to_string(id);
         vt::MakeDirectoryPath(work + "/src/" + folder);
-        vt::platform::WriteWholeFile(work + "/src/" + folder + "/tesselver.txt", "## X-Tessel-UpdateVer: 1\r\n");
+        vt::platform::WriteWholeFile(work + "/src/" + folder + "/tesselver.txt",
+                                     "## X-Tessel-UpdateVer: 1\r\n");
         std::string lua;
         for (int line = 0; line < 6000; ++line)
-            lua += "function " + folder + ".Step" + std::to_string(line) + "() return " + std::to_string(line * id) + " end\n";
+            lua += "function " + folder + ".Step" + std::to_string(line) + "() return " +
+                   std::to_string(line * id) + " end\n";
         vt::platform::WriteWholeFile(work + "/src/" + folder + "/" + folder + ".lua", lua);
-        catalogue += std::to_string(id) + "\t1\t" + folder + "\tBench addon " + std::to_string(id) + "\n";
+        catalogue +=
+            std::to_string(id) + "\t1\t" + folder + "\tBench addon " + std::to_string(id) + "\n";
         ids += " " + std::to_string(id);
     }
     vt::platform::WriteWholeFile(root + "/catalogue.txt", catalogue);
-    if (std::system(("cd " + work + "/src && for i in" + ids + "; do zip -qr ../catalogue/files/$i.zip Bench$i; done")
+    if (std::system(("cd " + work + "/src && for i in" + ids +
+                     "; do zip -qr ../catalogue/files/$i.zip Bench$i; done")
                         .c_str()) != 0) {
         std::printf("install benchmark skipped: zip failed\n");
         return;
     }
     const std::string serverOut = work + "/server.out";
-    std::system((std::string(TESSEL_SERVER_PATH) + " --root " + root + " --port 0 --quiet > " + serverOut +
-                 " 2>/dev/null & echo $! > " + work + "/server.pid")
+    std::system((std::string(TESSEL_SERVER_PATH) + " --root " + root + " --port 0 --quiet > " +
+                 serverOut + " 2>/dev/null & echo $! > " + work + "/server.pid")
                     .c_str());
     int port = 0;
     for (int i = 0; i < 100 && port == 0; ++i) {
@@ -173,7 +188,8 @@ void BenchInstall() {
         vt::AddonLibrary library(window, list, options);
         vt::ReloadAll(library);  // the catalogue, as the window has it at start-up
         const auto start = Clock::now();
-        for (int id = 1; id <= 30; ++id) vt::RequestInstall(library, id, 0);
+        for (int id = 1; id <= 30; ++id)
+            vt::RequestInstall(library, id, 0);
         library.WaitIdle();
         const double ours = Seconds(start);
 
@@ -184,10 +200,12 @@ void BenchInstall() {
                      "/files/$i.zip && unzip -q -o $i.zip -d " + target + " && rm $i.zip; done")
                         .c_str());
         const double shell = Seconds(shellStart);
-        const size_t installed = vt::platform::ListSubdirectories(game + "/Interface/Addons").size();
-        std::printf("Installing 30 addons from tessel-server: %.1f ms (%zu folders)\n", ours * 1000, installed);
-        std::printf("  curl + unzip shell loop:               %.1f ms (%zu folders)\n", shell * 1000,
-                    vt::platform::ListSubdirectories(target).size());
+        const size_t installed =
+            vt::platform::ListSubdirectories(game + "/Interface/Addons").size();
+        std::printf("Installing 30 addons from tessel-server: %.1f ms (%zu folders)\n", ours * 1000,
+                    installed);
+        std::printf("  curl + unzip shell loop:               %.1f ms (%zu folders)\n",
+                    shell * 1000, vt::platform::ListSubdirectories(target).size());
         std::printf("  ratio %.2f (goal <= 1.5)\n", ours / shell);
     }
     std::system(("kill $(cat " + work + "/server.pid)").c_str());

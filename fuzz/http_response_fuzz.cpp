@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const vt::ResponseHeader header = vt::ParseResponseHeader(text, target, 0);
     if (header.verdict == vt::kResponseRedirect) {
         vt::UrlParts again;
-        if (!vt::ParseUrl(target.url, again)) __builtin_trap();
+        if (!vt::ParseUrl(target.url, again))
+            __builtin_trap();
     }
     return 0;
 }

@@ -9,7 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const vt::VersionHeaders both = vt::ParseVersionHeaders(text);
-    if (both.updateVer != vt::FindVersionHeader(text, "X-Tessel-UpdateVer")) std::abort();
-    if (both.projectName != vt::FindVersionHeader(text, "X-Tessel-Project-Name")) std::abort();
+    if (both.updateVer != vt::FindVersionHeader(text, "X-Tessel-UpdateVer"))
+        std::abort();
+    if (both.projectName != vt::FindVersionHeader(text, "X-Tessel-Project-Name"))
+        std::abort();
     return 0;
 }

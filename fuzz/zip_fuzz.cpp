@@ -77,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     continue;
                 ReadToMemory(zip.get(), index);
                 vt::UnzipItem(zip.get(), index, entry.name, 0, vt::kZipTargetName);
-                if (vt::IsSafeMemberName(entry.name)) vt::platform::ClearReadOnly(entry.name);
+                if (vt::IsSafeMemberName(entry.name))
+                    vt::platform::ClearReadOnly(entry.name);
             }
         }
     }

@@ -7,12 +7,15 @@ namespace vt::platform {
 namespace {
 
 void SwapBytes(std::u16string& text) {
-    for (char16_t& unit : text) unit = static_cast<char16_t>((unit << 8) | (unit >> 8));
+    for (char16_t& unit : text)
+        unit = static_cast<char16_t>((unit << 8) | (unit >> 8));
 }
 
 }  // namespace
 
-unsigned LocalCodePage() { return GetACP(); }
+unsigned LocalCodePage() {
+    return GetACP();
+}
 
 bool IsCodePageSupported(unsigned codePage) {
     return codePage == kCodePageUtf16LE || codePage == kCodePageUtf16BE ||
@@ -26,15 +29,19 @@ bool DecodeCodePage(unsigned codePage, std::string_view bytes, std::u16string& o
             out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                            (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
         }
-        if (codePage == kCodePageUtf16BE) SwapBytes(out);
+        if (codePage == kCodePageUtf16BE)
+            SwapBytes(out);
         return true;
     }
-    if (!IsValidCodePage(codePage)) return false;
+    if (!IsValidCodePage(codePage))
+        return false;
     out.clear();
-    if (bytes.empty()) return true;
+    if (bytes.empty())
+        return true;
     const int size = static_cast<int>(bytes.size());
     const int needed = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    if (needed <= 0) return false;
+    if (needed <= 0)
+        return false;
     out.resize(static_cast<size_t>(needed));
     MultiByteToWideChar(codePage, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(out.data()),
                         needed);
@@ -44,17 +51,21 @@ bool DecodeCodePage(unsigned codePage, std::string_view bytes, std::u16string& o
 bool EncodeCodePage(unsigned codePage, std::u16string_view text, std::string& out) {
     if (codePage == kCodePageUtf16LE || codePage == kCodePageUtf16BE) {
         std::u16string units(text);
-        if (codePage == kCodePageUtf16BE) SwapBytes(units);
+        if (codePage == kCodePageUtf16BE)
+            SwapBytes(units);
         out.assign(reinterpret_cast<const char*>(units.data()), units.size() * 2);
         return true;
     }
-    if (!IsValidCodePage(codePage)) return false;
+    if (!IsValidCodePage(codePage))
+        return false;
     out.clear();
-    if (text.empty()) return true;
+    if (text.empty())
+        return true;
     const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
     const int size = static_cast<int>(text.size());
     const int needed = WideCharToMultiByte(codePage, 0, wide, size, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return false;
+    if (needed <= 0)
+        return false;
     out.resize(static_cast<size_t>(needed));
     WideCharToMultiByte(codePage, 0, wide, size, out.data(), needed, nullptr, nullptr);
     return true;

@@ -6,7 +6,9 @@ namespace vt::platform {
 
 namespace {
 
-HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE AsHandle(intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 FileTime FromFiletime(const FILETIME& time) {
     return (static_cast<FileTime>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -22,7 +24,8 @@ FILETIME ToFiletime(FileTime time) {
 std::string WithoutTrailingSeparator(std::string path) {
     // A trailing GBK trail byte 0x5C cannot end a directory name in practice;
     // FindFirstFile needs the plain name.
-    if (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    if (path.size() > 1 && (path.back() == '\\' || path.back() == '/'))
+        path.pop_back();
     return path;
 }
 
@@ -31,10 +34,12 @@ template <typename Visit>
 void ForEachEntry(const std::string& dir, Visit visit) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((WithoutTrailingSeparator(dir) + "\\*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
+    if (find == INVALID_HANDLE_VALUE)
+        return;
     do {
         const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
     } while (FindNextFileA(find, &data));
     FindClose(find);
@@ -42,7 +47,9 @@ void ForEachEntry(const std::string& dir, Visit visit) {
 
 }  // namespace
 
-bool PathExists(const std::string& path) { return GetAttributes(path) != kInvalidAttributes; }
+bool PathExists(const std::string& path) {
+    return GetAttributes(path) != kInvalidAttributes;
+}
 
 bool IsDirectory(const std::string& path) {
     const uint32_t attributes = GetAttributes(path);
@@ -52,7 +59,8 @@ bool IsDirectory(const std::string& path) {
 std::vector<std::string> ListSubdirectories(const std::string& dir) {
     std::vector<std::string> names;
     ForEachEntry(dir, [&](const std::string& name, bool isDirectory) {
-        if (isDirectory) names.push_back(name);
+        if (isDirectory)
+            names.push_back(name);
     });
     return names;
 }
@@ -60,33 +68,40 @@ std::vector<std::string> ListSubdirectories(const std::string& dir) {
 std::vector<std::string> ListFiles(const std::string& dir) {
     std::vector<std::string> names;
     ForEachEntry(dir, [&](const std::string& name, bool isDirectory) {
-        if (!isDirectory) names.push_back(name);
+        if (!isDirectory)
+            names.push_back(name);
     });
     return names;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
 
 bool RenamePath(const std::string& from, const std::string& to, bool replace) {
     DWORD flags = MOVEFILE_COPY_ALLOWED;
-    if (replace) flags |= MOVEFILE_REPLACE_EXISTING;
+    if (replace)
+        flags |= MOVEFILE_REPLACE_EXISTING;
     return MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
 }
 
-bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+bool MakeDirectory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
 
 bool RemoveTree(const std::string& path) {
     const std::string root = WithoutTrailingSeparator(path);
     const DWORD attributes = GetFileAttributesA(root.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
     if (attributes & FILE_ATTRIBUTE_READONLY) {
         SetFileAttributesA(root.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return DeleteFileA(root.c_str()) != 0;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return DeleteFileA(root.c_str()) != 0;
     bool ok = true;
-    ForEachEntry(root, [&](const std::string& name, bool) {
-        ok = RemoveTree(root + "\\" + name) && ok;
-    });
+    ForEachEntry(root,
+                 [&](const std::string& name, bool) { ok = RemoveTree(root + "\\" + name) && ok; });
     return RemoveDirectoryA(root.c_str()) != 0 && ok;
 }
 
@@ -112,7 +127,8 @@ int64_t FileSize(const std::string& path) {
 
 FileTime GetModifiedTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
     return FromFiletime(data.ftLastWriteTime);
 }
 
@@ -120,7 +136,8 @@ bool SetModifiedTime(const std::string& path, FileTime time) {
     HANDLE handle = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
     const FILETIME modified = ToFiletime(time);
     const bool ok = SetFileTime(handle, nullptr, nullptr, &modified) != 0;
     CloseHandle(handle);
@@ -133,17 +150,29 @@ std::string GetCurrentDir() {
     return size > 0 && size < sizeof buffer ? std::string(buffer, size) : std::string();
 }
 
-bool SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
+bool SetCurrentDir(const std::string& path) {
+    return SetCurrentDirectoryA(path.c_str()) != 0;
+}
 
 bool File::Open(const std::string& path, Mode mode) {
     Close();
     DWORD access = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
     switch (mode) {
-        case Mode::kRead: break;
-        case Mode::kWrite: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
-        case Mode::kAppend: access = GENERIC_WRITE; disposition = OPEN_ALWAYS; break;
-        case Mode::kReadWrite: access = GENERIC_READ | GENERIC_WRITE; disposition = OPEN_ALWAYS; break;
+        case Mode::kRead:
+            break;
+        case Mode::kWrite:
+            access = GENERIC_WRITE;
+            disposition = CREATE_ALWAYS;
+            break;
+        case Mode::kAppend:
+            access = GENERIC_WRITE;
+            disposition = OPEN_ALWAYS;
+            break;
+        case Mode::kReadWrite:
+            access = GENERIC_READ | GENERIC_WRITE;
+            disposition = OPEN_ALWAYS;
+            break;
     }
     HANDLE handle = CreateFileA(path.c_str(), access | FILE_WRITE_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
@@ -153,21 +182,25 @@ bool File::Open(const std::string& path, Mode mode) {
         handle = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
     handle_ = reinterpret_cast<intptr_t>(handle);
-    if (mode == Mode::kAppend) SetFilePointer(handle, 0, nullptr, FILE_END);
+    if (mode == Mode::kAppend)
+        SetFilePointer(handle, 0, nullptr, FILE_END);
     return true;
 }
 
 void File::Close() {
-    if (handle_ != -1) CloseHandle(AsHandle(handle_));
+    if (handle_ != -1)
+        CloseHandle(AsHandle(handle_));
     handle_ = -1;
 }
 
 int64_t File::Read(void* buffer, size_t size) {
     DWORD got = 0;
     const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-    if (handle_ == -1 || !ReadFile(AsHandle(handle_), buffer, wanted, &got, nullptr)) return -1;
+    if (handle_ == -1 || !ReadFile(AsHandle(handle_), buffer, wanted, &got, nullptr))
+        return -1;
     return got;
 }
 
@@ -207,7 +240,8 @@ int64_t File::Size() const {
 
 bool File::Truncate(int64_t size) {
     const int64_t position = Tell();
-    if (!Seek(size) || !SetEndOfFile(AsHandle(handle_))) return false;
+    if (!Seek(size) || !SetEndOfFile(AsHandle(handle_)))
+        return false;
     return Seek(position < size ? position : size);
 }
 

@@ -1,6 +1,6 @@
-#include <windows.h>
-#include <shlobj.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <windows.h>
 
 #include <memory>
 
@@ -9,9 +9,13 @@
 
 namespace vt::platform {
 
-void SleepMs(unsigned milliseconds) { ::Sleep(milliseconds); }
+void SleepMs(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}
 
-uint64_t TickCountMs() { return GetTickCount64(); }
+uint64_t TickCountMs() {
+    return GetTickCount64();
+}
 
 bool StartThread(std::function<void()> work) {
     auto owned = std::make_unique<std::function<void()>>(std::move(work));
@@ -21,7 +25,8 @@ bool StartThread(std::function<void()> work) {
         return 0;
     };
     HANDLE thread = CreateThread(nullptr, 0, run, owned.get(), 0, nullptr);
-    if (thread == nullptr) return false;
+    if (thread == nullptr)
+        return false;
     owned.release();  // the thread owns it now
     CloseHandle(thread);
     return true;
@@ -37,10 +42,10 @@ std::string GetEnv(const char* name) {
     const std::u16string wideName = Utf8ToUtf16(name);
     const auto* key = reinterpret_cast<const wchar_t*>(wideName.c_str());
     const DWORD size = GetEnvironmentVariableW(key, nullptr, 0);
-    if (size == 0) return std::string();
+    if (size == 0)
+        return std::string();
     std::u16string value(size, u'\0');
-    const DWORD got =
-        GetEnvironmentVariableW(key, reinterpret_cast<wchar_t*>(value.data()), size);
+    const DWORD got = GetEnvironmentVariableW(key, reinterpret_cast<wchar_t*>(value.data()), size);
     value.resize(got < size ? got : 0);
     return Utf16ToUtf8(value);
 }
@@ -48,9 +53,9 @@ std::string GetEnv(const char* name) {
 void SetEnv(const char* name, const std::string& value) {
     const std::u16string wideName = Utf8ToUtf16(name);
     const std::u16string wideValue = Utf8ToUtf16(value);
-    SetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(wideName.c_str()),
-                            value.empty() ? nullptr
-                                          : reinterpret_cast<const wchar_t*>(wideValue.c_str()));
+    SetEnvironmentVariableW(
+        reinterpret_cast<const wchar_t*>(wideName.c_str()),
+        value.empty() ? nullptr : reinterpret_cast<const wchar_t*>(wideValue.c_str()));
 }
 
 std::string DefaultProgramDirectory() {
@@ -69,23 +74,28 @@ std::string DocumentsFolder() {
         return folder;
     }
     LPITEMIDLIST list = nullptr;
-    if (SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &list) != S_OK) return std::string();
+    if (SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &list) != S_OK)
+        return std::string();
     char path[MAX_PATH] = {};
     const bool found = SHGetPathFromIDListA(list, path) != 0;
     CoTaskMemFree(list);
-    if (!found) return std::string();
+    if (!found)
+        return std::string();
     char longPath[MAX_PATH * 2] = {};
     const DWORD size = GetLongPathNameA(path, longPath, sizeof longPath);
     return size > 0 && size < sizeof longPath ? std::string(longPath, size) : std::string(path);
 }
 
-void DebugOutput(const std::string& text) { OutputDebugStringA(text.c_str()); }
+void DebugOutput(const std::string& text) {
+    OutputDebugStringA(text.c_str());
+}
 
 std::vector<std::string> CommandLineArgsUtf8(int, char**) {
     std::vector<std::string> args;
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr) return args;
+    if (wide == nullptr)
+        return args;
     for (int i = 1; i < count; ++i) {
         args.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(wide[i])));
     }

@@ -40,9 +40,10 @@ int main(int argc, char** argv) {
         context.programDir = DefaultProgramDir();
     }
     std::string& dir = context.programDir;
-    const bool absolute = (!dir.empty() && (dir[0] == '\\' || dir[0] == '/')) ||
-                          (dir.size() > 1 && dir[1] == ':');
-    if (!absolute) dir = platform::GetCurrentDir() + "\\" + dir;
+    const bool absolute =
+        (!dir.empty() && (dir[0] == '\\' || dir[0] == '/')) || (dir.size() > 1 && dir[1] == ':');
+    if (!absolute)
+        dir = platform::GetCurrentDir() + "\\" + dir;
     if (dir.back() != '\\' && dir.back() != '/') {
         // Keep the path's own separator style, so POSIX paths print naturally.
         dir += dir.find('\\') == std::string::npos ? '/' : '\\';
