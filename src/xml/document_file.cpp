@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "xml/char_classes.h"
 #include "xml/encoding_table.h"
+#include "xml/local_encoder.h"
 #include "xml/node_scanner.h"
 #include "xml/xml_document.h"
 #include "xml/xml_report.h"
@@ -252,9 +253,16 @@ bool ReadDocumentFile(const std::string& path, size_t maxBytes, std::string& tex
         } else if (NeedsConversion(encoding, "")) {
             from = ResolveEncoding(encoding);
         }
-        converted = from != 0 && ConvertToLocal(from, bytes, text, lossy);
-        if (!converted) {
+        if (from == platform::kCodePageUtf8) {
+            // The common case needs no second buffer.
             text = std::move(bytes);
+            Utf8ToLocalInPlace(text, lossy);
+            converted = true;
+        } else {
+            converted = from != 0 && ConvertToLocal(from, bytes, text, lossy);
+            if (!converted) {
+                text = std::move(bytes);
+            }
         }
     }
     if (converted) {

@@ -145,6 +145,56 @@ void AppendCodePoint(BmpTable& table, char32_t code, std::string& out, bool& los
     AppendThroughPlatform(std::u16string_view(pair, 2), out, lossy);
 }
 
+// The end of the run of ASCII bytes that starts at s[i], eight bytes at a
+// time while it lasts.
+size_t AsciiRunEnd(const unsigned char* s, size_t i, size_t size) {
+    uint64_t word = 0;
+    while (i + 8 <= size && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080u) == 0)) {
+        i += 8;
+    }
+    while (i < size && s[i] < 0x80) {
+        ++i;
+    }
+    return i;
+}
+
+// Decodes the UTF-8 sequence at s[i]; gives its length, or 0 when it is not a
+// valid sequence (overlong, a surrogate half, beyond U+10FFFF or cut short).
+size_t DecodeUtf8(const unsigned char* s, size_t i, size_t size, char32_t& code) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+        code = c;
+        return 1;
+    }
+    if (c >= 0xC2 && c <= 0xDF && i + 1 < size && (s[i + 1] & 0xC0) == 0x80) {
+        code = (c & 0x1F) << 6 | (s[i + 1] & 0x3F);
+        return 2;
+    }
+    if (c >= 0xE0 && c <= 0xEF && i + 2 < size && (s[i + 1] & 0xC0) == 0x80 &&
+        (s[i + 2] & 0xC0) == 0x80) {
+        code = (c & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F);
+        return code < 0x800 || (code >= 0xD800 && code <= 0xDFFF) ? 0 : 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4 && i + 3 < size && (s[i + 1] & 0xC0) == 0x80 &&
+        (s[i + 2] & 0xC0) == 0x80 && (s[i + 3] & 0xC0) == 0x80) {
+        code =
+            (c & 0x07) << 18 | (s[i + 1] & 0x3F) << 12 | (s[i + 2] & 0x3F) << 6 | (s[i + 3] & 0x3F);
+        return code < 0x10000 || code > 0x10FFFF ? 0 : 4;
+    }
+    return 0;
+}
+
+// Reads the character at s[i]: gives its UTF-8 length (0 when broken) and
+// its table entry in local (nullptr when the platform must convert it).
+size_t ReadChar(BmpTable& table, const unsigned char* s, size_t i, size_t size, char32_t& code,
+                const LocalChar*& local) {
+    const size_t n = DecodeUtf8(s, i, size, code);
+    const LocalChar* block =
+        n != 0 && code < 0x10000 ? table.Block(static_cast<char16_t>(code)) : nullptr;
+    local = block == nullptr ? nullptr : &block[code & (BmpTable::kBlockSize - 1)];
+    return n;
+}
+
 }  // namespace
 
 void AppendUtf16AsLocal(std::u16string_view units, std::string& out, bool& lossy) {
@@ -186,16 +236,7 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
             end = out.data() + out.size();
         }
         if (asciiIdentity && s[i] < 0x80) {
-            // Copy a run of ASCII, eight bytes at a time while it lasts.
-            size_t j = i;
-            uint64_t word = 0;
-            while (j + 8 <= size &&
-                   (std::memcpy(&word, s + j, 8), (word & 0x8080808080808080u) == 0)) {
-                j += 8;
-            }
-            while (j < size && s[j] < 0x80) {
-                ++j;
-            }
+            const size_t j = AsciiRunEnd(s, i, size);
             if (static_cast<size_t>(end - w) < j - i + 8) {
                 const size_t used = w - out.data();
                 out.resize(used + (j - i) + (size - j) + (size - j) / 100 + 16);
@@ -207,43 +248,18 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
             i = j;
             continue;
         }
-        const unsigned char c = s[i];
         char32_t code = 0;
-        size_t n = 0;
-        if (c < 0x80) {
-            code = c, n = 1;
-        } else if (c >= 0xC2 && c <= 0xDF && i + 1 < size && (s[i + 1] & 0xC0) == 0x80) {
-            code = (c & 0x1F) << 6 | (s[i + 1] & 0x3F), n = 2;
-        } else if (c >= 0xE0 && c <= 0xEF && i + 2 < size && (s[i + 1] & 0xC0) == 0x80 &&
-                   (s[i + 2] & 0xC0) == 0x80) {
-            code = (c & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F), n = 3;
-            if (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)) {
-                n = 0;  // overlong or a surrogate half
-            }
-        } else if (c >= 0xF0 && c <= 0xF4 && i + 3 < size && (s[i + 1] & 0xC0) == 0x80 &&
-                   (s[i + 2] & 0xC0) == 0x80 && (s[i + 3] & 0xC0) == 0x80) {
-            code = (c & 0x07) << 18 | (s[i + 1] & 0x3F) << 12 | (s[i + 2] & 0x3F) << 6 |
-                   (s[i + 3] & 0x3F);
-            n = 4;
-            if (code < 0x10000 || code > 0x10FFFF) {
-                n = 0;
-            }
-        }
+        const LocalChar* lc = nullptr;
+        const size_t n = ReadChar(table, s, i, size, code, lc);
+        i += n == 0 ? 1 : n;
         if (n == 0) {
             *w++ = '?';
             lossy = true;
-            ++i;
-            continue;
-        }
-        i += n;
-        const LocalChar* block =
-            code < 0x10000 ? table.Block(static_cast<char16_t>(code)) : nullptr;
-        if (block != nullptr) {
+        } else if (lc != nullptr) {
             // Room for 8 bytes is kept, so all three bytes can be written.
-            const LocalChar& lc = block[code & (BmpTable::kBlockSize - 1)];
-            std::memcpy(w, lc.bytes, 3);
-            w += lc.length;
-            lossy = lossy || lc.lossy;
+            std::memcpy(w, lc->bytes, 3);
+            w += lc->length;
+            lossy = lossy || lc->lossy;
         } else {
             const size_t used = w - out.data();
             out.resize(used);
@@ -255,6 +271,55 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
         }
     }
     out.resize(w - out.data());
+}
+
+void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
+    BmpTable& table = Table();
+    if (!table.AsciiIdentity()) {
+        const std::string utf8 = std::move(text);
+        text.clear();
+        AppendUtf8AsLocal(utf8, text, lossy);
+        return;
+    }
+    const size_t size = text.size();
+    char* const base = text.data();
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(base);
+    char* w = base;
+    size_t i = 0;
+    while (i < size) {
+        if (s[i] < 0x80) {
+            const size_t j = AsciiRunEnd(s, i, size);
+            if (w != base + i) {
+                std::memmove(w, base + i, j - i);
+            }
+            w += j - i;
+            i = j;
+            continue;
+        }
+        char32_t code = 0;
+        const LocalChar* lc = nullptr;
+        const size_t n = ReadChar(table, s, i, size, code, lc);
+        if (n == 0) {
+            *w++ = '?';
+            lossy = true;
+            ++i;
+            continue;
+        }
+        // The output must not overtake the input still to be read; a
+        // character that would do so sends the rest to the copying path.
+        if (lc != nullptr && w + lc->length <= base + i + n) {
+            std::memcpy(w, lc->bytes, lc->length);
+            w += lc->length;
+            lossy = lossy || lc->lossy;
+            i += n;
+            continue;
+        }
+        const std::string rest(base + i, size - i);
+        text.resize(w - base);
+        AppendUtf8AsLocal(rest, text, lossy);
+        return;
+    }
+    text.resize(w - base);
 }
 
 }  // namespace vt::xml

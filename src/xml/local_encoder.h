@@ -17,4 +17,9 @@ void AppendUtf16AsLocal(std::u16string_view units, std::string& out, bool& lossy
 // valid sequence becomes '?' (and sets lossy).
 void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy);
 
+// The same, converting text in place: a document needs no second buffer as
+// long as no character grows, which is always so for the double-byte code
+// pages (the rest is then converted through a copy).
+void Utf8ToLocalInPlace(std::string& text, bool& lossy);
+
 }  // namespace vt::xml

@@ -6,18 +6,6 @@
 
 namespace vt::xml {
 
-size_t NameEnd(const CharLengths&, const char* text, size_t size, size_t i) {
-    static const CharLengths& steps = NameSteps();
-    while (i < size) {
-        const uint8_t step = steps[static_cast<unsigned char>(text[i])];
-        if (step == 0) {
-            break;
-        }
-        i += step;
-    }
-    return i < size ? i : size;
-}
-
 int NodeScanner::Error(Node& node, const char* name) {
     if (report_ != nullptr) {
         AddReportEvent(
@@ -139,12 +127,12 @@ int NodeScanner::Next(Node& node) {
     const unsigned char c = static_cast<unsigned char>(text_[start + 1]);
     if (c == '?') {
         node.nameStart = start + 2;
-        node.nameLength = NameEnd(lengths_, text_, size_, start + 2) - (start + 2);
+        node.nameLength = NameEnd(steps_, text_, size_, start + 2) - (start + 2);
         return FindEnd(node, start + 2, "?>", kNodeProcessingInstruction, "processing_instruction");
     }
     if (c == '/') {
         node.nameStart = start + 2;
-        node.nameLength = NameEnd(lengths_, text_, size_, start + 2) - (start + 2);
+        node.nameLength = NameEnd(steps_, text_, size_, start + 2) - (start + 2);
         return FindEnd(node, start + 2, ">", kNodeEndTag, "end_tag");
     }
     if (c == '!') {
@@ -179,10 +167,10 @@ int NodeScanner::Next(Node& node) {
         return Error(node, "first_tag_syntax");
     }
     node.nameStart = start + 1;
-    const size_t nameEnd = NameEnd(lengths_, text_, size_, start + 1);
+    const size_t nameEnd = NameEnd(steps_, text_, size_, start + 1);
     node.nameLength = nameEnd - node.nameStart;
     const size_t end =
-        ScanAttributes(lengths_, text_, size_, nameEnd, [](const AttributeSpan&) { return true; });
+        ScanAttributes(steps_, text_, size_, nameEnd, [](const AttributeSpan&) { return true; });
     if (end == std::string::npos) {
         return Unterminated(node, "start_tag");
     }
@@ -199,21 +187,20 @@ namespace vt::xml {
 bool FindAttribute(std::string_view text, size_t nameEnd, std::string_view name, bool ignoreCase,
                    AttributeSpan& found) {
     bool hit = false;
-    ScanAttributes(LocalCharLengths(), text.data(), text.size(), nameEnd,
-                   [&](const AttributeSpan& span) {
-                       std::string_view candidate = text.substr(span.nameStart, span.nameLength);
-                       bool equal = candidate.size() == name.size();
-                       for (size_t i = 0; equal && i < name.size(); ++i) {
-                           const unsigned char a = static_cast<unsigned char>(candidate[i]);
-                           const unsigned char b = static_cast<unsigned char>(name[i]);
-                           equal = ignoreCase ? AsciiLower(a) == AsciiLower(b) : a == b;
-                       }
-                       if (equal) {
-                           found = span;
-                           hit = true;
-                       }
-                       return !equal;
-                   });
+    ScanAttributes(NameSteps(), text.data(), text.size(), nameEnd, [&](const AttributeSpan& span) {
+        std::string_view candidate = text.substr(span.nameStart, span.nameLength);
+        bool equal = candidate.size() == name.size();
+        for (size_t i = 0; equal && i < name.size(); ++i) {
+            const unsigned char a = static_cast<unsigned char>(candidate[i]);
+            const unsigned char b = static_cast<unsigned char>(name[i]);
+            equal = ignoreCase ? AsciiLower(a) == AsciiLower(b) : a == b;
+        }
+        if (equal) {
+            found = span;
+            hit = true;
+        }
+        return !equal;
+    });
     return hit;
 }
 

@@ -33,8 +33,23 @@ struct Node {
     bool emptyElement = false;  // a start tag that ends in "/>"
 };
 
-// The end of the name that starts at text[i].
-size_t NameEnd(const CharLengths& lengths, const char* text, size_t size, size_t i);
+// The end of the name that starts at text[i]; steps is NameSteps(). Single
+// bytes are stepped over by a constant, so the loop does not wait on each
+// table load.
+inline size_t NameEnd(const CharLengths& steps, const char* text, size_t size, size_t i) {
+    while (i < size) {
+        const uint8_t step = steps[static_cast<unsigned char>(text[i])];
+        if (step == 1) {
+            ++i;
+            continue;
+        }
+        if (step == 0) {
+            break;
+        }
+        i += step;
+    }
+    return i < size ? i : size;
+}
 
 // One attribute of a start tag, as offsets into the text.
 struct AttributeSpan {
@@ -43,17 +58,21 @@ struct AttributeSpan {
 };
 
 // Walks the attributes of a start tag from offset i (after the tag name) up to
-// its closing '>'. visit(const AttributeSpan&) returns false to stop early.
+// its closing '>'; steps is NameSteps(). visit(const AttributeSpan&) returns false to stop early.
 // Gives the offset after the '>', or npos when the text ends inside the tag.
 template <class Visit>
-size_t ScanAttributes(const CharLengths& lengths, const char* text, size_t size, size_t i,
+size_t ScanAttributes(const CharLengths& steps, const char* text, size_t size, size_t i,
                       Visit&& visit);
 
 class NodeScanner {
   public:
     // report receives markup errors; it may be null.
     NodeScanner(std::string_view text, std::string* report)
-        : text_(text.data()), size_(text.size()), report_(report), lengths_(LocalCharLengths()) {}
+        : text_(text.data()),
+          size_(text.size()),
+          report_(report),
+          lengths_(LocalCharLengths()),
+          steps_(NameSteps()) {}
 
     size_t Position() const { return next_; }
     void SetPosition(size_t position) { next_ = position; }
@@ -70,13 +89,14 @@ class NodeScanner {
     size_t size_;
     std::string* report_;
     const CharLengths& lengths_;
+    const CharLengths& steps_;
     size_t next_ = 0;
 };
 
 // --- implementation of the template ---
 
 template <class Visit>
-size_t ScanAttributes(const CharLengths& lengths, const char* text, size_t size, size_t i,
+size_t ScanAttributes(const CharLengths& steps, const char* text, size_t size, size_t i,
                       Visit&& visit) {
     while (i < size) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -88,7 +108,7 @@ size_t ScanAttributes(const CharLengths& lengths, const char* text, size_t size,
             continue;
         }
         AttributeSpan span{i, 0, 0, 0};
-        size_t j = NameEnd(lengths, text, size, i);
+        size_t j = NameEnd(steps, text, size, i);
         span.nameLength = j - i;
         if (j == i && c != '=') {
             ++i;  // a stray delimiter such as '/' or '?'

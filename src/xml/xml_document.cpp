@@ -91,7 +91,7 @@ void CXmlDocument::ResetPosition() {
 
 std::string_view CXmlDocument::ElementName(uint32_t element) const {
     const size_t start = index_[element].start + 1;
-    const size_t end = xml::NameEnd(xml::LocalCharLengths(), text_.data(), text_.size(), start);
+    const size_t end = xml::NameEnd(xml::NameSteps(), text_.data(), text_.size(), start);
     return std::string_view(text_).substr(start, end - start);
 }
 
@@ -102,8 +102,8 @@ size_t CXmlDocument::StartTagEnd(uint32_t element) const {
     }
     // Too long for its field: find the end again.
     const size_t nameEnd = r.start + 1 + ElementName(element).size();
-    const size_t end = xml::ScanAttributes(xml::LocalCharLengths(), text_.data(), text_.size(),
-                                           nameEnd, [](const xml::AttributeSpan&) { return true; });
+    const size_t end = xml::ScanAttributes(xml::NameSteps(), text_.data(), text_.size(), nameEnd,
+                                           [](const xml::AttributeSpan&) { return true; });
     return end == std::string::npos ? text_.size() : end;
 }
 
@@ -169,7 +169,7 @@ std::string CXmlDocument::Attribute(uint32_t element, std::string_view name) con
     if (attributesOf_ != element) {
         attributes_.clear();
         const size_t nameEnd = index_[element].start + 1 + ElementName(element).size();
-        xml::ScanAttributes(xml::LocalCharLengths(), text_.data(), text_.size(), nameEnd,
+        xml::ScanAttributes(xml::NameSteps(), text_.data(), text_.size(), nameEnd,
                             [this](const xml::AttributeSpan& span) {
                                 attributes_.push_back(span);
                                 return true;

@@ -1,0 +1,60 @@
+#include "xml/local_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/code_page.h"
+
+namespace vt::xml {
+namespace {
+
+// The cached table must give exactly the platform's bytes for every character
+// of the Basic Multilingual Plane.
+TEST(LocalEncoderTest, TableMatchesThePlatformOverTheWholePlane) {
+    const unsigned local = platform::LocalCodePage();
+    for (unsigned u = 0; u < 0x10000; ++u) {
+        if (u >= 0xD800 && u <= 0xDFFF) {
+            continue;  // lone surrogate halves become '?' by design
+        }
+        const char16_t unit = static_cast<char16_t>(u);
+        std::string expected;
+        ASSERT_TRUE(platform::EncodeCodePage(local, std::u16string_view(&unit, 1), expected));
+        std::string fast;
+        bool lossy = false;
+        AppendUtf16AsLocal(std::u16string_view(&unit, 1), fast, lossy);
+        ASSERT_EQ(fast, expected) << "U+" << std::hex << u;
+        std::string inPlace = platform::Utf16ToUtf8(std::u16string_view(&unit, 1));
+        lossy = false;
+        Utf8ToLocalInPlace(inPlace, lossy);
+        ASSERT_EQ(inPlace, expected) << "U+" << std::hex << u;
+    }
+}
+
+// Converting in place gives the same text and loss flag as converting into a
+// second buffer, whatever mix of ASCII runs, multi-byte characters, planes
+// beyond the first and broken sequences the text holds.
+TEST(LocalEncoderTest, InPlaceConversionAgreesWithTheCopyingOne) {
+    const std::string samples[] = {
+        "",
+        "plain ascii only, long enough for several words",
+        "\xE6\x8F\x92\xE4\xBB\xB6 <P Name=\"\xE7\x95\x8C\xE9\x9D\xA2\"/> tail",
+        "a\xF0\x9F\x98\x80z and \xF0\x9F\x98\x80\xF0\x9F\x98\x80 then \xE4\xB8\xAD",
+        "broken \xE4\xB8 lead, stray \x80\xBF trail, overlong \xC0\xAF, surrogate \xED\xA0\x80",
+        "cut at the end \xE4\xB8",
+        "\xC2\xA9\xC3\xA9\xE2\x82\xAC\xE2\x84\xA2 latin and symbols \xEF\xBF\xBD",
+    };
+    for (const std::string& utf8 : samples) {
+        std::string copied;
+        bool copiedLossy = false;
+        AppendUtf8AsLocal(utf8, copied, copiedLossy);
+        std::string inPlace = utf8;
+        bool inPlaceLossy = false;
+        Utf8ToLocalInPlace(inPlace, inPlaceLossy);
+        EXPECT_EQ(inPlace, copied) << utf8;
+        EXPECT_EQ(inPlaceLossy, copiedLossy) << utf8;
+    }
+}
+
+}  // namespace
+}  // namespace vt::xml
