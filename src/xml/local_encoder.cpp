@@ -195,6 +195,23 @@ size_t ReadChar(BmpTable& table, const unsigned char* s, size_t i, size_t size, 
     return n;
 }
 
+// The table entry of a well-formed three-byte sequence at s[i] (most of the
+// Chinese plane), or nullptr for anything else.
+inline const LocalChar* ThreeByteChar(BmpTable& table, const unsigned char* s, size_t i,
+                                      size_t size) {
+    if ((s[i] & 0xF0) != 0xE0 || i + 2 >= size || (s[i + 1] & 0xC0) != 0x80 ||
+        (s[i + 2] & 0xC0) != 0x80) {
+        return nullptr;
+    }
+    const char16_t code =
+        static_cast<char16_t>((s[i] & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F));
+    if (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)) {
+        return nullptr;
+    }
+    const LocalChar* block = table.Block(code);
+    return block == nullptr ? nullptr : &block[code & (BmpTable::kBlockSize - 1)];
+}
+
 }  // namespace
 
 void AppendUtf16AsLocal(std::u16string_view units, std::string& out, bool& lossy) {
@@ -294,6 +311,15 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
             }
             w += j - i;
             i = j;
+            continue;
+        }
+        if (const LocalChar* lc = ThreeByteChar(table, s, i, size)) {
+            // Three bytes never give more than three; the bytes past the
+            // character's length land on input already read.
+            std::memcpy(w, lc->bytes, 3);
+            w += lc->length;
+            lossy = lossy || lc->lossy;
+            i += 3;
             continue;
         }
         char32_t code = 0;
