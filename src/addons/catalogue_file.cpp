@@ -20,14 +20,17 @@ Catalogue CatalogueFromDocument(CXmlDocument& document) {
     while (document.NextChildElement("P")) {
         AddonRecord record;
         record.Id = LeadingInteger(document.ChildAttribute("Id"));
-        if (catalogue.count(record.Id) != 0) {
+        // One search serves both the duplicate test and the insertion.
+        const auto at = catalogue.lower_bound(record.Id);
+        if (at != catalogue.end() && at->first == record.Id) {
             continue;  // the first occurrence of an Id stays
         }
         record.Name = document.ChildAttribute("Name");
         record.Folder = document.ChildAttribute("Folder");
         record.Ver = document.ChildAttribute("Ver");
         record.Url = downloadUrl + document.ChildAttribute("Url");
-        catalogue.emplace(record.Id, std::move(record));
+        const int32_t id = record.Id;
+        catalogue.emplace_hint(at, id, std::move(record));
     }
     return catalogue;
 }

@@ -58,8 +58,10 @@ struct AttributeSpan {
 };
 
 // Walks the attributes of a start tag from offset i (after the tag name) up to
-// its closing '>'; steps is NameSteps(). visit(const AttributeSpan&) returns false to stop early.
-// Gives the offset after the '>', or npos when the text ends inside the tag.
+// its closing '>'; steps is NameSteps(). Gives the offset after the '>', or
+// npos when the text ends inside the tag. visit(const AttributeSpan&) returns
+// false to stop early: then the offset after that attribute is given, from
+// which a later call goes on.
 template <class Visit>
 size_t ScanAttributes(const CharLengths& steps, const char* text, size_t size, size_t i,
                       Visit&& visit);
@@ -147,7 +149,7 @@ size_t ScanAttributes(const CharLengths& steps, const char* text, size_t size, s
             span.valueStart = j;
         }
         if (span.nameLength != 0 && !visit(static_cast<const AttributeSpan&>(span))) {
-            return i;  // stopped early; the caller has what it wanted
+            return j;  // stopped early; a later call may go on from here
         }
         i = j;
     }

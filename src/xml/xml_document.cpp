@@ -168,17 +168,32 @@ std::string CXmlDocument::Attribute(uint32_t element, std::string_view name) con
     }
     if (attributesOf_ != element) {
         attributes_.clear();
-        const size_t nameEnd = index_[element].start + 1 + ElementName(element).size();
-        xml::ScanAttributes(xml::NameSteps(), text_.data(), text_.size(), nameEnd,
-                            [this](const xml::AttributeSpan& span) {
-                                attributes_.push_back(span);
-                                return true;
-                            });
+        attributesResume_ = index_[element].start + 1 + ElementName(element).size();
         attributesOf_ = element;
     }
     const std::string_view text(text_);
+    const auto matches = [&](const xml::AttributeSpan& span) {
+        return xml::NamesEqual(text.substr(span.nameStart, span.nameLength), name, IgnoreCase());
+    };
     for (const xml::AttributeSpan& span : attributes_) {
-        if (xml::NamesEqual(text.substr(span.nameStart, span.nameLength), name, IgnoreCase())) {
+        if (matches(span)) {
+            return xml::Decoded(text.substr(span.valueStart, span.valueLength));
+        }
+    }
+    // Scan on only as far as the sought attribute: the later ones may never be
+    // asked for.
+    if (attributesResume_ != std::string::npos) {
+        bool hit = false;
+        const size_t at =
+            xml::ScanAttributes(xml::NameSteps(), text_.data(), text_.size(), attributesResume_,
+                                [&](const xml::AttributeSpan& span) {
+                                    attributes_.push_back(span);
+                                    hit = matches(span);
+                                    return !hit;
+                                });
+        attributesResume_ = hit ? at : std::string::npos;
+        if (hit) {
+            const xml::AttributeSpan& span = attributes_.back();
             return xml::Decoded(text.substr(span.valueStart, span.valueLength));
         }
     }

@@ -81,9 +81,11 @@ class CXmlDocument {
     uint32_t flags_ = 0;
     xml::ElementIndex index_;
     // The attributes of the element read last, so that reading several of
-    // one element scans its start tag once.
+    // one element scans its start tag once, and where that scan goes on (npos
+    // when it reached the end of the tag).
     mutable uint32_t attributesOf_ = 0;
     mutable std::vector<xml::AttributeSpan> attributes_;
+    mutable size_t attributesResume_ = 0;
 };
 
 }  // namespace vt

@@ -150,6 +150,28 @@ TEST(XmlDocumentTest, AttributesAreDecoded) {
     EXPECT_EQ(doc.MainAttribute("n"), "&#128512;&;&#x110000;");
 }
 
+// A start tag is scanned only as far as the attributes asked for; asking in
+// any order, again, for absent or repeated names, or moving between elements
+// must give what a full scan would.
+TEST(XmlDocumentTest, AttributesReadInAnyOrderMatchAFullScan) {
+    CXmlDocument doc;
+    doc.SetText("<r><p a=\"1\" b='2' a=\"dup\" c=3 / d=\"4\"/><p c=\"x\" a=\"y\"/></r>");
+    ASSERT_TRUE(doc.NextElement("r"));
+    ASSERT_TRUE(doc.NextChildElement("p"));
+    EXPECT_EQ(doc.ChildAttribute("b"), "2");
+    EXPECT_EQ(doc.ChildAttribute("d"), "4");
+    EXPECT_EQ(doc.ChildAttribute("a"), "1");  // the first of a repeated name
+    EXPECT_EQ(doc.ChildAttribute("missing"), "");
+    EXPECT_EQ(doc.ChildAttribute("c"), "3");
+    EXPECT_EQ(doc.ChildAttribute("d"), "4");
+    ASSERT_TRUE(doc.NextChildElement("p"));
+    EXPECT_EQ(doc.ChildAttribute("a"), "y");
+    EXPECT_EQ(doc.ChildAttribute("missing"), "");
+    EXPECT_EQ(doc.ChildAttribute("c"), "x");
+    EXPECT_EQ(doc.MainAttribute("a"), "");
+    EXPECT_EQ(doc.ChildAttribute("a"), "y");
+}
+
 TEST(XmlDocumentTest, ChildTextJoinsTextAndCData) {
     struct Case {
         const char* text;
