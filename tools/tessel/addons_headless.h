@@ -15,11 +15,11 @@
 #include "addons/addon_library.h"
 #include "addons/addon_rows.h"
 #include "addons/left_panel.h"
+#include "ui/program_strings.h"
 
 namespace vt::cli {
 
-// The program's own texts (string-table entries), in UTF-8.
-const char* ProgramText(int stringId);
+using vt::ProgramText;
 
 class HeadlessWindow : public AddonWindow, public InstallObserver {
   public:

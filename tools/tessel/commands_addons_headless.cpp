@@ -8,33 +8,6 @@
 
 namespace vt::cli {
 
-const char* ProgramText(int stringId) {
-    switch (stringId) {
-        case 121:
-            return "确定升级所有插件?";
-        case 124:
-            return "确定删除所有插件?";
-        case 130:
-            return "提示";
-        case 172:
-            return "该插件暂时没有详情信息！";
-        case 180:
-            return "当前游戏下暂无插件";
-        case 182:
-            return "当前未设置游戏路径";
-        case 186:
-            return "正在加载本地插件信息...";
-        case 187:
-            return "确定要删除该插件?";
-        case 192:
-            return "您已添加了该插件，无需重新下载。";
-        case 193:
-            return "插件下载中，请稍后进行删除操作!\n";
-        default:
-            return "";
-    }
-}
-
 void HeadlessWindow::PostListState(int code, int value) {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back({UM_LIST_STATE, code, value});
