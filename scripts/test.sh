@@ -75,7 +75,9 @@ fuzz() {
 step "fuzz smoke runs" fuzz
 
 step "windows build" ninja -C build/windows -j "$jobs"
-step "windows tests (wine)" ctest --test-dir build/windows --output-on-failure -j "$jobs"
+# One X server and one wine server for all the Windows test programs.
+step "windows tests (wine)" bash scripts/gui-session.sh \
+  ctest --test-dir build/windows --output-on-failure -j "$jobs"
 
 if ((${#failed[@]})); then
   echo "FAILED: ${failed[*]}"
