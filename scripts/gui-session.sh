@@ -39,9 +39,16 @@ if [ -z "${DISPLAY:-}" ]; then
   [ -n "${DISPLAY:-}" ] || { echo "gui-session: no X server could be started" >&2; exit 1; }
 fi
 
-# One wine server, persistent until the end, then the prefix (made once).
+# The prefix is made once, before the persistent server starts (wine-run.sh
+# waits for the wine server to end after making it, which a persistent server
+# never does). Then one wine server is kept alive until the end, and the
+# prefix's services are started under it with their output to /dev/null: a
+# service started by a test would keep the test's output pipe open, and CTest
+# would wait for it for ever.
 mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+bash "$root/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
 wineserver -w 2>/dev/null || true
 wineserver -p
 bash "$root/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
