@@ -26,20 +26,20 @@ using LayerItem = int;
 // file when one is named and exists, else a copy of image when given, else
 // the resource.
 struct RectImage {
-    std::string file;                  // system code page
+    std::string file{};                // system code page
     Gdiplus::Bitmap* image = nullptr;  // not kept: the layer holds a copy
     int resourceId = 0;
     const char* type = "PNG";
-    PixelRect place;  // client coordinates; empty: the whole client area, following its size
-    SliceInsets insets;
+    PixelRect place{};  // client coordinates; empty: the whole client area, following its size
+    SliceInsets insets{};
     SliceMode mode = SliceMode::SmoothStretch;
     int rotateFlip = 0;  // a Gdiplus::RotateFlipType, applied before slicing
 };
 
 // A text of the drawing layer.
 struct LayerText {
-    std::string text;  // system code page
-    int x = 0;         // the alignment box's top-left corner, client coordinates
+    std::string text{};  // system code page
+    int x = 0;           // the alignment box's top-left corner, client coordinates
     int y = 0;
     int points = 9;
     uint32_t argb = 0xFF000000;
@@ -69,6 +69,8 @@ class CSkinDialog : public Dialog {
     // size and rotate-or-flip code, replaces the earlier image. A resource
     // that does not decode is registered and draws nothing.
     LayerItem AddImage(int resourceId, const char* type, int x, int y, int rotateFlip = 0);
+    // The same with an image already decoded; the layer keeps it.
+    LayerItem AddImage(ImagePtr image, int x, int y, int rotateFlip = 0);
     LayerItem AddRectImage(const RectImage& image);
     LayerItem AddText(const LayerText& text);
     void SetItemText(LayerItem item, const std::string& text);
@@ -95,8 +97,11 @@ class CSkinDialog : public Dialog {
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    struct Item;
-    Item* Find(LayerItem item);
+    struct LayerEntry;
+    LayerEntry* Find(LayerItem item);
+    LayerItem Append(std::unique_ptr<LayerEntry> item);
+    void DrawItem(Gdiplus::Graphics& graphics, LayerEntry& item, int width, int height);
+    static Gdiplus::Bitmap* PieceOf(LayerEntry& item, const PixelRect& source);
     void Changed();
     void ApplyRegion();
     LRESULT OnLeftButtonDown(WPARAM wParam, LPARAM lParam);
@@ -104,11 +109,12 @@ class CSkinDialog : public Dialog {
     bool SetEdgeCursor();
     void OnMinMaxInfo(MINMAXINFO* info);
 
-    std::vector<std::unique_ptr<Item>> items_;
+    std::vector<std::unique_ptr<LayerEntry>> items_;
     LayerItem nextItem_ = 1;
     Canvas background_;
     bool backgroundStale_ = true;
     bool filterInstalled_ = false;
+    bool hasRegion_ = false;
 };
 
 // Copies the part of child's parent's background that lies under child

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/gdiplus_api.h"
+
 namespace vt::test {
 
 // Dispatches messages of this thread until done() holds or timeoutMs passes;
@@ -27,6 +29,13 @@ void MoveMouseTo(HWND hwnd, int x, int y);
 void ClickAt(HWND hwnd, int x, int y);
 void MouseButton(bool down);
 void PressKey(WORD virtualKey);
+// The same input without pumping afterwards, for work that runs inside a
+// modal loop (a modal dialog's, or the system's for moving, sizing and
+// menus): a pump there would take the loop's own messages away from it, and
+// a dialog's keys from its dialog manager.
+void InjectMouseMove(HWND hwnd, int x, int y);
+void InjectMouseButton(bool down);
+void InjectKey(WORD virtualKey);
 
 // Where screenshots go: $TESSEL_SCREENS_DIR, else "screens" in the current
 // directory; created on first use.
@@ -36,6 +45,8 @@ std::string ScreensDir();
 bool CaptureWindow(HWND hwnd, const std::string& name);
 // Saves a bitmap as a PNG file.
 bool SaveBitmapPng(HBITMAP bitmap, const std::string& path);
+// Saves a GDI+ image (its alpha channel included) as a PNG file.
+bool SaveImagePng(Gdiplus::Image& image, const std::string& path);
 // The colour of a client pixel of a visible window as the screen shows it.
 COLORREF ScreenPixel(HWND hwnd, int x, int y);
 
