@@ -84,7 +84,7 @@ class CSkinButtonEx : public Wnd {
     bool IsFlashing() const { return flashing_; }
 
     int Kind() const { return kind_; }
-    bool Checked() const { return checked_; }
+    int Checked() const { return checked_; }
     bool Hovering() const { return hovering_; }
     bool Pressed() const { return pressed_; }
     const FaceStrip& Strip() const { return strip_; }
@@ -102,9 +102,9 @@ class CSkinButtonEx : public Wnd {
 
   private:
     void Click();
-    void SetCheck(bool checked);
+    void SetCheck(int value);
     void OnMouseMove(LPARAM lParam);
-    void OnLeftButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnLeftButtonDown(WPARAM wParam, LPARAM lParam);
     bool PointerOver() const;
     void DrawCaption(HDC dc, int state, const RECT& client);
     void Repaint() { Invalidate(false); }
@@ -112,13 +112,15 @@ class CSkinButtonEx : public Wnd {
     ImagePtr image_;
     FaceStrip strip_;
     int kind_ = kPushButton;
-    bool checked_ = false;
+    int checked_ = 0;
+    bool created_ = false;
     bool hovering_ = false;
     bool pressed_ = false;
     bool trackingLeave_ = false;
     bool flashing_ = false;
     bool flashShown_ = false;
-    BitmapHandle parentSnapshot_;
+    Canvas parentSnapshot_;  // the parent's pixels under the button, taken on first paint
+    SIZE snapshotSize_{};
     Tooltip tooltip_;
     std::array<std::optional<StateCaption>, 4> captions_;
     std::array<FontHandle, 4> captionFonts_;

@@ -113,6 +113,7 @@ class CSkinDialog : public Dialog {
     LayerItem nextItem_ = 1;
     Canvas background_;
     bool backgroundStale_ = true;
+    COLORREF paintedColor_ = CLR_INVALID;  // the fill of background_
     bool filterInstalled_ = false;
     bool hasRegion_ = false;
 };

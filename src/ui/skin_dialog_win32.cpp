@@ -403,13 +403,15 @@ void CSkinDialog::DrawItem(Gdiplus::Graphics& graphics, LayerEntry& item, int wi
 const Canvas& CSkinDialog::Background() {
     const RECT client = ClientRect();
     const int width = client.right, height = client.bottom;
-    if (backgroundStale_ || background_.width() != width || background_.height() != height) {
+    if (backgroundStale_ || paintedColor_ != backgroundColor || background_.width() != width ||
+        background_.height() != height) {
         ClientDc screen(hwnd());
         if (background_.width() != width || background_.height() != height)
             background_ = Canvas(screen.get(), width, height);
         if (background_)
             PaintBackground(background_.dc(), width, height);
         backgroundStale_ = false;
+        paintedColor_ = backgroundColor;
     }
     return background_;
 }
