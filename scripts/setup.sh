@@ -15,6 +15,9 @@ packages=(
   nginx-light dante-server tinyproxy curl zip unzip p7zip-full libarchive-tools python3
   # resource generation
   imagemagick
+  # the catalogue server's pages in a real browser (large; only the page test
+  # needs it), run in a network namespace of its own
+  chromium iproute2
 )
 
 missing=()
