@@ -80,7 +80,9 @@ size_t BlockEnd(const uint8_t* data, size_t size, size_t at, BlockKind kind) {
         case BlockKind::kPlainText:
             return ChainEnd(data, size, at + 2);
         case BlockKind::kImage: {
-            // ',', left, top, width, height, packed; local colour table; LZW code size.
+            // ',', left, top, width, height and packed byte, then the local
+            // colour table and the LZW code size; a chain starting past the
+            // data fails in ChainEnd.
             if (size - at < 10)
                 return kNone;
             const size_t table = ColourTableSize(data[at + 9]);

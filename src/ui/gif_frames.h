@@ -31,7 +31,8 @@ struct GifFrame {
     // A GIF of its own: the file's header and global colour table, the frame's
     // bytes (from its graphic control extension, or its image descriptor when
     // it has none, to the end of its image data, extensions between the two
-    // included), then the trailer.
+    // included), then the trailer. Of several control extensions before one
+    // image the last counts, as for decoders, and the frame starts there.
     std::vector<uint8_t> data;
     int left = 0;  // place within the logical screen (image descriptor); zero for plain text
     int top = 0;

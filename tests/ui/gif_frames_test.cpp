@@ -4,7 +4,6 @@
 // exact size, so the sanitizer build reports any read past the end.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -244,15 +243,9 @@ TEST(GifHostile, SizesThatRunPastTheEnd) {
     const std::string head = GifBuilder(4, 4).Control(10, 0).Image(0, 0, 4, 4).Bytes();
     const auto frames = [](const std::string& gif) { return Cut(ToBytes(gif)).size(); };
     // A sub-block size reaching one byte too far, a chain without its end.
-    EXPECT_EQ(frames(head + "\x21\xFE\x03"
-                            "ab"s),
-              1u);
-    EXPECT_EQ(frames(head + "\x21\xFE\x02"
-                            "ab"s),
-              1u);
-    EXPECT_EQ(frames(head + "\x21\xFE\x02"
-                            "ab\0,\0\0\0\0\x01\0\x01\0\0\x02\0"s),
-              2u);
+    EXPECT_EQ(frames(head + "\x21\xFE\x03"s + "ab"), 1u);
+    EXPECT_EQ(frames(head + "\x21\xFE\x02"s + "ab"), 1u);
+    EXPECT_EQ(frames(head + "\x21\xFE\x02"s + "ab\0,\0\0\0\0\x01\0\x01\0\0\x02\0"s), 2u);
     // Introducers and descriptors cut short.
     EXPECT_EQ(frames(head + "\x21"s), 1u);
     EXPECT_EQ(frames(head + "\x21\xF9"s), 1u);
@@ -269,26 +262,6 @@ TEST(GifHostile, SizesThatRunPastTheEnd) {
     EXPECT_EQ(frames(chain), 1u);
     EXPECT_EQ(frames(chain + ",\0\0\0\0\x01\0\x01\0\0\x02\x01z\0"s), 2u);
     EXPECT_EQ(frames(head + "\x21\x02\0"s + head.substr(13 + 12)), 1u);
-}
-
-// Every byte of the committed animation replaced by values that change the
-// block walk: no frame may be larger than the header, the input and a trailer.
-TEST(GifHostile, FlippedBytes) {
-    const Bytes gif = ToBytes(DataFile("two_frames.gif"));
-    for (size_t at = 0; at < gif.size(); ++at) {
-        for (uint8_t value : {0x00, 0x01, 0x21, 0x2C, 0x3B, 0x80, 0x87, 0xF9, 0xFE, 0xFF}) {
-            Bytes damaged = gif;
-            damaged[at] = value;
-            const GifHeader header = ReadGifHeader(damaged.data(), damaged.size());
-            for (const GifFrame& frame : Cut(damaged)) {
-                ASSERT_LE(frame.data.size(), header.firstBlock + damaged.size() + 1);
-                ASSERT_EQ(frame.data.back(), ';');
-                ASSERT_TRUE(std::equal(damaged.begin(),
-                                       damaged.begin() + static_cast<long>(header.firstBlock),
-                                       frame.data.begin()));
-            }
-        }
-    }
 }
 
 }  // namespace
