@@ -192,8 +192,9 @@ def message_box():
     sk.im("-background", "none", "-font", sk.FONT, "-density", str(DPI), "-pointsize", "9",
           "-fill", "#272621", "-size", "287x", "caption:确定删除所有插件?", msg)
     return dialog("msgbox", w, h, "143", [
+        (nine_slice("152", w - 2, 47, "mb"), 1, 163),
         (text("提示", 10, sk.CREAM, "mb-title"), 10, 10), dialog_close(w),
-        (msg, 30, 74), (ok, 95, 170), (cancel, 180, 170)])
+        (msg, 30, 74), (ok, 95, 175), (cancel, 180, 175)])
 
 
 def about_box():
