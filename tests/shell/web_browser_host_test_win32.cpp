@@ -28,12 +28,8 @@ class RecordingEvents : public BrowserEvents {
 class BrowserHostTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(parent_.Create({.title = "host",
-                                    .style = WS_POPUP | WS_VISIBLE,
-                                    .x = 0,
-                                    .y = 0,
-                                    .width = 400,
-                                    .height = 300}));
+        ASSERT_TRUE(parent_.Create(
+            {.title = "host", .style = WS_POPUP, .x = 0, .y = 0, .width = 400, .height = 300}));
     }
     void TearDown() override {
         parent_.Destroy();
