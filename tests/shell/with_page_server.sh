@@ -15,7 +15,10 @@ fi
 work=$(mktemp -d)
 pid=
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,4 +35,6 @@ done
 [ -n "$port" ] || { echo "with_page_server: the server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
 export TESSEL_PAGE_SERVER="http://127.0.0.1:$port"
 export TESSEL_PAGE_SERVER_LOG="Z:${work//\//\\}\\requests.log"
-"$@"
+status=0
+"$@" || status=$?
+exit "$status"
