@@ -9,15 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "net/secure_exchange.h"
-#include "net/url_codec.h"
+#include "exchange_client.h"
 #include "raw_client.h"
 #include "server_fixture.h"
 
 namespace vt::test {
 namespace {
 
-const std::string kCatalogueKey = "@n28;<bpb723PwktthCpz((3n311!?#%my<!";
 constexpr int64_t kArchiveBytes = 20 << 20;
 
 class HttpServerAttack : public ServerFixture {

@@ -20,11 +20,19 @@ namespace vt::test {
 
 class RawClient {
   public:
-    explicit RawClient(int port) {
+    // Connects to 127.0.0.1:port, from the loopback address from when given
+    // (another address of 127.0.0.0/8 is another client to the server).
+    explicit RawClient(int port, const char* from = nullptr) {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         // A small send buffer keeps "bytes sent" close to "bytes the server took".
         const int buffer = 64 * 1024;
         ::setsockopt(fd_, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+        if (from) {
+            sockaddr_in source{};
+            source.sin_family = AF_INET;
+            ::inet_pton(AF_INET, from, &source.sin_addr);
+            ::bind(fd_, reinterpret_cast<sockaddr*>(&source), sizeof source);
+        }
         sockaddr_in where{};
         where.sin_family = AF_INET;
         where.sin_port = htons(static_cast<uint16_t>(port));

@@ -19,8 +19,10 @@ namespace vt::test {
 
 class ServerFixture : public ::testing::Test {
   protected:
-    // Bounds of the server under test; a test may change them before Start.
+    // Bounds and count store of the server under test; a test may change
+    // them between Stop and Start.
     server::HttpServerOptions options_;
+    std::string countStore_ = "local";
 
     void SetUp() override {
         std::string error;
@@ -40,7 +42,10 @@ class ServerFixture : public ::testing::Test {
         config.root = root_.path();
         config.publicUrl = Url("");
         config.log = false;
-        tessel_ = std::make_unique<server::TesselServer>(config);
+        std::string error;
+        auto counts = server::MakeCountStore(countStore_, error);
+        ASSERT_TRUE(counts) << error;
+        tessel_ = std::make_unique<server::TesselServer>(config, std::move(counts));
         thread_ = std::thread([this] { http_->Run(); });
         for (int i = 0; i < 400 && !http_->IsRunning(); ++i)
             platform::SleepMs(5);
