@@ -303,11 +303,9 @@ void RequestParser::OnTrailerLine() {
         state_ = State::kComplete;
         return;
     }
-    // Trailers are read against the header budget and dropped.
+    // Trailers are read against the header budget (TakeLine counts their
+    // bytes) and dropped.
     if (++headerLines_ > limits_.maxHeaderLines)
-        return Fail(431);
-    headerBytes_ += line_.size();
-    if (headerBytes_ > limits_.maxHeaderBytes)
         return Fail(431);
 }
 

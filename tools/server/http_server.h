@@ -22,7 +22,7 @@ struct HttpServerOptions {
     int lingerMs = 2000;          // reading what a refused client still sends, before closing
     size_t maxConnections = 1024;
     int workers = 4;
-    size_t maxQueuedRequests = 256;  // beyond this, requests get 503 at once
+    size_t maxQueuedRequests = 256;  // requests in hand at once; more get 503
 };
 
 // Fills the answer for one complete request. Runs on a worker thread; may be

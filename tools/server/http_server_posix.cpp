@@ -187,7 +187,9 @@ class HttpServer::Loop {
     std::mutex mutex_;
     std::condition_variable ready_;
     std::deque<Job> jobs_;
-    std::vector<Done> done_;
+    std::vector<Done> done_;   // answers made, for the loop to send
+    std::vector<Done> taken_;  // the loop's side of done_
+    size_t inHand_ = 0;        // requests dispatched and not yet taken back
     bool workersStop_ = false;
 };
 
@@ -235,6 +237,8 @@ bool HttpServer::Loop::Run() {
         ::setrlimit(RLIMIT_NOFILE, &files);
     }
 
+    done_.reserve(options_.maxQueuedRequests);
+    taken_.reserve(options_.maxQueuedRequests);
     std::vector<std::thread> workers;
     for (int i = 0; i < std::max(1, options_.workers); ++i)
         workers.emplace_back([this] { Work(); });
@@ -284,6 +288,7 @@ bool HttpServer::Loop::Run() {
         worker.join();
     connections_.clear();
     done_.clear();
+    taken_.clear();
     running_ = false;
     return true;
 }
@@ -414,8 +419,9 @@ void HttpServer::Loop::Dispatch(Connection& c) {
     c.parser.request().remoteAddress = c.remote;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (jobs_.size() < options_.maxQueuedRequests) {
+        if (inHand_ < options_.maxQueuedRequests) {
             jobs_.push_back({c.id, std::move(c.parser.request())});
+            ++inHand_;
             c.phase = Phase::kHandling;
         }
     }
@@ -549,12 +555,12 @@ void HttpServer::Loop::Linger(Connection& c) {
 }
 
 void HttpServer::Loop::TakeCompletions() {
-    std::vector<Done> done;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        done.swap(done_);
+        taken_.swap(done_);
+        inHand_ -= taken_.size();
     }
-    for (Done& d : done) {
+    for (Done& d : taken_) {
         auto found = connections_.find(d.id);
         if (found == connections_.end())
             continue;
@@ -564,6 +570,7 @@ void HttpServer::Loop::TakeCompletions() {
             Close(d.id);
         }
     }
+    taken_.clear();
 }
 
 void HttpServer::Loop::Sweep() {
@@ -603,17 +610,19 @@ void HttpServer::Loop::Work() {
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        HttpResponse response;
+        Done done{job.id, HttpResponse(), job.request.keepAlive, job.request.method == "HEAD"};
         try {
-            handler_(job.request, response);
+            handler_(job.request, done.response);
         } catch (...) {
-            // Allocation failures included: the request is answered, the
-            // server goes on.
-            response = ErrorResponse(500);
+            // Allocation failures included: the request is answered (with a
+            // bare 500, which needs no memory), the server goes on.
+            done.response = HttpResponse();
+            done.response.status = 500;
         }
-        Log(job.request, response);
-        Done done{job.id, std::move(response), job.request.keepAlive, job.request.method == "HEAD"};
+        Log(job.request, done.response);
         {
+            // Room for every request in flight was reserved, so this cannot
+            // fail and leave its connection waiting.
             std::lock_guard<std::mutex> lock(mutex_);
             done_.push_back(std::move(done));
         }
