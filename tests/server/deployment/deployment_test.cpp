@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -100,10 +101,9 @@ TEST_F(Deployment, CatalogueAndStampAgreeAcrossProcesses) {
     // A new list, put in place whole, is seen by all of them at once.
     std::string text;
     ASSERT_TRUE(platform::ReadWholeFile(root_ + "catalogue.txt", text));
-    if (text.find("\n13\t") == std::string::npos)
-        text += "13\t1\tNewAddon\tNew addon\n";
-    else
-        text += "# changed\n14\t1\tOtherAddon\tOther addon\n";
+    // An Id no earlier run of this test added: one more than the lines so far.
+    const std::string id = std::to_string(100 + std::count(text.begin(), text.end(), '\n'));
+    text += id + "\t1\tNewAddon" + id + "\tNew addon\n";
     ASSERT_TRUE(platform::WriteWholeFile(root_ + "catalogue.txt.new", text));
     ASSERT_TRUE(platform::RenamePath(root_ + "catalogue.txt.new", root_ + "catalogue.txt", true));
     const std::string changed = AskStamp(Direct(servers_[0]));
@@ -191,8 +191,8 @@ TEST_F(Deployment, CountsAreSharedByAllProcesses) {
 }
 
 TEST_F(Deployment, NginxBoundsHostileClients) {
-    // Each attack comes from its own loopback address, so that nginx's
-    // per-client limits do not touch the normal client.
+    // Each attack comes from its own loopback address; the normal client,
+    // 127.0.0.1, is spared the per-client limits by the fixture.
     RawClient chunked(nginx_, "127.0.0.2");
     ASSERT_TRUE(
         chunked.Send("POST /Interfaces/StatisticsPlugPopu.aspx HTTP/1.1\r\nHost: x\r\n"

@@ -5,6 +5,7 @@
 #                   [--listen ADDR:PORT] [--cache-dir DIR]
 #                   [--exchange-rate R] [--exchange-burst N] [--page-rate R]
 #                   [--page-burst N] [--connections-per-client N]
+#                   [--unlimited-client ADDRESS[/BITS]...]
 #                   [--no-rate-limits] [--files-from-servers]
 #                   [--standalone STATE_DIR] > FILE
 #
@@ -20,9 +21,10 @@ root= listen=127.0.0.1:8080 cache= state=
 exchange_rate=20r/s exchange_burst=100 page_rate=50r/s page_burst=200 connections=64
 rate_limits=1 files_from_servers=0
 upstreams=()
+unlimited=()
 
 usage() {
-    sed -n '2,16p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,17p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
     exit 2
 }
 
@@ -30,6 +32,7 @@ while (($#)); do
     case $1 in
         --root) root=$2; shift ;;
         --upstream) upstreams+=("$2"); shift ;;
+        --unlimited-client) unlimited+=("$2"); shift ;;
         --listen) listen=$2; shift ;;
         --cache-dir) cache=$2; shift ;;
         --exchange-rate) exchange_rate=$2; shift ;;
@@ -55,6 +58,10 @@ servers=
 for upstream in "${upstreams[@]}"; do
     servers+="    server $upstream max_fails=2 fail_timeout=5s;"$'\n'
 done
+exempt=
+for client in "${unlimited[@]}"; do
+    exempt+="    $client 1;"$'\n'
+done
 files_source='try_files $uri =404;'
 ((files_from_servers)) && files_source='proxy_pass http://tessel_servers;'
 
@@ -64,6 +71,7 @@ site=$(sed -e "s|@ROOT@|$root|g" -e "s|@LISTEN@|$listen|g" -e "s|@CACHE_DIR@|$ca
     -e "s|@CONNECTIONS_PER_CLIENT@|$connections|g" -e "s|@FILES_SOURCE@|$files_source|g" \
     "$here/tessel-nginx.conf.in")
 site=${site//@UPSTREAM_SERVERS@/${servers%$'\n'}}
+site=${site//@UNLIMITED_CLIENTS@/${exempt%$'\n'}}
 ((rate_limits)) || site=$(grep -v '#rate-limit$' <<<"$site")
 
 if [ -z "$state" ]; then
