@@ -132,15 +132,15 @@ std::unique_ptr<CountStore> MakeLocalCountStore() {
     return std::make_unique<LocalCountStore>();
 }
 
-std::unique_ptr<CountStore> MakeCountStore(const std::string& spec, std::string& error) {
-    if (spec == "local")
+std::unique_ptr<CountStore> MakeCountStore(const std::string& description, std::string& error) {
+    if (description == "local")
         return MakeLocalCountStore();
     const std::string scheme = "redis://";
-    if (spec.compare(0, scheme.size(), scheme) != 0) {
+    if (description.compare(0, scheme.size(), scheme) != 0) {
         error = "count store must be \"local\" or redis://HOST:PORT[/PREFIX]";
         return nullptr;
     }
-    const std::string rest = spec.substr(scheme.size());
+    const std::string rest = description.substr(scheme.size());
     const size_t slash = rest.find('/');
     const std::string hostPort = rest.substr(0, slash);
     std::string prefix = slash == std::string::npos ? "" : rest.substr(slash + 1);
@@ -152,7 +152,7 @@ std::unique_ptr<CountStore> MakeCountStore(const std::string& spec, std::string&
     if (host.empty() || port.empty() || port.size() > 5 ||
         port.find_first_not_of("0123456789") != std::string::npos || std::stoi(port) == 0 ||
         std::stoi(port) > 65535 || prefix.find_first_of(" \t\r\n") != std::string::npos) {
-        error = "count store " + spec + ": needs redis://HOST:PORT[/PREFIX]";
+        error = "count store " + description + ": needs redis://HOST:PORT[/PREFIX]";
         return nullptr;
     }
     return std::make_unique<RedisCountStore>(host, std::stoi(port), prefix);

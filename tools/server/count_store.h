@@ -30,6 +30,6 @@ std::unique_ptr<CountStore> MakeLocalCountStore();
 // (HOST a dotted IPv4 address or name, PREFIX the start of the Redis key
 // names, "tessel" by default). Null with a reason when the text is not one of
 // those; an unreachable Redis is no error here (it is tried on every use).
-std::unique_ptr<CountStore> MakeCountStore(const std::string& spec, std::string& error);
+std::unique_ptr<CountStore> MakeCountStore(const std::string& description, std::string& error);
 
 }  // namespace vt::server

@@ -394,20 +394,20 @@ RangeVerdict ResolveRange(std::string_view header, int64_t size, ByteRange& rang
         return RangeVerdict::kWhole;
     header.remove_prefix(6);
     std::vector<ByteRange> ranges;
-    size_t specs = 0;
+    size_t items = 0;
     while (!header.empty()) {
         const size_t comma = header.find(',');
-        const std::string_view spec = Trim(header.substr(0, comma));
+        const std::string_view item = Trim(header.substr(0, comma));
         header = comma == std::string_view::npos ? std::string_view() : header.substr(comma + 1);
-        if (spec.empty())
+        if (item.empty())
             continue;  // empty list elements are allowed
-        if (++specs > kMaxRanges)
+        if (++items > kMaxRanges)
             return RangeVerdict::kWhole;
-        const size_t dash = spec.find('-');
+        const size_t dash = item.find('-');
         if (dash == std::string_view::npos)
             return RangeVerdict::kWhole;
         int64_t first = 0, last = 0;
-        const std::string_view from = spec.substr(0, dash), to = spec.substr(dash + 1);
+        const std::string_view from = item.substr(0, dash), to = item.substr(dash + 1);
         if (from.empty()) {
             // "-N": the last N bytes.
             if (!ParseDecimal(to, last))
@@ -425,7 +425,7 @@ RangeVerdict ResolveRange(std::string_view header, int64_t size, ByteRange& rang
         const int64_t end = to.empty() ? size - 1 : std::min(last, size - 1);
         ranges.push_back({first, end - first + 1});
     }
-    if (specs == 0)
+    if (items == 0)
         return RangeVerdict::kWhole;
     if (ranges.empty())
         return RangeVerdict::kUnsatisfiable;
