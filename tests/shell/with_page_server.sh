@@ -27,7 +27,10 @@ trap cleanup EXIT
 pid=$!
 port=
 for _ in $(seq 100); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/requests.log")
+  # Only a whole first line counts: a part of it could name a wrong port.
+  if [ "$(wc -l <"$work/requests.log")" -ge 1 ]; then
+    port=$(head -n 1 "$work/requests.log" | sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
+  fi
   [ -n "$port" ] && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
