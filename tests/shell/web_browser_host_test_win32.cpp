@@ -63,10 +63,16 @@ TEST_F(BrowserHostTest, TheControlIsCreatedSitedAndPlacedInItsWindow) {
         ui::ComPtr<IWebBrowser2>::Share(host.Browser()).As<IOleWindow>(IID_IOleWindow);
     ASSERT_TRUE(window);
     HWND controlWindow = nullptr;
-    if (SUCCEEDED(window->GetWindow(&controlWindow)) && controlWindow != nullptr)
-        EXPECT_EQ(::GetParent(controlWindow), host.hwnd());
-
+    ASSERT_EQ(window->GetWindow(&controlWindow), S_OK);
+    ASSERT_NE(controlWindow, nullptr);
+    EXPECT_EQ(::GetParent(controlWindow), host.hwnd());
+    // It follows the container's size.
     host.Resize(200, 100);
+    RECT control{};
+    ::GetWindowRect(controlWindow, &control);
+    EXPECT_EQ(control.right - control.left, 200);
+    EXPECT_EQ(control.bottom - control.top, 100);
+
     host.Close();
     EXPECT_EQ(host.Browser(), nullptr);
     EXPECT_EQ(host.EventSink(), nullptr);
