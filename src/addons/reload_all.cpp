@@ -14,6 +14,13 @@ void ReloadAll(AddonLibrary& library) {
     AddonListControl& list = library.list();
 
     window.PostListState(kViewLoading, 1);
+    // Another copy working on the same directories: the list stays as it is.
+    const ManagerScope manager(library);
+    if (!manager.held()) {
+        window.ShowAnotherManagerWorking();
+        window.PostListState(kViewRedraw, 0);
+        return;
+    }
     RefreshCatalogue(library);
     if (!ScanLocalAddons(library)) {
         window.PostListState(kViewNoGamePath, 1);
