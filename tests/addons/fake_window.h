@@ -53,6 +53,11 @@ class FakeWindow : public AddonWindow {
         std::lock_guard<std::mutex> lock(mutex_);
         ++busyNotes_;
     }
+    // doneSize of the last download progress message.
+    int64_t lastDone() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lastDone_;
+    }
     int busyNotes() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return busyNotes_;

@@ -10,18 +10,6 @@ namespace {
 
 class LocalScanTest : public AddonFixture {
   protected:
-    void SetCatalogue(const std::vector<CatalogueEntry>& entries) {
-        Catalogue catalogue;
-        for (const CatalogueEntry& e : entries) {
-            AddonRecord record;
-            record.Id = e.id;
-            record.Name = e.name;
-            record.Folder = e.folder;
-            record.Ver = e.ver;
-            catalogue.emplace(e.id, record);
-        }
-        library_->SetCatalogue(std::move(catalogue));
-    }
     const AddonRecord* Entry(const std::string& folder) const {
         for (const AddonRecord& r : *library_->localAddons()) {
             if (r.Folder == folder)
