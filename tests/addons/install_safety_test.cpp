@@ -119,8 +119,9 @@ class InstallSafetyTest : public AddonFixture {
                     const std::string where = "operation " + std::to_string(static_cast<int>(op)) +
                                               " #" + std::to_string(n) + (halt ? " halt" : "");
                     EXPECT_TRUE(after == oldState || after == newState) << where;
-                    if (outcome == InstallOutcome::kInstalled)
+                    if (outcome == InstallOutcome::kInstalled) {
                         EXPECT_EQ(after, newState) << where;
+                    }
                     EXPECT_TRUE(WorkDirectoriesGone()) << where;
                 }
             }
