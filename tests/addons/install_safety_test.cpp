@@ -130,11 +130,11 @@ class InstallSafetyTest : public AddonFixture {
 };
 
 TEST_F(InstallSafetyTest, AnUpdateStoppedAtAnyFileOperationLeavesOneWholeVersion) {
-    CrashAndRecover(Version("1", 12), Version("2", 16), true);
+    CrashAndRecover(Version("1", 4), Version("2", 6), true);
 }
 
 TEST_F(InstallSafetyTest, AFreshInstallStoppedAtAnyFileOperationLeavesNothingOrAllOfIt) {
-    CrashAndRecover({}, Version("2", 12), false);
+    CrashAndRecover({}, Version("2", 6), false);
 }
 
 TEST_F(InstallSafetyTest, AFullDiskOrAnOverlongMemberLeavesNothingBehind) {
@@ -196,9 +196,10 @@ TEST_F(InstallSafetyTest, NothingIsTouchedWhileAnotherManagerWorks) {
 
 TEST_F(InstallSafetyTest, NamesTheCodePageCannotSpellAreUpdatedAndDeletedWhole) {
     const std::string korean = platform::FileNameFromUtf8("\xED\x95\x9C\xEA\xB8\x80");
+    const std::string koreanText = platform::FileNameFromUtf8("\xED\x95\x9C\xEA\xB8\x80.txt");
     const std::string emoji = platform::FileNameFromUtf8("\xF0\x9F\x98\x80.lua");
     SetCatalogue({{1, "Alpha", "A", "2"}});
-    Plant(With(Version("1", 2), {{"A\\" + korean + ".txt", "k"},
+    Plant(With(Version("1", 2), {{"A\\" + koreanText, "k"},
                                  {"A\\" + emoji, "e"},
                                  {"A\\" + korean + "\\" + emoji, "deep"},
                                  {korean + "\\" + emoji, "local only"}}));
