@@ -43,7 +43,11 @@ bool DownloadCatalogue(const AddonOptions& options, const std::atomic<bool>* sto
     }
     const std::string path = CataloguePath(AppState().ProgramDir());
     const std::string target = path + "Temp";
-    platform::RemoveFile(target + ".down");
+    // A stale partial file left in place would be resumed into a catalogue
+    // made of two different versions.
+    const std::string partial = target + ".down";
+    if (platform::PathExists(partial) && !platform::RemoveFile(partial))
+        return false;
     HttpDownload download;
     ApplyTransferOptions(options, download);
     download.maxSize = options.catalogueMaxBytes;

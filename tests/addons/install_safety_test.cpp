@@ -9,6 +9,7 @@
 #include "addons/addon_paths.h"
 #include "addons/addon_removal.h"
 #include "addons/archive_install.h"
+#include "addons/catalogue_refresh.h"
 #include "addons/install_pipeline.h"
 #include "addons/local_scan.h"
 #include "addons/reload_all.h"
@@ -252,6 +253,20 @@ TEST_F(InstallSafetyTest, CancellingStopsADownloadAndKeepsWhatArrived) {
     EXPECT_EQ(observer_.details().back(), kDownloadCancelled);
     EXPECT_GE(platform::FileSize(ArchivePath(2) + ".down"), 100000);
     EXPECT_FALSE(FolderExists("Two"));
+}
+
+TEST_F(InstallSafetyTest, AStalePartialCatalogueThatCannotGoIsNeverResumed) {
+    ServeCatalogue("s2", {{1, "Alpha", "A", "2"}});
+    const std::string partial = program_ / "Download\\pluglist.xmlTemp.down";
+    MakeDirectoryPath(program_ / "Download");
+    WriteTestFile(partial, "<?xml version=\"1.0\"?><AddOnList><ver>s1</ver>");
+    platform::FailFileOperation(platform::FileOp::kDelete, 1);
+    EXPECT_FALSE(DownloadCatalogue(FastOptions()));
+    platform::ClearFileFaults();
+    EXPECT_FALSE(platform::PathExists(program_ / "Download\\pluglist.xml"));
+    EXPECT_TRUE(DownloadCatalogue(FastOptions()));
+    EXPECT_EQ(ReadTestFile(program_ / "Download\\pluglist.xml"),
+              CatalogueXml("s2", server_.Root() + "/files/", {{1, "Alpha", "A", "2"}}));
 }
 
 }  // namespace
