@@ -255,6 +255,27 @@ TEST_F(InstallSafetyTest, CancellingStopsADownloadAndKeepsWhatArrived) {
     EXPECT_FALSE(FolderExists("Two"));
 }
 
+TEST_F(InstallSafetyTest, ADeleteAllThatFailsSaysSoAndLeavesNoOldVersionToComeBack) {
+    SetCatalogue({{1, "Alpha", "A", "2"}});
+    Plant({{"Keep\\keep.txt", "mine"}});
+    // An update died after setting version 1 aside.
+    MakeDirectoryPath(UpdateBackupRoot() + "\\1\\A");
+    WriteTestFile(UpdateBackupRoot() + "\\1\\A\\f0.lua", "v1");
+    // The third deletion is one inside the addon directory.
+    platform::FailFileOperation(platform::FileOp::kDelete, 3);
+    EXPECT_FALSE(DeleteAllAddons(*library_));
+    platform::ClearFileFaults();
+    library_->WaitIdle();
+    EXPECT_TRUE(WorkDirectoriesGone());
+    EXPECT_FALSE(Snapshot().empty());
+    EXPECT_TRUE(DeleteAllAddons(*library_));
+    library_->WaitIdle();
+    ASSERT_TRUE(ScanLocalAddons(*library_));
+    EXPECT_TRUE(Snapshot().empty());
+    EXPECT_TRUE(platform::IsDirectory(addonDir_));
+    EXPECT_TRUE(WorkDirectoriesGone());
+}
+
 TEST_F(InstallSafetyTest, AStalePartialCatalogueThatCannotGoIsNeverResumed) {
     ServeCatalogue("s2", {{1, "Alpha", "A", "2"}});
     const std::string partial = program_ / "Download\\pluglist.xmlTemp.down";
