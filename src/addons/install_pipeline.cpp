@@ -122,11 +122,14 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
     if (outcome != InstallOutcome::kInstalled)
         return false;
 
-    DownloadProgress installed;
-    installed.user1 = id;
-    installed.user2 = -1;
-    installed.user3 = -1;
-    library.window().SendDownloadProgress(kProgressInstalled, installed);
+    // Once the owner is stopping, its window may no longer answer.
+    if (!library.TransfersCancelled()) {
+        DownloadProgress installed;
+        installed.user1 = id;
+        installed.user2 = -1;
+        installed.user3 = -1;
+        library.window().SendDownloadProgress(kProgressInstalled, installed);
+    }
     return true;
 }
 
