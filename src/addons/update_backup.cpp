@@ -47,10 +47,13 @@ bool RemoveEntry(const std::string& path) {
     return !Present(path) || platform::RemoveTree(path);
 }
 
-// Moves every entry of from into to, replacing what is there; false at the
-// first entry that stays behind.
+// Moves every entry of from into to (made when missing), replacing what is
+// there; false at the first entry that stays behind.
 bool MoveEntries(const std::string& from, const std::string& to) {
-    for (const std::string& name : platform::ListDirectory(from)) {
+    const std::vector<std::string> names = platform::ListDirectory(from);
+    if (!names.empty() && !platform::IsDirectory(to))
+        MakeDirectoryPath(to);
+    for (const std::string& name : names) {
         const std::string target = to + "\\" + name;
         if (!RemoveEntry(target) || !platform::RenamePath(from + "\\" + name, target))
             return false;

@@ -143,6 +143,15 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     EXPECT_FALSE(platform::PathExists(UpdateBackupRoot()));
     EXPECT_FALSE(platform::PathExists(StagingDir()));
     EXPECT_EQ(library_->localAddons()->front().Ver, "0");
+
+    // The same with the addon directory gone meanwhile: it comes back.
+    MakeDirectoryPath(transaction + ".done");
+    MakeDirectoryPath(StagingDir() + "\\B");
+    WriteTestFile(StagingDir() + "\\B\\main.lua", "b");
+    ASSERT_TRUE(DeleteDirectoryTree(addonDir_));
+    ASSERT_TRUE(ScanLocalAddons(*library_));
+    EXPECT_EQ(AddonFile("B\\main.lua"), "b");
+    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot()));
 }
 
 }  // namespace
