@@ -45,7 +45,7 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
     // An old complete archive would pass the up-to-date check; its partial
     // ".down" file is what a resume needs.
     if (platform::PathExists(archivePath) && !platform::RemoveFile(archivePath)) {
-        result = kTempOpenFailed;
+        result = kRenameFailed;  // the old archive keeps the name
         return false;
     }
 

@@ -21,7 +21,9 @@ void ReloadAll(AddonLibrary& library) {
         window.PostListState(kViewRedraw, 0);
         return;
     }
-    RefreshCatalogue(library);
+    // A stopping owner waits for no server.
+    if (!library.TransfersCancelled())
+        RefreshCatalogue(library);
     if (!ScanLocalAddons(library)) {
         window.PostListState(kViewNoGamePath, 1);
         return;
