@@ -15,9 +15,8 @@ constexpr ZipResult kZipIncomplete = 0x400;           // member not extracted co
 constexpr ZipResult kZipMore = 0x600;                 // memory target filled, call again
 constexpr ZipResult kZipHeaderMismatch = 0x700;       // local header disagrees / entry unreadable
 constexpr ZipResult kZipExtraUnreadable = 0x800;      // local extra field cannot be read
-// Refusals of whole archives before anything is unpacked (extract_archive.h).
-constexpr ZipResult kZipOverlap = 0x900;   // two members share bytes of the archive
-constexpr ZipResult kZipTooLarge = 0xA00;  // declared sizes beyond the unpacking limits
+constexpr ZipResult kZipOverlap = 0x900;              // whole archive: members share bytes
+constexpr ZipResult kZipTooLarge = 0xA00;             // whole archive: beyond the size limits
 constexpr ZipResult kZipBadArgument = 0x10000;        // bad type, index out of range, no handle
 constexpr ZipResult kZipWrongKind = 0x80000;          // not a zip-reader handle
 constexpr ZipResult kZipAlreadyOpen = 0x1000000;      // the archive object is already open

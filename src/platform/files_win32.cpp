@@ -36,8 +36,8 @@ std::wstring WithoutTrailingSeparator(std::wstring path) {
 std::wstring Widen(const std::string& local) {
     if (local.empty())
         return std::wstring();
-    const int size = MultiByteToWideChar(CP_ACP, 0, local.data(), static_cast<int>(local.size()),
-                                         nullptr, 0);
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, local.data(), static_cast<int>(local.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
     if (size > 0) {
         MultiByteToWideChar(CP_ACP, 0, local.data(), static_cast<int>(local.size()), wide.data(),
@@ -53,8 +53,8 @@ bool Narrow(const std::wstring& wide, std::string& local) {
         return true;
     BOOL usedDefault = FALSE;
     const int size =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                            nullptr, 0, nullptr, &usedDefault);
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
     if (size <= 0 || usedDefault)
         return false;
     local.assign(static_cast<size_t>(size), '\0');
@@ -183,8 +183,8 @@ std::string PathToUtf8(const std::string& local) {
     for (const std::string& part : SplitPath(local)) {
         std::u16string units;
         const std::string_view digits = EscapedDigits(part);
-        text += !digits.empty() && UnitsOfHex(digits, units) ? Utf16ToUtf8(units)
-                                                             : LocalToUtf8(part);
+        text +=
+            !digits.empty() && UnitsOfHex(digits, units) ? Utf16ToUtf8(units) : LocalToUtf8(part);
     }
     return text;
 }
@@ -199,8 +199,7 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool IsLink(const std::string& path) {
-    const DWORD attributes =
-        GetFileAttributesW(WithoutTrailingSeparator(ToWidePath(path)).c_str());
+    const DWORD attributes = GetFileAttributesW(WithoutTrailingSeparator(ToWidePath(path)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
@@ -250,7 +249,8 @@ uint32_t GetAttributes(const std::string& path) {
 bool SetAttributes(const std::string& path, uint32_t attributes) {
     const DWORD kept = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-    return SetFileAttributesW(ToWidePath(path).c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept) != 0;
+    return SetFileAttributesW(ToWidePath(path).c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept) !=
+           0;
 }
 
 int64_t FileSize(const std::string& path) {

@@ -28,9 +28,8 @@ bool HasAddonFolder(const std::string& addonDir) {
 
 bool LoadSettings() {
     // One byte more than the program keeps shows whether the value was cut.
-    const std::string path =
-        platform::ReadProfileString(AppState().ProgramDir() + kSettingsFile, kSection,
-                                    kGamePathKey, "", kMaxGamePathBytes + 2);
+    const std::string path = platform::ReadProfileString(
+        AppState().ProgramDir() + kSettingsFile, kSection, kGamePathKey, "", kMaxGamePathBytes + 2);
     if (path.size() > kMaxGamePathBytes) {
         AppState().SetGame("", "");
         return false;

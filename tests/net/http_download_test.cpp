@@ -25,7 +25,6 @@ using test::ServerConnection;
 using test::TempDir;
 using test::WriteTestFile;
 
-
 std::string LengthHeader(size_t length) {
     return "Content-Length: " + std::to_string(length) + "\r\n";
 }
