@@ -33,11 +33,11 @@ bool DeleteAddon(AddonLibrary& library, int32_t id) {
     }
     std::lock_guard<std::mutex> lock(library.addonDirMutex());
     if (!addonDir.empty()) {
-        if (IsPlainFolderName(entry->Folder))
-            DeleteDirectoryTree(addonDir + "\\" + entry->Folder);
-        for (const std::string& name : entry->SubFolders) {
-            if (IsPlainFolderName(name))
-                DeleteDirectoryTree(addonDir + "\\" + name);
+        std::vector<std::string> folders{entry->Folder};
+        folders.insert(folders.end(), entry->SubFolders.begin(), entry->SubFolders.end());
+        for (const std::string& name : folders) {
+            if (IsPlainFolderName(name) && platform::IsDirectory(addonDir + "\\" + name))
+                DiscardEntry(addonDir + "\\" + name);
         }
     }
     library.RemoveLocalAddon(id);
@@ -58,7 +58,7 @@ bool DeleteAllAddons(AddonLibrary& library) {
         // version back into the emptied directory nor be left half done.
         RecoverInterruptedUpdates(addonDir,
                                   [&library](int32_t id) { return library.IsUpdating(id); });
-        done = !platform::IsDirectory(addonDir) || DeleteDirectoryTree(addonDir);
+        done = DiscardEntry(addonDir);
         MakeDirectoryPath(addonDir);
     }
     StartReloadAll(library);

@@ -119,7 +119,7 @@ bool ScanLocalAddons(AddonLibrary& library) {
         const std::unordered_set<std::string> present(names.begin(), names.end());
         for (const auto& [name, project] : orphans) {
             if (present.count(project) == 0 && IsPlainFolderName(name))
-                DeleteDirectoryTree(addonDir + "\\" + name);
+                DiscardEntry(addonDir + "\\" + name);
         }
     }
     library.SetLocalAddons(std::move(local));

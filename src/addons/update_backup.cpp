@@ -127,6 +127,29 @@ void RecoverInterruptedUpdates(const std::string& addonDir, const BusyInstalls& 
     RemoveRootWhenEmpty();
 }
 
+bool DiscardEntry(const std::string& path) {
+    if (!Present(path))
+        return true;
+    const std::string root = UpdateBackupRoot();
+    if (!root.empty()) {
+        MakeDirectoryPath(root);
+        // Not a transaction's name, so recovery takes it for leftovers.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string target = root + "\\discard-" + std::to_string(attempt);
+            if (Present(target))
+                continue;
+            if (platform::RenamePath(path, target)) {
+                const bool removed = platform::RemoveTree(target);
+                RemoveRootWhenEmpty();
+                return removed;
+            }
+            break;
+        }
+        RemoveRootWhenEmpty();
+    }
+    return platform::RemoveTree(path);
+}
+
 bool BeginInstall(int32_t id, const std::string& addonDir, const BusyInstalls& busy) {
     RecoverInterruptedUpdates(addonDir, busy);
     const std::string root = UpdateBackupRoot();

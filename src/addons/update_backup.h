@@ -54,7 +54,15 @@ CommitResult CommitInstall(int32_t id, const std::string& addonDir,
 // goes. False when something is left for the next recovery.
 bool AbortInstall(int32_t id, const std::string& addonDir);
 
-// Recovers every transaction left by an install that is not running here.
+// Deletes a folder (or file) of the game's Interface directory so that a
+// crash half way leaves nothing half deleted in sight: it is first renamed
+// into the work directory, where the next recovery deletes whatever is left
+// of it. Where it cannot be renamed it is deleted in place. True when it is
+// gone.
+bool DiscardEntry(const std::string& path);
+
+// Recovers every transaction left by an install that is not running here,
+// and deletes what a discard left behind.
 void RecoverInterruptedUpdates(const std::string& addonDir, const BusyInstalls& busy);
 
 }  // namespace vt
