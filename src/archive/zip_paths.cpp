@@ -1,5 +1,6 @@
 #include "archive/zip_paths.h"
 
+#include <cstring>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -79,8 +80,23 @@ std::string DirectoryPart(const std::string& name) {
     return separators.empty() ? std::string() : name.substr(0, separators.back() + 1);
 }
 
+// Characters no Windows name may hold; none of them is a GBK trail byte but
+// "|", which is looked for character by character.
+bool HasForbiddenCharacter(const std::string& name) {
+    const unsigned codePage = platform::LocalCodePage();
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (IsLeadByte(codePage, c)) {
+            ++i;
+        } else if (c < 0x20 || std::strchr(":*?\"<>|", c) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsSafeMemberName(const std::string& name) {
-    if (name.empty() || name.find(':') != std::string::npos)
+    if (name.empty() || HasForbiddenCharacter(name))
         return false;
     const auto refused = [](const std::string& component) {
         return IsClimbingComponent(component) || IsDeviceName(component);

@@ -12,8 +12,10 @@ namespace vt {
 // The part up to and including the last separator; empty when none.
 std::string DirectoryPart(const std::string& name);
 
-// True for a relative name that stays below its directory: not empty, no
-// leading separator, no ":" (drive letters, streams), no component made only
+// True for a relative name that stays below its directory and that Windows
+// can hold: not empty, no leading separator, no ":" (drive letters, streams)
+// nor another character Windows forbids ("*?\"<>|", control characters; a
+// name the code page could not spell arrives with "?"), no component made only
 // of dots and spaces with two or more dots ("..", "...", ".. "), and no
 // component that Windows takes for a device ("aux.lua", "NUL", "com1.txt").
 bool IsSafeMemberName(const std::string& name);

@@ -71,13 +71,13 @@ TEST(ArchiveLimits, ZipBombsAreRefusedWholeBeforeAnythingIsWritten) {
     EXPECT_EQ(platform::FileSize(dir / "out\\zeros.bin"), 1 << 20);
 }
 
-TEST(ArchiveLimits, DeviceNamesAreRefusedLikeOtherUnsafeNames) {
-    for (const char* name :
-         {"aux.lua", "A/nul.txt", "A/COM1.lua", "con", "A/Lpt9", "prn .x/y", "A/conout$.txt"}) {
+TEST(ArchiveLimits, DeviceNamesAndWindowsForbiddenCharactersAreRefused) {
+    for (const char* name : {"aux.lua", "A/nul.txt", "A/COM1.lua", "con", "A/Lpt9", "prn .x/y",
+                             "A/conout$.txt", "A/??.txt", "A/a|b", "A/x*", "A/\x01"}) {
         EXPECT_FALSE(IsSafeMemberName(name)) << name;
     }
-    for (const char* name :
-         {"auxiliary.lua", "A/null.txt", "COM10.lua", "A/com0", "console/x", "A/nul_/b"}) {
+    for (const char* name : {"auxiliary.lua", "A/null.txt", "COM10.lua", "A/com0", "console/x",
+                             "A/nul_/b", "A/\xB2\x7C.lua"}) {
         EXPECT_TRUE(IsSafeMemberName(name)) << name;
     }
     TempDir dir;
