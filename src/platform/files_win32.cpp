@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/code_page.h"
 #include "platform/file_faults.h"
@@ -129,11 +130,47 @@ bool RemoveWideTree(const std::wstring& root) {
     return ok && RemoveDirectoryW(root.c_str()) != 0;
 }
 
+// Paths of MAX_PATH characters or more (a set-aside folder's members lie
+// deeper than they did in the addon directory) work only in the "\\?\"
+// form, which takes an absolute path with backslashes and nothing left to
+// normalise.
+std::wstring LongPathForm(const std::wstring& path) {
+    constexpr size_t kShortEnough = 240;  // CreateDirectory stops at 248
+    const bool drive = path.size() > 2 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    const bool unc = path.size() > 2 && (path[0] == L'\\' || path[0] == L'/') &&
+                     (path[1] == L'\\' || path[1] == L'/') && path[2] != L'?' && path[2] != L'.';
+    if (path.size() < kShortEnough || (!drive && !unc))
+        return path;
+    std::vector<std::wstring> parts;
+    std::wstring part;
+    const auto flush = [&] {
+        if (part == L"..") {
+            if (parts.size() > 1)
+                parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(part);
+        }
+        part.clear();
+    };
+    for (size_t i = unc ? 2 : 0; i < path.size(); ++i) {
+        if (path[i] == L'\\' || path[i] == L'/') {
+            flush();
+        } else {
+            part += path[i];
+        }
+    }
+    flush();
+    std::wstring full = unc ? L"\\\\?\\UNC" : L"\\\\?";
+    for (const std::wstring& each : parts)
+        full += L"\\" + each;
+    return full;
+}
+
 }  // namespace
 
 std::wstring ToWidePath(const std::string& localPath) {
     if (localPath.find('?') == std::string::npos)
-        return Widen(localPath);
+        return LongPathForm(Widen(localPath));
     std::wstring path;
     for (const std::string& part : SplitPath(localPath)) {
         std::u16string units;
@@ -144,7 +181,7 @@ std::wstring ToWidePath(const std::string& localPath) {
             path += Widen(part);
         }
     }
-    return path;
+    return LongPathForm(path);
 }
 
 std::string FromWideName(const std::wstring& name) {

@@ -72,6 +72,25 @@ TEST(FileSafetyTest, NamesTheCodePageCannotSpellAreActedOnByTheirRealName) {
     EXPECT_TRUE(ListDirectory(dir.path()).empty());
 }
 
+TEST(FileSafetyTest, PathsPastTheOldLimitOfWindowsWorkThroughout) {
+    test::TempDir dir;
+    // A set-aside folder's members lie deeper than they did in the addon
+    // directory; they must still go.
+    std::string deep = dir / "top";
+    ASSERT_TRUE(MakeDirectory(deep));
+    for (int level = 0; deep.size() < 300; ++level) {
+        deep += "\\" + std::string(50, static_cast<char>('a' + level));
+        ASSERT_TRUE(MakeDirectory(deep)) << deep.size();
+    }
+    test::WriteTestFile(deep + "\\" + kChinese + ".txt", "deep");
+    EXPECT_EQ(test::ReadTestFile(deep + "\\" + kChinese + ".txt"), "deep");
+    EXPECT_EQ(ListFiles(deep), std::vector<std::string>{kChinese + ".txt"});
+    EXPECT_TRUE(IsDirectory(deep + "\\.\\"));
+    ASSERT_TRUE(RenamePath(dir / "top", dir / "moved"));
+    EXPECT_TRUE(RemoveTree(dir / "moved"));
+    EXPECT_TRUE(ListDirectory(dir.path()).empty());
+}
+
 TEST(FileSafetyTest, TheFaultSeamFailsTheOperationsAskedFor) {
     test::TempDir dir;
     File file;
