@@ -50,6 +50,7 @@ class NullWindow : public vt::AddonWindow {
     void ShowMessage(int) override {}
     bool RunGamePathDialog() override { return false; }
     void ClosePopupWindow() override {}
+    void ShowAnotherManagerWorking() override {}
 };
 
 double Seconds(Clock::time_point from) {

@@ -35,7 +35,7 @@ bool QueryCatalogueStamp(std::string& stamp) {
     return true;
 }
 
-bool DownloadCatalogue(const AddonOptions& options) {
+bool DownloadCatalogue(const AddonOptions& options, const std::atomic<bool>* stop) {
     const std::string dir = AppState().ProgramDir() + "Download";
     if (!platform::IsDirectory(dir)) {
         MakeDirectoryPath(dir);
@@ -43,11 +43,15 @@ bool DownloadCatalogue(const AddonOptions& options) {
     }
     const std::string path = CataloguePath(AppState().ProgramDir());
     const std::string target = path + "Temp";
-    platform::RemoveFile(target + ".down");
+    // A stale partial file left in place would be resumed into a catalogue
+    // made of two different versions.
+    const std::string partial = target + ".down";
+    if (platform::PathExists(partial) && !platform::RemoveFile(partial))
+        return false;
     HttpDownload download;
-    download.chunkPauseMs = options.chunkPauseMs;
-    download.connectTimeout = options.connectTimeoutMs;
-    download.receiveTimeout = options.receiveTimeoutMs;
+    ApplyTransferOptions(options, download);
+    download.maxSize = options.catalogueMaxBytes;
+    download.stop = stop;
     const int result = download.Download(CatalogueServerUrl(kCatalogueServerPath), target, false);
     if (result != kDownloaded && result != kAlreadyCurrent)
         return false;
@@ -83,8 +87,8 @@ bool RefreshCatalogue(AddonLibrary& library) {
     if (platform::PathExists(path)) {
         std::string stamp;
         if (QueryCatalogueStamp(stamp) && !stamp.empty() && stamp != LocalStamp(library, path))
-            replaced = DownloadCatalogue(library.options());
-    } else if (!DownloadCatalogue(library.options())) {
+            replaced = DownloadCatalogue(library.options(), library.cancelFlag());
+    } else if (!DownloadCatalogue(library.options(), library.cancelFlag())) {
         return false;
     } else {
         replaced = true;

@@ -2,6 +2,7 @@
 // catalogue file and the refresh that the list worker runs before each scan.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "addons/addon_library.h"
@@ -13,9 +14,10 @@ namespace vt {
 bool QueryCatalogueStamp(std::string& stamp);
 
 // Fetches "/Config/pluglist.xml" afresh into the catalogue file's "Temp"
-// sibling and renames it over the catalogue file when complete; a failure
-// keeps the old file.
-bool DownloadCatalogue(const AddonOptions& options);
+// sibling (at most options.catalogueMaxBytes) and renames it over the
+// catalogue file when complete; a failure keeps the old file. stop, when
+// given, cancels the transfer.
+bool DownloadCatalogue(const AddonOptions& options, const std::atomic<bool>* stop = nullptr);
 
 // Brings the catalogue file up to date (downloading it when missing or when
 // the server's stamp differs from the file's) and loads it into the library.

@@ -32,10 +32,15 @@ struct CatalogueEntry {
 // Collects what the install worker reports.
 class RecordingObserver : public InstallObserver {
   public:
-    void OnInstallFinished(int32_t id, InstallOutcome outcome, int) override {
+    void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override {
         std::lock_guard<std::mutex> lock(mutex_);
         order_.push_back(id);
         outcomes_.push_back(outcome);
+        details_.push_back(detail);
+    }
+    std::vector<int> details() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return details_;
     }
     std::vector<int32_t> order() const {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -50,6 +55,7 @@ class RecordingObserver : public InstallObserver {
     mutable std::mutex mutex_;
     std::vector<int32_t> order_;
     std::vector<InstallOutcome> outcomes_;
+    std::vector<int> details_;
 };
 
 class AddonFixture : public ::testing::Test {
@@ -60,6 +66,7 @@ class AddonFixture : public ::testing::Test {
         options.connectTimeoutMs = 2000;
         options.receiveTimeoutMs = 2000;
         options.directoryWaitMs = 0;
+        options.managerWaitMs = 0;
         return options;
     }
 
@@ -80,6 +87,19 @@ class AddonFixture : public ::testing::Test {
         platform::SetEnv("VAEL_DOCUMENTS", "");
     }
 
+    // The catalogue in memory, without a server.
+    void SetCatalogue(const std::vector<CatalogueEntry>& entries) {
+        Catalogue catalogue;
+        for (const CatalogueEntry& e : entries) {
+            AddonRecord record;
+            record.Id = e.id;
+            record.Name = e.name;
+            record.Folder = e.folder;
+            record.Ver = e.ver;
+            catalogue.emplace(e.id, record);
+        }
+        library_->SetCatalogue(std::move(catalogue));
+    }
     void SetGamePath(const std::string& path) {
         platform::WriteProfileString(program_ / "config", "Setting", "GamePath", path);
     }

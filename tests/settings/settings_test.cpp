@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/code_page.h"
+#include "platform/file_faults.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/system.h"
@@ -90,10 +91,46 @@ TEST_F(SettingsTest, HandEditedAndBrokenFilesReadSafely) {
     LoadSettings();
     EXPECT_EQ(AppState().GamePath(), "C:\\Vael\\a.exe");
     EXPECT_EQ(AppState().GameDir(), "C:\\Vael\\");
+}
 
-    test::WriteTestFile(program_ / "config", "[Setting]\nGamePath=C:\\" + std::string(300, 'x'));
-    LoadSettings();
-    EXPECT_EQ(AppState().GamePath().size(), 199u);
+TEST_F(SettingsTest, APathLongerThanTheProgramKeepsIsNeverCutIntoAParent) {
+    const std::string kept = "C:\\Vael\\vaelpatchchinese.exe";
+    ASSERT_TRUE(SaveGamePath(kept));
+    // 199 bytes fit; 200 do not, and saving them changes nothing.
+    const std::string fits = "C:\\" + std::string(kMaxGamePathBytes - 3, 'x');
+    const std::string tooLong = "C:\\Games\\" + std::string(300, 'x') + "\\game.exe";
+    EXPECT_FALSE(SaveGamePath(fits + "y"));
+    EXPECT_FALSE(SaveGamePath(tooLong));
+    EXPECT_EQ(AppState().GamePath(), kept);
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(AppState().GamePath(), kept);
+    EXPECT_EQ(AppState().GameDir(), "C:\\Vael\\");
+    EXPECT_TRUE(SaveGamePath(fits));
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(AppState().GamePath(), fits);
+
+    // Stored by hand, a long value would read back as its parent directory.
+    test::WriteTestFile(program_ / "config", "[Setting]\nGamePath=" + tooLong);
+    EXPECT_FALSE(LoadSettings());
+    EXPECT_EQ(AppState().GamePath(), "");
+    EXPECT_EQ(AppState().GameDir(), "");
+}
+
+TEST_F(SettingsTest, AFailedSaveKeepsTheFileAndTheFields) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows profile functions write past the file layer's fault seam";
+#endif
+    ASSERT_TRUE(SaveGamePath("C:\\Old\\a.exe"));
+    const std::string before = test::ReadTestFile(program_ / "config");
+    for (platform::FileOp op :
+         {platform::FileOp::kCreate, platform::FileOp::kWrite, platform::FileOp::kRename}) {
+        platform::FailFileOperation(op, 1);
+        EXPECT_FALSE(SaveGamePath("D:\\New\\a.exe"));
+        platform::ClearFileFaults();
+        EXPECT_EQ(AppState().GamePath(), "C:\\Old\\a.exe");
+        EXPECT_EQ(AppState().GameDir(), "C:\\Old\\");
+        EXPECT_EQ(test::ReadTestFile(program_ / "config"), before);
+    }
 }
 
 TEST_F(SettingsTest, SavingKeepsOtherContentAndVersionFileIsRewritten) {
