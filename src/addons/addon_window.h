@@ -44,6 +44,7 @@ enum ListStateCode : int {
 
 // String-table entries the library asks the window to show.
 constexpr int kStringAlreadyAdded = 192;  // "您已添加了该插件，无需重新下载。"
+constexpr int kStringAnotherManager = 196;  // "另一个插件管理器正在处理插件，请稍后再试。"
 
 // Window messages and dialogs. Post* may be called from any thread and must
 // not block; SendDownloadProgress blocks the caller until the window has
