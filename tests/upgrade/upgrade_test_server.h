@@ -4,6 +4,7 @@
 // status); GET requests get the files it holds.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -50,6 +51,12 @@ class UpgradeTestServer {
         reply.form = form;
         SetReply(reply);
     }
+    // Runs gate on the server's thread before each version request is answered
+    // (a gate that waits holds the client in its post).
+    void SetGate(std::function<void()> gate) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        gate_ = std::move(gate);
+    }
     // Serves bytes for GET path (a path such as "/upgrade/Refitter.zip").
     void SetFile(const std::string& path, const std::string& bytes) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -69,6 +76,13 @@ class UpgradeTestServer {
 
   private:
     CannedAnswer Answer(const std::string& head, const std::string& body) {
+        std::function<void()> gate;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            gate = gate_;
+        }
+        if (gate && head.rfind("POST ", 0) == 0)
+            gate();
         std::lock_guard<std::mutex> lock(mutex_);
         const size_t space = head.find(' ');
         const std::string path = head.substr(space + 1, head.find(' ', space + 1) - space - 1);
@@ -103,6 +117,7 @@ class UpgradeTestServer {
 
     mutable std::mutex mutex_;
     Reply reply_;
+    std::function<void()> gate_;
     std::map<std::string, std::string> files_;
     std::vector<VersionRequestSeen> requests_;
     std::vector<std::string> gets_;
