@@ -14,6 +14,17 @@
 #include "support/gui_win32.h"
 #include "support/temp_dir.h"
 
+#if TESSEL_WITH_ADDONS
+#include <mutex>
+
+#include "addons/addon_library.h"
+#include "addons/left_panel.h"
+#include "addons/reload_all.h"
+#include "platform/code_page.h"
+#include "platform/system.h"
+#include "settings/directory_helpers.h"
+#endif
+
 namespace vt::ui {
 namespace {
 
@@ -638,6 +649,117 @@ TEST_F(AddonListTest, Screenshots) {
     Repaint();
     EXPECT_TRUE(test::CaptureWindow(host.hwnd(), "addon_list_hot_links"));
 }
+
+#if TESSEL_WITH_ADDONS
+
+// The main window as the addon library sees it: records the view messages
+// and hands progress to the list as the window's handler does.
+class LibraryWindow : public AddonWindow {
+  public:
+    explicit LibraryWindow(AddonListControl& list) : list_(list) {}
+    void PostListState(int code, int value) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        states_.emplace_back(code, value);
+    }
+    void PostInstallAddon(int32_t, int) override {}
+    void SendDownloadProgress(int code, const DownloadProgress& progress) override {
+        HandleDownloadProgress(list_, code, progress);
+    }
+    void ShowMessage(int) override {}
+    bool RunGamePathDialog() override { return false; }
+    void ClosePopupWindow() override {}
+    bool Saw(int code) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& state : states_) {
+            if (state.first == code)
+                return true;
+        }
+        return false;
+    }
+
+  private:
+    AddonListControl& list_;
+    mutable std::mutex mutex_;
+    std::vector<std::pair<int, int>> states_;
+};
+
+// A program directory whose catalogue server does not answer and a game
+// whose addon directory holds folders without version files: ReloadAll makes
+// one local row for each.
+class ReloadAllListTest : public AddonListTest {
+  protected:
+    void SetUp() override {
+        AddonListTest::SetUp();
+        previousProgramDir_ = AppState().ProgramDir();
+        AppState().SetProgramDir(program_.path());
+        platform::SetEnv("VAEL_DOCUMENTS", platform::LocalToUtf8(documents_.path()));
+        test::WriteTestFile(program_ / "servers.ini",
+                            "[Servers]\r\nCatalogue=http://127.0.0.1:1\r\n");
+        test::WriteTestFile(program_ / "config",
+                            "[Setting]\r\nGamePath=" + game_ / "vaelpatchchinese.exe\r\n");
+        CreateMainWindowList();
+    }
+    void TearDown() override {
+        platform::SetEnv("VAEL_DOCUMENTS", "");
+        AppState().SetProgramDir(previousProgramDir_);
+        AppState().SetGame("", "");
+    }
+    void AddFolders(int count) {
+        for (int i = 0; i < count; ++i)
+            MakeDirectoryPath(game_ / ("Interface\\Addons\\Folder" + std::to_string(100 + i)));
+    }
+    static AddonOptions Options() {
+        AddonOptions options;
+        options.connectTimeoutMs = 1000;
+        options.receiveTimeoutMs = 1000;
+        options.directoryWaitMs = 0;
+        return options;
+    }
+
+    test::TempDir program_, game_, documents_;
+    std::string previousProgramDir_;
+};
+
+TEST_F(ReloadAllListTest, ReloadAllFillsTheListFromItsWorker) {
+    AddFolders(3);
+    LibraryWindow window(list);
+    {
+        AddonLibrary library(window, list, Options());
+        list.AddRow(1, "stale", 0);
+        ASSERT_TRUE(StartReloadAll(library));
+        EXPECT_TRUE(test::PumpUntil([&] { return window.Saw(kViewRedraw); }, 30000));
+    }
+    ASSERT_EQ(list.RowCount(), 3);
+    EXPECT_FALSE(list.HasKey(1)) << "the old rows went first";
+    for (int32_t key : {20001, 20002, 20003}) {
+        const AddonRowLayout* layout = list.LayoutOfKey(key);
+        ASSERT_NE(layout, nullptr) << key;
+        EXPECT_EQ(layout->name.rfind("Folder1", 0), 0u) << "a local folder's name";
+        EXPECT_EQ(layout->noToggle, 1);
+        EXPECT_EQ(layout->upgradable, 0);
+    }
+    EXPECT_TRUE(window.Saw(kViewList));
+}
+
+TEST_F(ReloadAllListTest, ExitWhileReloadAllFillsTheListDoesNotDeadlock) {
+    AddFolders(60);
+    LibraryWindow window(list);
+    auto library = std::make_unique<AddonLibrary>(window, list, Options());
+    ASSERT_TRUE(StartReloadAll(*library));
+    // Once the worker is filling the list, the window goes away as at exit:
+    // it stops the list's calls, then waits for the library's workers
+    // without dispatching anything.
+    ASSERT_TRUE(test::PumpUntil([&] { return list.RowCount() > 0; }, 30000));
+    list.StopThreadCalls();
+    library.reset();
+    // The rows that made it are whole and in order.
+    for (int row = 0; row < list.RowCount(); ++row) {
+        EXPECT_EQ(list.RowKey(row), 20001 + row);
+        ASSERT_NE(list.LayoutOfKey(20001 + row), nullptr);
+    }
+}
+
+#endif  // TESSEL_WITH_ADDONS
 
 }  // namespace
 }  // namespace vt::ui
