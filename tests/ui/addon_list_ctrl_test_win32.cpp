@@ -152,11 +152,34 @@ class AddonListTest : public ::testing::Test {
 
     COLORREF Pixel(int x, int y) { return test::ScreenPixel(list.hwnd(), x, y); }
 
+    // The list's client area as the screen shows it, read in one go.
+    class Snapshot {
+      public:
+        explicit Snapshot(HWND list) {
+            const RECT client = Wnd::FromHandle(list)->ClientRect();
+            ClientDc screen(nullptr);
+            canvas_ = Canvas(screen.get(), client.right, client.bottom, true);
+            const POINT origin = test::ClientToScreenPoint(list, 0, 0);
+            ::BitBlt(canvas_.dc(), 0, 0, client.right, client.bottom, screen.get(), origin.x,
+                     origin.y, SRCCOPY);
+        }
+        COLORREF At(int x, int y) const {
+            if (!canvas_ || x < 0 || y < 0 || x >= canvas_.width() || y >= canvas_.height())
+                return CLR_INVALID;
+            const uint32_t pixel = canvas_.bits()[y * canvas_.width() + x];
+            return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+        }
+
+      private:
+        Canvas canvas_;
+    };
+
     // Whether any pixel of the list's client rectangle has the colour.
     bool AnyPixel(const RECT& area, COLORREF color) {
+        const Snapshot shot(list.hwnd());
         for (int y = area.top; y < area.bottom; ++y) {
             for (int x = area.left; x < area.right; ++x) {
-                if (Pixel(x, y) == color)
+                if (shot.At(x, y) == color)
                     return true;
             }
         }
@@ -577,12 +600,13 @@ TEST_F(AddonListTest, StarCellsShowFilledThenEmptyStars) {
         list.SetCellStars(i, 2, entries[i].stars);
     }
     Repaint();
+    const Snapshot shot(list.hwnd());
     auto starExtent = [&](int row) {
         const ListRect cell = CellRect(row, 2);
         int first = -1, last = -1;
         for (int x = cell.left; x < cell.right; ++x) {
             for (int y = cell.top; y < cell.bottom; ++y) {
-                if (Pixel(x, y) == RGB(255, 200, 13)) {
+                if (shot.At(x, y) == RGB(255, 200, 13)) {
                     first = first < 0 ? x : first;
                     last = x;
                     break;
