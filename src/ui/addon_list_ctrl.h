@@ -54,6 +54,7 @@ class CAddonListCtrl : public Wnd, public AddonListControl {
     // main window's control 1011). Its parent must reflect WM_MEASUREITEM
     // (any Wnd does) for SetRowHeight to take.
     bool AttachList(HWND listView);
+    // Where and how CreateList makes its list view.
     struct CreateListArgs {
         HWND parent = nullptr;
         int id = 0;
@@ -76,6 +77,7 @@ class CAddonListCtrl : public Wnd, public AddonListControl {
     // Every row's height in pixels (used when positive); the list measures
     // its rows again at once.
     void SetRowHeight(int height);
+    // A separator line under every row.
     void SetGridLines(bool on);
     // Drawn centred in blue while the list has no rows; empty draws nothing.
     void SetEmptyText(const std::string& text);
@@ -99,14 +101,18 @@ class CAddonListCtrl : public Wnd, public AddonListControl {
     bool SetCellText(int row, int column, const std::string& text, bool highlight = false);
     bool SetCellCheck(int row, int column, bool checked, bool enabled = true);
     bool SetCellStars(int row, int column, int stars);
+    // A check-box cell's state (column 0 follows the system check state when
+    // the list shows system check boxes).
     bool IsCellChecked(int row, int column);
     // The key given at insertion, or -1.
     int32_t RowKey(int index);
+    // Whether a row has the key.
     bool HasKey(int32_t key);
     // The layout of the first row with key, or null.
     AddonRowLayout* LayoutOfKey(int32_t key);
     // The keys whose widget shows a download.
     const std::vector<int32_t>& DownloadingKeys() const { return downloading_; }
+    // The colours, flags and texts the list paints with.
     const ListSettings& Settings() const { return settings_; }
     // The widget cell a click at this client point would answer, -1 when
     // none: (row, column) and the action code computed there.
