@@ -211,7 +211,7 @@ int CAddonListCtrl::InsertItem(int index, const std::string& text, int32_t key) 
     records_.emplace(row, std::move(record));
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = std::max(index, 0);
+    item.iItem = index < 0 ? ItemCount() : index;  // as the in-memory row table: append
     item.pszText = const_cast<char*>(text.c_str());
     item.lParam = reinterpret_cast<LPARAM>(row);
     const int inserted =

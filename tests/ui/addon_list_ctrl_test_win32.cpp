@@ -239,7 +239,7 @@ TEST_F(AddonListTest, RowHeightTrickGivesFortyFourPixelRowsWithoutAHeader) {
 
 TEST_F(AddonListTest, RowsComeFromAWorkerWhileTheUserInterfacePumps) {
     CreateMainWindowList();
-    int count = -1, found = -1, inserted = -1;
+    int count = -1, found = -1, inserted = -1, appended = -1;
     bool progressed = false, missing = true;
     OnWorker([&] {
         AddonListControl& rows = list;
@@ -252,15 +252,18 @@ TEST_F(AddonListTest, RowsComeFromAWorkerWhileTheUserInterfacePumps) {
         progressed = rows.SetProgress(120, 250);
         missing = rows.SetProgress(99999, 10);
         rows.DeleteRow(rows.FindKey(139));
+        appended = rows.InsertRow(-1, 8, "appended", 0);
     });
     EXPECT_EQ(inserted, 0);
     EXPECT_EQ(count, 41) << "each call is applied before the worker goes on";
     EXPECT_EQ(found, 21);
     EXPECT_TRUE(progressed);
     EXPECT_FALSE(missing);
-    EXPECT_EQ(list.RowCount(), 40);
+    EXPECT_EQ(list.RowCount(), 41);
     EXPECT_EQ(list.RowKey(0), 7);
     EXPECT_EQ(list.RowKey(39), 138);
+    EXPECT_EQ(appended, 40) << "a negative index appends";
+    EXPECT_EQ(list.RowKey(40), 8);
     EXPECT_FALSE(list.HasKey(139));
 
     // The rows carry the layout the main window wants.
