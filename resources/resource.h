@@ -54,7 +54,7 @@
 // Controls of the main window (102); the popup, path dialog, about box and
 // message box reuse some of these numbers for their own controls.
 #define IDC_SETTINGS 1000
-#define IDC_HELP_MENU 1001  // not IDC_HELP: <windows.h> names a cursor so
+#define IDC_HELP_MENU 1001
 #define IDC_MINIMISE 1002
 #define IDC_PATH_LABEL 1003
 #define IDC_REFRESH_LOCAL 1004

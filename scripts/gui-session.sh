@@ -39,12 +39,10 @@ if [ -z "${DISPLAY:-}" ]; then
   [ -n "${DISPLAY:-}" ] || { echo "gui-session: no X server could be started" >&2; exit 1; }
 fi
 
-# The prefix is made once, before the persistent server starts (wine-run.sh
-# waits for the wine server to end after making it, which a persistent server
-# never does). Then one wine server is kept alive until the end, and the
-# prefix's services are started under it with their output to /dev/null: a
-# service started by a test would keep the test's output pipe open, and CTest
-# would wait for it for ever.
+# The prefix (made once), then one wine server, persistent until the end. The
+# prefix comes first: making it waits for the wine server to go idle, which a
+# persistent server never does. Then wine's own services start once, writing
+# nowhere, so that none of them holds a test runner's output open.
 mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true

@@ -13,8 +13,14 @@ packages=(
   g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb xauth fonts-wqy-zenhei locales
   # real peers and tools the tests drive
   nginx-light dante-server tinyproxy curl zip unzip p7zip-full libarchive-tools python3
+  # tessel-server's deployment: nginx in front, Redis as the shared count
+  # store (and its client library), wrk for the server benchmark
+  nginx redis-server libhiredis-dev wrk
   # resource generation
   imagemagick
+  # the catalogue server's pages in a real browser (large; only the page test
+  # needs it), run in a network namespace of its own
+  chromium iproute2
 )
 
 missing=()

@@ -3,19 +3,82 @@
 #include <algorithm>
 #include <utility>
 
+#include "net/http_download.h"
 #include "platform/system.h"
+#include "settings/app_state.h"
+#include "settings/directory_helpers.h"
 
 namespace vt {
 
-AddonLibrary::AddonLibrary(AddonWindow& window, AddonListControl& list, AddonOptions options)
-    : window_(window),
+AddonLibrary::AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWindow& window,
+                           AddonListControl& list, AddonOptions options)
+    : app_(app),
+      servers_(servers),
+      window_(window),
       list_(list),
       options_(options),
       catalogue_(std::make_shared<const Catalogue>()),
       local_(std::make_shared<const LocalAddonList>()) {}
 
+void ApplyTransferOptions(const AddonOptions& options, HttpDownload& download) {
+    download.chunkPauseMs = options.chunkPauseMs;
+    download.connectTimeout = options.connectTimeoutMs;
+    download.receiveTimeout = options.receiveTimeoutMs;
+    download.minimumRate = options.minimumRate;
+    download.rateWindowMs = options.rateWindowMs;
+    download.headerTimeout = options.headerTimeoutMs;
+}
+
+std::string ProgramLockPath(const std::string& programDir) {
+    return programDir + "manager.lock";
+}
+
+std::string GameLockPath(const std::string& gameDir) {
+    return gameDir.empty() ? std::string() : gameDir + "Interface\\.tessel-lock";
+}
+
 AddonLibrary::~AddonLibrary() {
+    // A worker may be waiting on a transfer or on the window; neither may
+    // keep the owner (the user-interface thread) waiting here.
+    CancelTransfers();
     WaitIdle();
+}
+
+platform::LockResult AddonLibrary::HoldManager() {
+    std::lock_guard<std::mutex> lock(managerMutex_);
+    if (managerHolders_ > 0) {
+        ++managerHolders_;
+        return platform::LockResult::kAcquired;
+    }
+    const unsigned wait = options_.managerWaitMs;
+    platform::LockResult result = programLock_.Acquire(ProgramLockPath(app_.ProgramDir()), wait);
+    if (result != platform::LockResult::kAcquired)
+        return result;
+    // A game directory that is not there holds nothing to guard; its
+    // "Interface" is made so the lock has a place.
+    const std::string gameDir = app_.GameDir();
+    if (!gameDir.empty() && platform::IsDirectory(gameDir)) {
+        MakeDirectoryPath(gameDir + "Interface");
+        result = gameLock_.Acquire(GameLockPath(gameDir), wait);
+        if (result != platform::LockResult::kAcquired) {
+            programLock_.Release();
+            return result;
+        }
+    }
+    managerHolders_ = 1;
+    return platform::LockResult::kAcquired;
+}
+
+void AddonLibrary::ReleaseManager() {
+    std::lock_guard<std::mutex> lock(managerMutex_);
+    if (managerHolders_ > 0 && --managerHolders_ == 0) {
+        gameLock_.Release();
+        programLock_.Release();
+    }
+}
+
+void AddonLibrary::CancelTransfers() {
+    cancelled_ = true;
 }
 
 std::shared_ptr<const Catalogue> AddonLibrary::catalogue() const {

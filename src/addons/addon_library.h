@@ -1,9 +1,12 @@
 // The addon library's shared state, owned by the main window object: the
 // catalogue, the installed addons, the download queue and the worker flag,
-// with the window and list control the workers report to. The operations
-// (ReloadAll, RequestInstall, ...) are free functions over it.
+// with the window and list control the workers report to, and the
+// application fields and server configuration it is lent by the program's
+// application object. The operations (ReloadAll, RequestInstall, ...) are
+// free functions over it.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -15,27 +18,61 @@
 
 #include "addons/addon_record.h"
 #include "addons/addon_window.h"
+#include "archive/zip_layout.h"
 #include "platform/files.h"
+#include "platform/manager_lock.h"
 
 namespace vt {
 
-// Tuning of the transfers; the defaults are the program's.
+class CAppState;
+struct ServerConfig;
+
+// Tuning of the transfers and the limits they keep; the defaults are the
+// program's.
 struct AddonOptions {
     int chunkPauseMs = 10;  // HttpDownload's pause after each chunk
     int connectTimeoutMs = 10000;
     int receiveTimeoutMs = 10000;
     int directoryWaitMs = 500;  // wait after creating the Download or addon directory
+    // HttpDownload's bounds: slowest rate over each window, longest header.
+    int minimumRate = 1024;  // bytes per second
+    int rateWindowMs = 60000;
+    int headerTimeoutMs = 30000;
+    int64_t catalogueMaxBytes = 8 << 20;  // the catalogue file
+    int64_t archiveMaxBytes = 256 << 20;  // one addon archive
+    ArchiveLimits unpackLimits;           // what one archive may unpack to
+    // How long a manager waits while another one works on the same program
+    // or game directory.
+    unsigned managerWaitMs = 3000;
 };
+
+class HttpDownload;
+// Sets download's timeouts, pause and rate bounds from options.
+void ApplyTransferOptions(const AddonOptions& options, HttpDownload& download);
+
+// The lock files of the one-manager-at-a-time rule: programDir +
+// "manager.lock", and gameDir + "Interface\\.tessel-lock" (empty for an
+// empty gameDir: no game directory set).
+std::string ProgramLockPath(const std::string& programDir);
+std::string GameLockPath(const std::string& gameDir);
 
 class AddonLibrary {
   public:
-    // window and list must outlive the library (and so every worker).
-    AddonLibrary(AddonWindow& window, AddonListControl& list, AddonOptions options = {});
-    // Waits for the workers it started.
+    // app and servers belong to the program's application object (made once
+    // at start-up); window and list to the main window. All four must
+    // outlive the library (and so every worker). The library reads the
+    // program and game directories from app when an operation starts, and
+    // sets the game fields when a scan re-reads the settings.
+    AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWindow& window,
+                 AddonListControl& list, AddonOptions options = {});
+    // Cancels the transfers (CancelTransfers), then waits for the workers it
+    // started.
     ~AddonLibrary();
     AddonLibrary(const AddonLibrary&) = delete;
     AddonLibrary& operator=(const AddonLibrary&) = delete;
 
+    CAppState& app() { return app_; }
+    const ServerConfig& servers() const { return servers_; }
     AddonWindow& window() { return window_; }
     AddonListControl& list() { return list_; }
     const AddonOptions& options() const { return options_; }
@@ -80,6 +117,26 @@ class AddonLibrary {
 
     // One ReloadAll at a time.
     std::mutex& reloadMutex() { return reloadMutex_; }
+    // Held by whatever changes the addon directory (scan, the steps of an
+    // install, deletions), so that within the process they never interleave.
+    std::mutex& addonDirMutex() { return addonDirMutex_; }
+
+    // One manager at a time: the first holder in this process takes the lock
+    // files of the program directory and of the current game directory
+    // (waiting up to options().managerWaitMs for another process), later
+    // holders in this process share it until the last one releases.
+    // kBusy: another manager is working there.
+    platform::LockResult HoldManager();
+    void ReleaseManager();
+
+    // Stops every transfer of this library: running downloads end as
+    // cancelled with their partial files kept for a resume, later ones end
+    // at once, and no more progress goes to the window. For the program's
+    // exit and Ctrl-C; cannot be undone.
+    void CancelTransfers();
+    bool TransfersCancelled() const { return cancelled_; }
+    // The flag the library's downloads watch (HttpDownload::stop).
+    const std::atomic<bool>* cancelFlag() const { return &cancelled_; }
 
     // Starts a detached worker that the library counts; false when it could
     // not start.
@@ -89,6 +146,8 @@ class AddonLibrary {
     void WaitIdle();
 
   private:
+    CAppState& app_;
+    const ServerConfig& servers_;
     AddonWindow& window_;
     AddonListControl& list_;
     const AddonOptions options_;
@@ -103,10 +162,36 @@ class AddonLibrary {
     std::multiset<int32_t> updating_;
 
     std::mutex reloadMutex_;
+    std::mutex addonDirMutex_;
+
+    std::mutex managerMutex_;
+    int managerHolders_ = 0;
+    platform::ManagerLock programLock_;
+    platform::ManagerLock gameLock_;
+    std::atomic<bool> cancelled_{false};
 
     mutable std::mutex workersMutex_;
     std::condition_variable workersIdle_;
     int workers_ = 0;
+};
+
+// Holds the manager lock of a library for a scope.
+class ManagerScope {
+  public:
+    explicit ManagerScope(AddonLibrary& library)
+        : library_(library), result_(library.HoldManager()) {}
+    ~ManagerScope() {
+        if (result_ == platform::LockResult::kAcquired)
+            library_.ReleaseManager();
+    }
+    ManagerScope(const ManagerScope&) = delete;
+    ManagerScope& operator=(const ManagerScope&) = delete;
+    bool held() const { return result_ == platform::LockResult::kAcquired; }
+    platform::LockResult result() const { return result_; }
+
+  private:
+    AddonLibrary& library_;
+    platform::LockResult result_;
 };
 
 }  // namespace vt

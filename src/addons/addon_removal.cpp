@@ -4,6 +4,8 @@
 #include "addons/addon_state.h"
 #include "addons/reload_all.h"
 #include "addons/update_backup.h"
+#include "platform/files.h"
+#include "settings/app_state.h"
 #include "settings/directory_helpers.h"
 
 namespace vt {
@@ -22,30 +24,46 @@ int UpdateAll(AddonLibrary& library) {
 bool DeleteAddon(AddonLibrary& library, int32_t id) {
     const std::shared_ptr<const LocalAddonList> local = library.localAddons();
     const AddonRecord* entry = FindLocalAddon(*local, id);
-    const std::string addonDir = AddonDir();
+    const std::string addonDir = AddonDir(library.app().GameDir());
     if (entry == nullptr)
         return false;
+    const ManagerScope manager(library);
+    if (!manager.held()) {
+        library.window().ShowAnotherManagerWorking();
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(library.addonDirMutex());
     if (!addonDir.empty()) {
-        if (IsPlainFolderName(entry->Folder))
-            DeleteDirectoryTree(addonDir + "\\" + entry->Folder);
-        for (const std::string& name : entry->SubFolders) {
-            if (IsPlainFolderName(name))
-                DeleteDirectoryTree(addonDir + "\\" + name);
+        std::vector<std::string> folders{entry->Folder};
+        folders.insert(folders.end(), entry->SubFolders.begin(), entry->SubFolders.end());
+        for (const std::string& name : folders) {
+            if (IsPlainFolderName(name) && platform::IsDirectory(addonDir + "\\" + name))
+                DiscardEntry(addonDir, addonDir + "\\" + name);
         }
     }
     library.RemoveLocalAddon(id);
     return true;
 }
 
-void DeleteAllAddons(AddonLibrary& library) {
-    const std::string addonDir = AddonDir();
+bool DeleteAllAddons(AddonLibrary& library) {
+    const std::string addonDir = AddonDir(library.app().GameDir());
+    bool done = true;
     if (!addonDir.empty()) {
-        DeleteDirectoryTree(addonDir);
+        const ManagerScope manager(library);
+        if (!manager.held()) {
+            library.window().ShowAnotherManagerWorking();
+            return false;
+        }
+        std::lock_guard<std::mutex> lock(library.addonDirMutex());
+        // Settled first: an interrupted install must neither bring an old
+        // version back into the emptied directory nor be left half done.
+        RecoverInterruptedUpdates(addonDir,
+                                  [&library](int32_t id) { return library.IsUpdating(id); });
+        done = DiscardEntry(addonDir, addonDir);
         MakeDirectoryPath(addonDir);
-        // Old versions set aside by an interrupted update would come back.
-        DiscardInterruptedUpdates([&library](int32_t id) { return library.IsUpdating(id); });
     }
     StartReloadAll(library);
+    return done;
 }
 
 }  // namespace vt

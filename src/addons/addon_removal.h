@@ -19,11 +19,13 @@ constexpr int kStringDeleteWhileBusy = 193;   // "插件下载中，请稍后进
 int UpdateAll(AddonLibrary& library);
 
 // Deletes the folder and sub-folders of the first installed entry with id and
-// removes the entry; false (nothing deleted) when there is none.
+// removes the entry; false (nothing deleted) when there is none or another
+// manager works on the directories (the window is told).
 bool DeleteAddon(AddonLibrary& library, int32_t id);
 
-// Empties the addon directory (creating it when missing), drops the set-aside
-// folders of interrupted updates, and starts ReloadAll.
-void DeleteAllAddons(AddonLibrary& library);
+// Settles interrupted installs, empties the addon directory (creating it when
+// missing), and starts ReloadAll. False when something could not be deleted,
+// or nothing was because another manager works there (the window is told).
+bool DeleteAllAddons(AddonLibrary& library);
 
 }  // namespace vt

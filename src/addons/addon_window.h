@@ -44,6 +44,7 @@ enum ListStateCode : int {
 
 // String-table entries the library asks the window to show.
 constexpr int kStringAlreadyAdded = 192;  // "您已添加了该插件，无需重新下载。"
+constexpr int kStringAnotherManager = 196;  // "另一个插件管理器正在处理插件，请稍后再试。"
 
 // Window messages and dialogs. Post* may be called from any thread and must
 // not block; SendDownloadProgress blocks the caller until the window has
@@ -64,6 +65,11 @@ class AddonWindow {
     virtual bool RunGamePathDialog() = 0;
     // Asks the popup web window to close.
     virtual void ClosePopupWindow() = 0;
+    // Tells the user that another addon manager (a second copy of the
+    // program, or its command-line front end) works on the same program or
+    // game directory, so an action did not run. Called from any thread; must
+    // not block.
+    virtual void ShowAnotherManagerWorking() = 0;
 };
 
 // The installed-addons list control, keyed by addon Id. May be called from
@@ -91,7 +97,8 @@ enum class InstallOutcome {
     kNotInCatalogue,  // the Id is not in the catalogue at download time
     kDownloadFailed,  // detail: the DownloadResult
     kBrokenArchive,   // downloaded, but it does not open or a member fails its check
-    kExtractFailed,   // some member could not be written
+    kExtractFailed,   // the new version could not be unpacked or put in place
+    kManagerBusy,     // another manager works on the same directories
 };
 
 class InstallObserver {

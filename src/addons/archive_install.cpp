@@ -7,9 +7,30 @@
 #include "net/http_download.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "settings/app_state.h"
 #include "settings/directory_helpers.h"
 
 namespace vt {
+
+namespace {
+
+// Marks id as being installed by this process for the life of the scope, so
+// that a scan leaves its transaction alone.
+class UpdatingScope {
+  public:
+    UpdatingScope(AddonLibrary& library, int32_t id) : library_(library), id_(id) {
+        library_.MarkUpdating(id_, true);
+    }
+    ~UpdatingScope() { library_.MarkUpdating(id_, false); }
+    UpdatingScope(const UpdatingScope&) = delete;
+    UpdatingScope& operator=(const UpdatingScope&) = delete;
+
+  private:
+    AddonLibrary& library_;
+    int32_t id_;
+};
+
+}  // namespace
 
 bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath, int& result) {
     const std::shared_ptr<const Catalogue> catalogue = library.catalogue();
@@ -18,22 +39,28 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
         result = -1;
         return false;
     }
-    archivePath = ArchivePath(id);
-    const std::string dir = DownloadDir();
+    const std::string programDir = library.app().ProgramDir();
+    archivePath = ArchivePath(programDir, id);
+    const std::string dir = DownloadDir(programDir);
     if (!platform::IsDirectory(dir))
         MakeDirectoryPath(dir.substr(0, dir.size() - 1));
     // An old complete archive would pass the up-to-date check; its partial
     // ".down" file is what a resume needs.
-    platform::RemoveFile(archivePath);
+    if (platform::PathExists(archivePath) && !platform::RemoveFile(archivePath)) {
+        result = kRenameFailed;  // the old archive keeps the name
+        return false;
+    }
 
     HttpDownload download;
-    download.chunkPauseMs = library.options().chunkPauseMs;
-    download.connectTimeout = library.options().connectTimeoutMs;
-    download.receiveTimeout = library.options().receiveTimeoutMs;
+    ApplyTransferOptions(library.options(), download);
+    download.maxSize = library.options().archiveMaxBytes;
+    download.stop = library.cancelFlag();
     AddonWindow& window = library.window();
     download.SetNotify(
-        [&window](const DownloadProgress& progress) {
-            window.SendDownloadProgress(kProgressDownloading, progress);
+        [&library, &window](const DownloadProgress& progress) {
+            // Once the owner is stopping, its window may not answer any more.
+            if (!library.TransfersCancelled())
+                window.SendDownloadProgress(kProgressDownloading, progress);
         },
         id, -1, -1, true);
     result = download.Download(record->second.Url, archivePath, false);
@@ -42,41 +69,48 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
 
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,
                               bool isUpdate) {
-    if (!VerifyZipArchive(archivePath).Ok()) {
+    const std::string addonDir = AddonDir(library.app().GameDir());
+    ArchiveRules rules;
+    rules.finalDir = addonDir;
+    rules.limits = library.options().unpackLimits;
+    if (addonDir.empty() || !VerifyZipArchive(archivePath, rules).Ok()) {
         platform::RemoveFile(archivePath);
-        return InstallOutcome::kBrokenArchive;
-    }
-    const std::string addonDir = AddonDir();
-    if (addonDir.empty()) {
-        platform::RemoveFile(archivePath);
-        return InstallOutcome::kExtractFailed;
+        return addonDir.empty() ? InstallOutcome::kExtractFailed : InstallOutcome::kBrokenArchive;
     }
     if (!platform::IsDirectory(addonDir)) {
         MakeDirectoryPath(addonDir);
         platform::SleepMs(static_cast<unsigned>(library.options().directoryWaitMs));
     }
 
+    std::vector<std::string> installed;
     const std::shared_ptr<const LocalAddonList> local = library.localAddons();
-    const AddonRecord* installed = isUpdate ? FindLocalAddon(*local, id) : nullptr;
-    if (installed != nullptr) {
-        std::vector<std::string> folders{installed->Folder};
-        folders.insert(folders.end(), installed->SubFolders.begin(), installed->SubFolders.end());
-        library.MarkUpdating(id, true);
-        SetAsideFolders(id, addonDir, folders);
+    if (const AddonRecord* entry = isUpdate ? FindLocalAddon(*local, id) : nullptr) {
+        installed.push_back(entry->Folder);
+        installed.insert(installed.end(), entry->SubFolders.begin(), entry->SubFolders.end());
     }
-    // Unpacked straight from the Download directory: the archive never
-    // lands among the addon folders, and no cross-volume move is needed.
-    const bool intact = ExtractArchive(archivePath, addonDir).Ok();
-    platform::RemoveFile(archivePath);
-    if (installed != nullptr) {
-        if (intact) {
-            DiscardSetAside(id);
-        } else {
-            RestoreSetAside(id, addonDir);
+    UpdatingScope updating(library, id);
+    const BusyInstalls busy = [&library, id](int32_t other) {
+        return other != id && library.IsUpdating(other);
+    };
+    {
+        std::lock_guard<std::mutex> lock(library.addonDirMutex());
+        if (!BeginInstall(id, addonDir, busy)) {
+            platform::RemoveFile(archivePath);
+            return InstallOutcome::kExtractFailed;
         }
-        library.MarkUpdating(id, false);
     }
-    return intact ? InstallOutcome::kInstalled : InstallOutcome::kExtractFailed;
+    // Unpacked beside the addon directory: nothing installed changes until
+    // the whole new version is on disk.
+    const bool intact = ExtractArchive(archivePath, StagingDir(addonDir), rules).Ok();
+    platform::RemoveFile(archivePath);
+    std::lock_guard<std::mutex> lock(library.addonDirMutex());
+    if (!intact) {
+        AbortInstall(id, addonDir);
+        return InstallOutcome::kExtractFailed;
+    }
+    return CommitInstall(id, addonDir, installed) == CommitResult::kInstalled
+               ? InstallOutcome::kInstalled
+               : InstallOutcome::kExtractFailed;
 }
 
 }  // namespace vt

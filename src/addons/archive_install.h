@@ -16,11 +16,13 @@ namespace vt {
 bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath, int& result);
 
 // Installs the downloaded archive into GameDir + "Interface\\Addons". The
-// archive is checked first (it opens and every member passes its CRC check);
-// a broken one is deleted and changes nothing installed. For an update the
-// installed folders and sub-folders of id are set aside, and put back when
-// the new version cannot be unpacked whole. The archive is deleted in every
-// case.
+// archive is checked first under every rule of the unpacking (it opens, is no
+// zip bomb, every member passes its CRC check and fits the addon directory);
+// a broken one is deleted and changes nothing installed. The archive is then
+// unpacked beside the addon directory and put in place of the installed
+// folders and sub-folders of id as one transaction (update_backup.h): a
+// failure or a crash at any point leaves the old state or the whole new
+// version, never a mix. The archive is deleted in every case.
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,
                               bool isUpdate);
 

@@ -35,7 +35,7 @@ int RequestInstall(AddonLibrary& library, int32_t id, int closePopup) {
     AddonListControl& list = library.list();
     if (closePopup != 0)
         window.ClosePopupWindow();
-    if (AppState().GameDir().empty()) {
+    if (library.app().GameDir().empty()) {
         if (window.RunGamePathDialog())
             StartReloadAll(library);
         return kRequestNoGameDir;
@@ -57,7 +57,7 @@ int RequestInstall(AddonLibrary& library, int32_t id, int closePopup) {
     }
     library.QueueInstall(id);
     // The ping would block this thread for a whole exchange; it runs beside.
-    library.StartWorker([id] { SendUsagePing(id); });
+    library.StartWorker([&library, id] { SendUsagePing(library.servers(), id); });
     if (list.FindKey(id) < 0)
         InsertRequestedRow(library, id);
     library.StartWorker([&library] { InstallWorker(library); });
@@ -72,9 +72,23 @@ void InstallWorker(AddonLibrary& library) {
         return;
     for (;;) {
         window.PostListState(kViewNotBusy, 0);
-        int32_t id = 0;
-        while (library.TakeLastQueued(id))
-            InstallOne(library, id);
+        {
+            // The whole drain is one manager's turn: no other copy may touch
+            // the Download directory or the addons meanwhile.
+            const ManagerScope manager(library);
+            if (!manager.held())
+                window.ShowAnotherManagerWorking();
+            int32_t id = 0;
+            while (library.TakeLastQueued(id)) {
+                if (!manager.held()) {
+                    Report(library, id, InstallOutcome::kManagerBusy, 0);
+                } else if (library.TransfersCancelled()) {
+                    Report(library, id, InstallOutcome::kDownloadFailed, kDownloadCancelled);
+                } else {
+                    InstallOne(library, id);
+                }
+            }
+        }
         window.PostListState(kViewNotBusy, 1);
         StartReloadAll(library);
         library.EndDraining();
@@ -108,11 +122,14 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
     if (outcome != InstallOutcome::kInstalled)
         return false;
 
-    DownloadProgress installed;
-    installed.user1 = id;
-    installed.user2 = -1;
-    installed.user3 = -1;
-    library.window().SendDownloadProgress(kProgressInstalled, installed);
+    // Once the owner is stopping, its window may no longer answer.
+    if (!library.TransfersCancelled()) {
+        DownloadProgress installed;
+        installed.user1 = id;
+        installed.user2 = -1;
+        installed.user3 = -1;
+        library.window().SendDownloadProgress(kProgressInstalled, installed);
+    }
     return true;
 }
 

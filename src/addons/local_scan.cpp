@@ -89,11 +89,20 @@ std::vector<std::pair<std::string, std::string>> MatchFolders(const FoundFolders
 }
 
 bool ScanLocalAddons(AddonLibrary& library) {
-    LoadSettings();
-    if (AppState().GameDir().empty())
+    // A game path that was cut names some parent directory: no scan there.
+    if (!LoadSettings(library.app()))
         return false;
-    const std::string addonDir = AddonDir();
-    RestoreInterruptedUpdates(addonDir, [&library](int32_t id) { return library.IsUpdating(id); });
+    const std::string addonDir = AddonDir(library.app().GameDir());
+    if (addonDir.empty())
+        return false;
+    // Without the manager lock another copy is at work here: the scan only
+    // reads, and changes nothing of what that copy may be doing.
+    const ManagerScope manager(library);
+    std::lock_guard<std::mutex> lock(library.addonDirMutex());
+    if (manager.held()) {
+        RecoverInterruptedUpdates(addonDir,
+                                  [&library](int32_t id) { return library.IsUpdating(id); });
+    }
 
     std::vector<std::string> names;
     for (std::string& name : platform::ListSubdirectories(addonDir)) {
@@ -108,11 +117,11 @@ bool ScanLocalAddons(AddonLibrary& library) {
     // A sub-folder is left over only when its main folder is gone from the
     // disk; a main folder the catalogue does not list (or a catalogue that
     // could not be loaded) is no reason to delete its parts.
-    if (!catalogue->empty() && !orphans.empty()) {
+    if (manager.held() && !catalogue->empty() && !orphans.empty()) {
         const std::unordered_set<std::string> present(names.begin(), names.end());
         for (const auto& [name, project] : orphans) {
             if (present.count(project) == 0 && IsPlainFolderName(name))
-                DeleteDirectoryTree(addonDir + "\\" + name);
+                DiscardEntry(addonDir, addonDir + "\\" + name);
         }
     }
     library.SetLocalAddons(std::move(local));

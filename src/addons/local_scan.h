@@ -9,12 +9,14 @@
 
 namespace vt {
 
-// Re-reads the settings, lists the addon directory's folders (names starting
+// Re-reads the settings, recovers what interrupted installs left
+// (update_backup.h), lists the addon directory's folders (names starting
 // with "." are skipped), reads their version files, matches them with the
 // catalogue by Folder and swaps the new LocalAddonList into the library.
 // Sub-folders whose main folder is gone from the disk are deleted, but never
-// while the catalogue is empty. False only when no game directory is set
-// (LocalAddonList is then left as it was).
+// while the catalogue is empty. While another manager holds the lock, the
+// scan only reads. False only when no game directory is set, or the stored
+// game path was cut (LocalAddonList is then left as it was).
 bool ScanLocalAddons(AddonLibrary& library);
 
 // The matching step on its own: found folders (Id -1 without a version file,

@@ -14,7 +14,16 @@ void ReloadAll(AddonLibrary& library) {
     AddonListControl& list = library.list();
 
     window.PostListState(kViewLoading, 1);
-    RefreshCatalogue(library);
+    // Another copy working on the same directories: the list stays as it is.
+    const ManagerScope manager(library);
+    if (!manager.held()) {
+        window.ShowAnotherManagerWorking();
+        window.PostListState(kViewRedraw, 0);
+        return;
+    }
+    // A stopping owner waits for no server.
+    if (!library.TransfersCancelled())
+        RefreshCatalogue(library);
     if (!ScanLocalAddons(library)) {
         window.PostListState(kViewNoGamePath, 1);
         return;

@@ -34,14 +34,24 @@ class CurrentDirectoryScope {
     bool entered_;
 };
 
-// Opens the archive by name and runs act on every member that GetZipItem
-// can describe; the report holds act's result, or GetZipItem's.
-ArchiveReport ForEachMember(const std::string& archivePath,
+// Extraction refuses these names, or (for a final directory) their length.
+bool MemberAllowed(const std::string& name, const std::string& finalDir) {
+    return IsSafeMemberName(name) &&
+           (finalDir.empty() || finalDir.size() + 1 + name.size() <= kMaxMemberPath);
+}
+
+// Opens the archive by name, checks it whole and runs act on every member
+// that GetZipItem can describe; the report holds act's result, or
+// GetZipItem's.
+ArchiveReport ForEachMember(const std::string& archivePath, const ArchiveLimits& limits,
                             const std::function<ZipResult(HZIP, const ZipEntry&)>& act) {
     ArchiveReport report;
     ZipHandle zip(OpenZip(archivePath.c_str(), 0, kZipSourceName));
     report.openResult = LastZipResult();
     if (!zip)
+        return report;
+    report.openResult = CheckArchiveLayout(zip.get(), limits);
+    if (report.openResult != kZipOk)
         return report;
     ZipEntry entry;
     GetZipItem(zip.get(), -1, &entry);
@@ -84,7 +94,8 @@ bool ArchiveReport::Ok() const {
     return true;
 }
 
-ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& targetDir) {
+ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& targetDir,
+                             const ArchiveRules& rules) {
     // The archive is opened after the directory change, so pin its location first.
     const std::string archive =
         IsAbsolute(archivePath) ? archivePath : platform::GetCurrentDir() + "\\" + archivePath;
@@ -94,10 +105,14 @@ ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& 
         report.openResult = kZipCannotCreate;
         return report;
     }
-    return ForEachMember(archive, [](HZIP zip, const ZipEntry& entry) {
+    const std::string finalDir = rules.finalDir.empty() ? targetDir : rules.finalDir;
+    return ForEachMember(archive, rules.limits, [&finalDir](HZIP zip, const ZipEntry& entry) {
         const std::string name = entry.name;
-        // Only names that stay inside targetDir are touched at all.
-        const bool safe = IsSafeMemberName(name);
+        if (!MemberAllowed(name, finalDir))
+            return kZipCannotCreate;
+        // Only names that stay inside targetDir are touched at all: not
+        // through a link either, whose target would lose its read-only bit.
+        const bool safe = IsSafeMemberName(name) && !CrossesLink("", name);
         if (safe)
             platform::ClearReadOnly(name);
         const ZipResult result =
@@ -108,10 +123,10 @@ ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& 
     });
 }
 
-ArchiveReport VerifyZipArchive(const std::string& archivePath) {
-    return ForEachMember(archivePath, [](HZIP zip, const ZipEntry& entry) {
-        // Extraction refuses these names, so the archive would not install whole.
-        if (!IsSafeMemberName(entry.name))
+ArchiveReport VerifyZipArchive(const std::string& archivePath, const ArchiveRules& rules) {
+    return ForEachMember(archivePath, rules.limits, [&rules](HZIP zip, const ZipEntry& entry) {
+        // Extraction refuses these, so the archive would not install whole.
+        if (!MemberAllowed(entry.name, rules.finalDir))
             return kZipCannotCreate;
         return (entry.attr & platform::kAttrDirectory) ? kZipOk : ReadThrough(zip, entry.index);
     });

@@ -56,8 +56,10 @@ ZipResult UnzipToFile(ZipArchive& archive, int index, void* target, int targetTy
             return kZipCannotCreate;
         name = static_cast<const char*>(target);
         // Nothing is ever written outside the extraction directory.
+        // Nor through a link that an earlier member or anyone else put there.
         if (!IsSafeMemberName(name) ||
-            archive.baseDirectory.size() + name.size() > kMaxPathLength) {
+            archive.baseDirectory.size() + name.size() > kMaxPathLength ||
+            CrossesLink(archive.baseDirectory, name)) {
             return kZipCannotCreate;
         }
     } else if (target == nullptr) {

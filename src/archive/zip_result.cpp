@@ -24,6 +24,10 @@ const char* Meaning(ZipResult result) {
             return "local header does not agree";
         case kZipExtraUnreadable:
             return "local extra field unreadable";
+        case kZipOverlap:
+            return "members overlap (a zip bomb)";
+        case kZipTooLarge:
+            return "declares more than the unpacking limits allow (a zip bomb)";
         case kZipBadArgument:
             return "bad argument";
         case kZipWrongKind:
@@ -53,9 +57,9 @@ void SetLastZipResult(ZipResult result) {
 }
 
 std::string ZipResultText(ZipResult result) {
-    char text[64];
-    std::snprintf(text, sizeof text, "0x%X (%s)", static_cast<unsigned>(result), Meaning(result));
-    return text;
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%X", static_cast<unsigned>(result));
+    return std::string(code) + " (" + Meaning(result) + ")";
 }
 
 }  // namespace vt

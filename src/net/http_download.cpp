@@ -21,6 +21,8 @@ constexpr size_t kChunkSize = kRecvRingSize;
 constexpr size_t kWriteBlock = 1 << 20;
 // Chunk size when chunkPauseMs is 0.
 constexpr size_t kFastChunkSize = 128 * 1024;
+// Longest single wait for body data, so that a cancel is seen promptly.
+constexpr int kCancelSliceMs = 200;
 
 // The last component of an object path, as shown in notifications.
 std::string FileNameOf(const std::string& objectPath) {
@@ -64,6 +66,14 @@ const char* DownloadResultText(int result) {
             return "the temporary file cannot be opened";
         case kTempSeekFailed:
             return "the temporary file cannot be positioned for resuming";
+        case kTooLarge:
+            return "the file is larger than this client accepts";
+        case kTooSlow:
+            return "the transfer was too slow; the partial file is kept";
+        case kTempWriteFailed:
+            return "the temporary file cannot be written (disk full?)";
+        case kRenameFailed:
+            return "the finished file cannot be moved to the target name";
         default:
             return "unknown result";
     }
@@ -185,14 +195,14 @@ int HttpDownload::SendRequest(bool head) {
         headerText_.clear();
         if (!Connect())
             return kRequestUnusable;
-        if (cancel)
+        if (Cancelled())
             return kRequestCancelled;
         const int reached = ReachServer();
         if (reached == 3)
             return kRequestUnusable;
         if (reached != 0)
             return kRequestFailed;
-        if (cancel)
+        if (Cancelled())
             return kRequestCancelled;
 
         bool ranged = false;
@@ -205,10 +215,16 @@ int HttpDownload::SendRequest(bool head) {
             }
             return kRequestFailed;
         }
-        if (cancel)
+        if (Cancelled())
             return kRequestCancelled;
 
-        switch (ReadResponseHeader(*ring_, headerText_, receiveTimeout)) {
+        // A header trickling in byte by byte never hits the receive time-out.
+        const uint64_t headerStart = Now();
+        const TimeLeft headerTimeLeft = [this, headerStart]() -> int64_t {
+            return headerTimeout <= 0 ? receiveTimeout
+                                      : headerTimeout - static_cast<int64_t>(Now() - headerStart);
+        };
+        switch (ReadResponseHeader(*ring_, headerText_, receiveTimeout, headerTimeLeft)) {
             case HeaderReadResult::kComplete:
                 break;
             case HeaderReadResult::kFailed:
@@ -252,9 +268,31 @@ bool HttpDownload::IsUpToDate() const {
     return difference <= 2 && difference >= -2 && platform::FileSize(localPath_) == totalSize_;
 }
 
+uint64_t HttpDownload::Now() const {
+    return clock ? clock() : platform::TickCountMs();
+}
+
+bool HttpDownload::RateKept(int64_t received) {
+    if (minimumRate <= 0 || rateWindowMs <= 0)
+        return true;
+    windowBytes_ += received;
+    const uint64_t now = Now();
+    if (now - windowStart_ < static_cast<uint64_t>(rateWindowMs))
+        return true;
+    if (windowBytes_ * 1000 < static_cast<int64_t>(minimumRate) * rateWindowMs)
+        return false;
+    windowStart_ = now;
+    windowBytes_ = 0;
+    return true;
+}
+
 HttpDownload::BodyOutcome HttpDownload::ReceiveBody(bool& firstNotice, int& result) {
     if (contentLength_ <= 0) {
         result = kEmptyBody;
+        return BodyOutcome::kFinished;
+    }
+    if (maxSize > 0 && totalSize_ > maxSize) {
+        result = kTooLarge;
         return BodyOutcome::kFinished;
     }
     if (IsUpToDate()) {
@@ -274,7 +312,8 @@ HttpDownload::BodyOutcome HttpDownload::ReceiveBody(bool& firstNotice, int& resu
         }
     } else if (!file.Truncate(0) || !file.Seek(0)) {
         // A restart at offset 0 must not leave an older, longer tail behind.
-        return BodyOutcome::kReconnect;
+        result = kTempWriteFailed;
+        return BodyOutcome::kFinished;
     }
     fileName_ = FileNameOf(target_.parts.objectPath);
     if (firstNotice && notifyEnabled_) {
@@ -298,39 +337,69 @@ HttpDownload::BodyOutcome HttpDownload::ReceiveBody(bool& firstNotice, int& resu
         used = 0;
         return written;
     };
+    // A failed write is not retried: a full disk stays full. What was
+    // written stays for a resume.
+    const auto writeFailed = [&] {
+        result = kTempWriteFailed;
+        return BodyOutcome::kFinished;
+    };
     for (;;) {
-        if (cancel) {
-            flush();
-            result = kDownloadCancelled;
-            return BodyOutcome::kFinished;
-        }
         // Never past the announced length: extra bytes are not this body's.
         const int want = static_cast<int>(
             std::min<int64_t>(static_cast<int64_t>(chunk), contentLength_ - responseBytes_));
-        const int got = ReadBytes(*ring_, block.get() + used, want, receiveTimeout);
+        // Waits in slices, so a cancel ends a stalled transfer promptly.
+        int got = 0;
+        for (int waited = 0; !Cancelled();) {
+            const int slice = std::min(receiveTimeout - waited, kCancelSliceMs);
+            got = ReadBytes(*ring_, block.get() + used, want, std::max(slice, 1));
+            waited += slice;
+            if (got > 0 || waited >= receiveTimeout || !RateKept(0))
+                break;
+        }
+        if (Cancelled()) {
+            if (!flush())
+                return writeFailed();
+            result = kDownloadCancelled;
+            return BodyOutcome::kFinished;
+        }
         if (got < 1) {
-            flush();
+            if (!flush())
+                return writeFailed();
+            if (!RateKept(0)) {
+                result = kTooSlow;
+                return BodyOutcome::kFinished;
+            }
             return BodyOutcome::kReconnect;
         }
         used += static_cast<size_t>(got);
         if (chunkPauseMs > 0) {
             platform::SleepMs(static_cast<unsigned>(chunkPauseMs));
         }
-        if (used + chunk > kWriteBlock && !flush()) {
-            return BodyOutcome::kReconnect;
-        }
+        if (used + chunk > kWriteBlock && !flush())
+            return writeFailed();
         responseBytes_ += got;
         doneSize_ += got;
         Notify(kNotifyProgress);
         if (responseBytes_ >= contentLength_)
             break;
+        if (!RateKept(got)) {
+            if (!flush())
+                return writeFailed();
+            result = kTooSlow;
+            return BodyOutcome::kFinished;
+        }
     }
     if (!flush())
-        return BodyOutcome::kReconnect;
+        return writeFailed();
     file.Close();
     Disconnect();
-    // Replacing in one step keeps the old target when the move fails.
-    platform::RenamePath(tempPath_, localPath_, true);
+    // Replacing in one step keeps the old target when the move fails; the
+    // complete temporary file stays for the next attempt.
+    if (!platform::RenamePath(tempPath_, localPath_, true)) {
+        result = kRenameFailed;
+        return BodyOutcome::kFinished;
+    }
+    // A stamp that did not take only costs the up-to-date check next time.
     platform::SetModifiedTime(localPath_, platform::UnixTimeToFileTime(lastModified_));
     result = kDownloaded;
     return BodyOutcome::kFinished;
@@ -364,12 +433,19 @@ int HttpDownload::Download(const std::string& url, const std::string& localPath,
     contentLength_ = 0;
     int64_t furthest = -1;
     int stalled = 0;
+    windowStart_ = Now();
+    windowBytes_ = 0;
     int result = kInternalError;
     Step step = Step::kRequest;
     while (step != Step::kEnded) {
         Step next = Step::kEnded;
         switch (step) {
             case Step::kRequest:
+                // Reconnecting counts against the rate as well.
+                if (!RateKept(0)) {
+                    result = kTooSlow;
+                    break;
+                }
                 switch (SendRequest(false)) {
                     case kRequestOk:
                         if (ReceiveBody(firstNotice, result) == BodyOutcome::kFinished)
@@ -401,7 +477,7 @@ int HttpDownload::Download(const std::string& url, const std::string& localPath,
                 }
                 break;
             case Step::kRetry:
-                if (cancel) {
+                if (Cancelled()) {
                     result = kDownloadCancelled;
                     break;
                 }

@@ -32,6 +32,10 @@ enum DownloadResult {
     kEmptyBody = 11,         // the response announces a body of 0 bytes
     kTempOpenFailed = 12,    // the temporary file cannot be opened
     kTempSeekFailed = 13,    // the temporary file cannot be positioned for resuming
+    kTooLarge = 14,          // the resource is larger than maxSize
+    kTooSlow = 15,           // slower than minimumRate; the temporary file is kept
+    kTempWriteFailed = 16,   // the temporary file cannot be written (a full disk)
+    kRenameFailed = 17,      // the finished file cannot take the target's name
 };
 
 // One line of English saying what a DownloadResult means.
@@ -85,6 +89,9 @@ class HttpDownload {
 
     // Set from any thread to stop; cleared at the start of Download.
     std::atomic<int> cancel{0};
+    // A flag of the caller's that stops the transfer like cancel but is never
+    // cleared here (a library stopping all its transfers); may be null.
+    const std::atomic<bool>* stop = nullptr;
 
     std::string userAgent = "HttpDownload/2.0";
     int connectTimeout = 10000;  // ms, TCP connects
@@ -113,6 +120,19 @@ class HttpDownload {
     int maxRedirects = 20;
     int maxResends = 3;
     int maxStalledReconnects = 5;
+    // Largest resource accepted, in bytes (0: no limit); a larger announced
+    // size ends the transfer with kTooLarge before anything is written.
+    int64_t maxSize = 0;
+    // Slowest transfer accepted: at least minimumRate bytes per second over
+    // each rateWindowMs, time spent reconnecting included (0: no minimum).
+    // A slower one ends with kTooSlow, its partial file kept for a resume.
+    int minimumRate = 1024;
+    int rateWindowMs = 60000;
+    // Longest time one response header may take to arrive, in ms (0: no
+    // limit); past it the request counts as a failed connection.
+    int headerTimeout = 30000;
+    // The clock those bounds are measured with, in ms; TickCountMs when empty.
+    std::function<uint64_t()> clock;
 
     // State of the last transfer, for callers and tests.
     const std::string& url() const { return target_.url; }
@@ -145,6 +165,11 @@ class HttpDownload {
     BodyOutcome ReceiveBody(bool& firstNotice, int& result);
     bool IsUpToDate() const;
     void Notify(int code);
+    bool Cancelled() const { return cancel != 0 || (stop != nullptr && *stop); }
+    uint64_t Now() const;
+    // Counts received bytes against minimumRate; false once a window ended
+    // below it.
+    bool RateKept(int64_t received);
 
     RequestTarget target_;
     std::string localPath_;
@@ -159,6 +184,8 @@ class HttpDownload {
     std::time_t lastModified_ = 0;
     unsigned retryCount_ = 0;
     std::string fileName_;
+    uint64_t windowStart_ = 0;
+    int64_t windowBytes_ = 0;
 
     DownloadNotify notify_;
     bool notifyEnabled_ = false;

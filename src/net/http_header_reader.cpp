@@ -2,7 +2,8 @@
 
 namespace vt {
 
-HeaderReadResult ReadResponseHeader(RecvRing& ring, std::string& headerText, int timeoutMs) {
+HeaderReadResult ReadResponseHeader(RecvRing& ring, std::string& headerText, int timeoutMs,
+                                    const TimeLeft& timeLeft) {
     // kAfterCut: the last piece filled the buffer, so the next line, even an
     // empty one, still belongs to the same header line. (A line of exactly
     // 1023 characters must not end the header at its own CR LF.)
@@ -12,7 +13,7 @@ HeaderReadResult ReadResponseHeader(RecvRing& ring, std::string& headerText, int
     char line[1024];
     while (state == State::kLineStart || state == State::kAfterCut) {
         int lineState = kLineFailed;
-        if (ReadLine(ring, line, sizeof line, lineState, timeoutMs) != 0) {
+        if (ReadLine(ring, line, sizeof line, lineState, timeoutMs, timeLeft) != 0) {
             state = State::kFailed;
             continue;
         }

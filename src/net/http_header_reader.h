@@ -15,6 +15,9 @@ enum class HeaderReadResult { kComplete, kFailed, kTooLong };
 // Reads lines of at most 1023 characters until the empty line. Each line is
 // appended to headerText with CR LF; a longer line arrives in pieces that are
 // joined without a break. Body bytes after the header stay in the ring.
-HeaderReadResult ReadResponseHeader(RecvRing& ring, std::string& headerText, int timeoutMs);
+// timeLeft, when given, bounds the whole header: no wait outlasts what it
+// returns, and at 0 or less the read fails.
+HeaderReadResult ReadResponseHeader(RecvRing& ring, std::string& headerText, int timeoutMs,
+                                    const TimeLeft& timeLeft = nullptr);
 
 }  // namespace vt

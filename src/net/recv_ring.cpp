@@ -66,7 +66,8 @@ int ReadBytes(RecvRing& ring, void* destination, int n, int timeoutMs) {
     return ring.Take(static_cast<uint8_t*>(destination), n);
 }
 
-int ReadLine(RecvRing& ring, char* buffer, int capacity, int& state, int timeoutMs) {
+int ReadLine(RecvRing& ring, char* buffer, int capacity, int& state, int timeoutMs,
+             const TimeLeft& timeLeft) {
     state = kLineCut;
     if (capacity <= 1) {
         if (capacity == 1)
@@ -76,7 +77,12 @@ int ReadLine(RecvRing& ring, char* buffer, int capacity, int& state, int timeout
     int stored = 0;
     buffer[0] = '\0';
     while (stored < capacity - 1) {
-        const int byte = ReadByte(ring, timeoutMs);
+        int wait = timeoutMs;
+        if (timeLeft && ring.count() == 0) {
+            const int64_t left = timeLeft();
+            wait = left <= 0 ? -1 : static_cast<int>(std::min<int64_t>(left, timeoutMs));
+        }
+        const int byte = wait < 0 ? kEndOfData : ReadByte(ring, wait);
         if (byte == kEndOfData) {
             buffer[0] = '\0';
             state = kLineFailed;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/socket.h"
@@ -52,9 +53,14 @@ int ReadBytes(RecvRing& ring, void* destination, int n, int timeoutMs);
 // ReadLine's state: the line ended at a line feed, was cut at capacity - 1
 // characters, or the stream failed.
 enum LineState { kLineFailed = -1, kLineComplete = 0, kLineCut = 1 };
+// Milliseconds left before a deadline; 0 or less when it has passed.
+using TimeLeft = std::function<int64_t()>;
+
 // Reads one line into buffer (always NUL-terminated), dropping the line feed
 // and a carriage return directly before it. 0, or -1 on failure (the partial
-// line is lost).
-int ReadLine(RecvRing& ring, char* buffer, int capacity, int& state, int timeoutMs);
+// line is lost). timeLeft, when given, shortens every wait to what is left
+// and fails the line once nothing is.
+int ReadLine(RecvRing& ring, char* buffer, int capacity, int& state, int timeoutMs,
+             const TimeLeft& timeLeft = nullptr);
 
 }  // namespace vt

@@ -1,6 +1,9 @@
 // File-system access for the portable core. Paths are strings in the local
 // code page and may use "\\" or "/" as separators; the POSIX side converts
 // them to UTF-8 names, so the core writes Windows-style paths everywhere.
+// Names the code page cannot spell travel in the escaped form of
+// file_names.h. Every operation that changes the disk reports whether it
+// succeeded, and passes through the test seam of file_faults.h.
 #pragma once
 
 #include <cstddef>
@@ -28,20 +31,28 @@ int64_t FileTimeToUnixTime(FileTime time);
 
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
-// Names (not paths) of the direct sub-directories of dir, in the order the file
-// system lists them; "." and ".." are left out. Empty when dir cannot be read.
+// True when path itself is a symbolic link (or, on Windows, another reparse
+// point such as a junction); the link is not followed.
+bool IsLink(const std::string& path);
+// Names (not paths) of the direct sub-directories of dir; "." and ".." are
+// left out. Empty when dir cannot be read. Every listing comes in one order on
+// every system, the order NTFS keeps (CompareFileNames of file_names.h).
 std::vector<std::string> ListSubdirectories(const std::string& dir);
-// Names of the regular files directly in dir, in file-system order.
+// Names of the regular files directly in dir.
 std::vector<std::string> ListFiles(const std::string& dir);
+// Names of every entry directly in dir, files and directories.
+std::vector<std::string> ListDirectory(const std::string& dir);
 bool RemoveFile(const std::string& path);
 // Renames or moves a file or directory; replaces an existing file at to when
 // replace is set.
 bool RenamePath(const std::string& from, const std::string& to, bool replace = false);
 // Creates one directory; true when it was created.
 bool MakeDirectory(const std::string& path);
-// Deletes a directory and everything below it without asking; false when
-// anything could not be deleted.
+// Deletes a directory and everything below it without asking (links are
+// removed, not followed); false when anything could not be deleted.
 bool RemoveTree(const std::string& path);
+// Removes a directory only when it is empty.
+bool RemoveEmptyDirectory(const std::string& path);
 // Windows attribute bits, or kInvalidAttributes when the path does not exist.
 uint32_t GetAttributes(const std::string& path);
 // Sets the read-only, hidden, system and archive bits (POSIX keeps only

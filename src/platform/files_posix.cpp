@@ -4,27 +4,98 @@
 #include <unistd.h>
 
 #include <ftw.h>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/code_page.h"
+#include "platform/file_faults.h"
+#include "platform/file_names.h"
 #include "platform/files.h"
 #include "platform/native_path_posix.h"
 
 namespace vt::platform {
 
-std::string ToNativePath(const std::string& localPath) {
-    // Convert first: a GBK trail byte may be 0x5C, which is no separator.
-    std::string path = LocalToUtf8(localPath);
-    for (char& c : path) {
-        if (c == '\\')
-            c = '/';
+namespace {
+
+// Characters no Windows name may hold; a POSIX name with one is escaped, so
+// the core never mistakes it for a separator, a drive or an escaped form.
+bool WindowsCannotHold(const std::string& utf8Name) {
+    for (char c : utf8Name) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\:*?\"<>|", c) != nullptr)
+            return true;
     }
+    return false;
+}
+
+bool PlainName(const std::string& utf8Name, std::string& local) {
+    local = Utf8ToLocal(utf8Name);
+    return !WindowsCannotHold(utf8Name) && LocalToUtf8(local) == utf8Name;
+}
+
+// The raw bytes of one local component: an escaped form decoded, any other
+// text converted to UTF-8.
+std::string NativeComponent(const std::string& part) {
+    std::string bytes;
+    const std::string_view digits = EscapedDigits(part);
+    if (!digits.empty() && BytesOfHex(digits, bytes))
+        return bytes;
+    return LocalToUtf8(part);
+}
+
+}  // namespace
+
+std::string ToNativePath(const std::string& localPath) {
+    if (localPath.find('?') == std::string::npos) {
+        // Convert first: a GBK trail byte may be 0x5C, which is no separator.
+        std::string path = LocalToUtf8(localPath);
+        for (char& c : path) {
+            if (c == '\\')
+                c = '/';
+        }
+        return path;
+    }
+    std::string path;
+    for (const std::string& part : SplitPath(localPath))
+        path += part == "\\" || part == "/" ? std::string("/") : NativeComponent(part);
     return path;
 }
 
 std::string FromNativeName(const std::string& utf8Name) {
-    return Utf8ToLocal(utf8Name);
+    std::string local;
+    if (PlainName(utf8Name, local))
+        return local;
+    return EscapeName(HexOfBytes(utf8Name), !utf8Name.empty() && utf8Name.front() == '.');
+}
+
+std::string FromNativePath(const std::string& utf8Path) {
+    std::string path;
+    size_t start = 0;
+    while (start <= utf8Path.size()) {
+        size_t end = utf8Path.find('/', start);
+        if (end == std::string::npos)
+            end = utf8Path.size();
+        if (end > start)
+            path += FromNativeName(utf8Path.substr(start, end - start));
+        if (end < utf8Path.size())
+            path += '/';
+        start = end + 1;
+    }
+    return path;
+}
+
+std::string FileNameFromUtf8(const std::string& utf8) {
+    return FromNativeName(utf8);
+}
+
+std::string PathToUtf8(const std::string& local) {
+    if (local.find('?') == std::string::npos)
+        return LocalToUtf8(local);
+    std::string text;
+    for (const std::string& part : SplitPath(local))
+        text += part == "\\" || part == "/" ? part : NativeComponent(part);
+    return text;
 }
 
 namespace {
@@ -33,23 +104,39 @@ bool StatPath(const std::string& path, struct stat& info) {
     return ::stat(ToNativePath(path).c_str(), &info) == 0;
 }
 
-std::vector<std::string> ListEntries(const std::string& dir, bool directories) {
-    std::vector<std::string> names;
+enum class EntryKind { kDirectories, kFiles, kAll };
+
+std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
+    struct Found {
+        std::u16string key;
+        std::string raw;
+    };
+    std::vector<Found> found;
     const std::string native = ToNativePath(dir);
     DIR* handle = ::opendir(native.c_str());
     if (handle == nullptr)
-        return names;
+        return {};
     while (const dirent* entry = ::readdir(handle)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
         struct stat info;
-        if (::stat((native + "/" + name).c_str(), &info) != 0)
+        if (::stat((native + "/" + name).c_str(), &info) != 0 &&
+            ::lstat((native + "/" + name).c_str(), &info) != 0)
             continue;
-        if (S_ISDIR(info.st_mode) == directories)
-            names.push_back(FromNativeName(name));
+        if (kind == EntryKind::kAll || S_ISDIR(info.st_mode) == (kind == EntryKind::kDirectories))
+            found.push_back({Utf8ToUtf16(name), name});
     }
     ::closedir(handle);
+    // NTFS order, so a disk lists the same on every system.
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        const int order = CompareFileNames(a.key, b.key);
+        return order != 0 ? order < 0 : a.raw < b.raw;
+    });
+    std::vector<std::string> names;
+    names.reserve(found.size());
+    for (const Found& entry : found)
+        names.push_back(FromNativeName(entry.raw));
     return names;
 }
 
@@ -80,11 +167,22 @@ bool IsDirectory(const std::string& path) {
     return StatPath(path, info) && S_ISDIR(info.st_mode);
 }
 
+bool IsLink(const std::string& path) {
+    std::string native = ToNativePath(path);
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    struct stat info;
+    return ::lstat(native.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 std::vector<std::string> ListSubdirectories(const std::string& dir) {
-    return ListEntries(dir, true);
+    return ListEntries(dir, EntryKind::kDirectories);
 }
 std::vector<std::string> ListFiles(const std::string& dir) {
-    return ListEntries(dir, false);
+    return ListEntries(dir, EntryKind::kFiles);
+}
+std::vector<std::string> ListDirectory(const std::string& dir) {
+    return ListEntries(dir, EntryKind::kAll);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -95,7 +193,7 @@ bool RemoveFile(const std::string& path) {
     // Windows refuses to delete a read-only file; so does this layer.
     if ((info.st_mode & S_IWUSR) == 0)
         return false;
-    return ::unlink(native.c_str()) == 0;
+    return !InjectFileFault(FileOp::kDelete) && ::unlink(native.c_str()) == 0;
 }
 
 bool RenamePath(const std::string& from, const std::string& to, bool replace) {
@@ -103,11 +201,16 @@ bool RenamePath(const std::string& from, const std::string& to, bool replace) {
     struct stat info;
     if (!replace && ::lstat(nativeTo.c_str(), &info) == 0)
         return false;
-    return ::rename(ToNativePath(from).c_str(), nativeTo.c_str()) == 0;
+    return !InjectFileFault(FileOp::kRename) &&
+           ::rename(ToNativePath(from).c_str(), nativeTo.c_str()) == 0;
 }
 
 bool MakeDirectory(const std::string& path) {
-    return ::mkdir(ToNativePath(path).c_str(), 0755) == 0;
+    return !InjectFileFault(FileOp::kCreate) && ::mkdir(ToNativePath(path).c_str(), 0755) == 0;
+}
+
+bool RemoveEmptyDirectory(const std::string& path) {
+    return !InjectFileFault(FileOp::kDelete) && ::rmdir(ToNativePath(path).c_str()) == 0;
 }
 
 bool RemoveTree(const std::string& path) {
@@ -118,9 +221,9 @@ bool RemoveTree(const std::string& path) {
     if (::lstat(native.c_str(), &info) != 0)
         return false;
     if (!S_ISDIR(info.st_mode))
-        return ::unlink(native.c_str()) == 0;
+        return !InjectFileFault(FileOp::kDelete) && ::unlink(native.c_str()) == 0;
     const auto removeOne = [](const char* entry, const struct stat*, int, struct FTW*) {
-        return ::remove(entry);
+        return InjectFileFault(FileOp::kDelete) ? -1 : ::remove(entry);
     };
     return ::nftw(native.c_str(), removeOne, 32, FTW_DEPTH | FTW_PHYS) == 0;
 }
@@ -172,7 +275,7 @@ bool SetModifiedTime(const std::string& path, FileTime time) {
 
 std::string GetCurrentDir() {
     char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) != nullptr ? FromNativeName(buffer) : std::string();
+    return ::getcwd(buffer, sizeof buffer) != nullptr ? FromNativePath(buffer) : std::string();
 }
 
 bool SetCurrentDir(const std::string& path) {
@@ -196,6 +299,8 @@ bool File::Open(const std::string& path, Mode mode) {
             flags |= O_RDWR | O_CREAT;
             break;
     }
+    if (mode != Mode::kRead && InjectFileFault(FileOp::kCreate))
+        return false;
     const int fd = ::open(ToNativePath(path).c_str(), flags, 0644);
     if (fd < 0)
         return false;
@@ -225,7 +330,7 @@ int64_t File::Read(void* buffer, size_t size) {
 }
 
 bool File::Write(const void* data, size_t size) {
-    if (handle_ == -1)
+    if (handle_ == -1 || InjectFileFault(FileOp::kWrite))
         return false;
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {

@@ -1,6 +1,13 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/file_faults.h"
+#include "platform/file_names.h"
 #include "platform/files.h"
+#include "platform/wide_path_win32.h"
 
 namespace vt::platform {
 
@@ -21,31 +28,203 @@ FILETIME ToFiletime(FileTime time) {
     return result;
 }
 
-std::string WithoutTrailingSeparator(std::string path) {
-    // A trailing GBK trail byte 0x5C cannot end a directory name in practice;
-    // FindFirstFile needs the plain name.
-    if (path.size() > 1 && (path.back() == '\\' || path.back() == '/'))
+std::wstring WithoutTrailingSeparator(std::wstring path) {
+    if (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/'))
         path.pop_back();
     return path;
 }
 
-// Calls visit(name, isDirectory) for every entry of dir but "." and "..".
-template <typename Visit>
-void ForEachEntry(const std::string& dir, Visit visit) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((WithoutTrailingSeparator(dir) + "\\*.*").c_str(), &data);
+std::wstring Widen(const std::string& local) {
+    if (local.empty())
+        return std::wstring();
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, local.data(), static_cast<int>(local.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) {
+        MultiByteToWideChar(CP_ACP, 0, local.data(), static_cast<int>(local.size()), wide.data(),
+                            size);
+    }
+    return wide;
+}
+
+// The local text of a name, when the code page spells it exactly.
+bool Narrow(const std::wstring& wide, std::string& local) {
+    local.clear();
+    if (wide.empty())
+        return true;
+    BOOL usedDefault = FALSE;
+    const int size =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+    if (size <= 0 || usedDefault)
+        return false;
+    local.assign(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        local.data(), size, nullptr, &usedDefault);
+    return !usedDefault && Widen(local) == wide;
+}
+
+struct WideEntry {
+    std::wstring name;
+    bool isDirectory;
+};
+
+// Every entry of dir but "." and "..", in NTFS order whatever the file
+// system (wine on a POSIX disk lists in another).
+std::vector<WideEntry> WideEntries(const std::wstring& dir) {
+    std::vector<WideEntry> entries;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileExW((WithoutTrailingSeparator(dir) + L"\\*").c_str(),
+                                   FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE)
-        return;
+        return entries;
     do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..")
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
             continue;
-        visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    } while (FindNextFileA(find, &data));
+        entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(find, &data));
     FindClose(find);
+    std::sort(entries.begin(), entries.end(), [](const WideEntry& a, const WideEntry& b) {
+        const std::u16string_view x(reinterpret_cast<const char16_t*>(a.name.data()),
+                                    a.name.size());
+        const std::u16string_view y(reinterpret_cast<const char16_t*>(b.name.data()),
+                                    b.name.size());
+        const int order = CompareFileNames(x, y);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    return entries;
+}
+
+enum class EntryKind { kDirectories, kFiles, kAll };
+
+std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
+    std::vector<std::string> names;
+    for (const WideEntry& entry : WideEntries(ToWidePath(dir))) {
+        if (kind == EntryKind::kAll || entry.isDirectory == (kind == EntryKind::kDirectories))
+            names.push_back(FromWideName(entry.name));
+    }
+    return names;
+}
+
+bool RemoveWideTree(const std::wstring& root) {
+    const DWORD attributes = GetFileAttributesW(root.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(root.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (InjectFileFault(FileOp::kDelete))
+        return false;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return DeleteFileW(root.c_str()) != 0;
+    // A junction or directory link goes by itself; what it points at stays.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return RemoveDirectoryW(root.c_str()) != 0;
+    bool ok = true;
+    for (const WideEntry& entry : WideEntries(root)) {
+        if (!RemoveWideTree(root + L"\\" + entry.name)) {
+            ok = false;
+            break;
+        }
+    }
+    return ok && RemoveDirectoryW(root.c_str()) != 0;
+}
+
+// Paths of MAX_PATH characters or more (a set-aside folder's members lie
+// deeper than they did in the addon directory) work only in the "\\?\"
+// form, which takes an absolute path with backslashes and nothing left to
+// normalise.
+std::wstring LongPathForm(const std::wstring& path) {
+    constexpr size_t kShortEnough = 240;  // CreateDirectory stops at 248
+    const bool drive = path.size() > 2 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    const bool unc = path.size() > 2 && (path[0] == L'\\' || path[0] == L'/') &&
+                     (path[1] == L'\\' || path[1] == L'/') && path[2] != L'?' && path[2] != L'.';
+    if (path.size() < kShortEnough || (!drive && !unc))
+        return path;
+    std::vector<std::wstring> parts;
+    std::wstring part;
+    const auto flush = [&] {
+        if (part == L"..") {
+            if (parts.size() > 1)
+                parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(part);
+        }
+        part.clear();
+    };
+    for (size_t i = unc ? 2 : 0; i < path.size(); ++i) {
+        if (path[i] == L'\\' || path[i] == L'/') {
+            flush();
+        } else {
+            part += path[i];
+        }
+    }
+    flush();
+    std::wstring full = unc ? L"\\\\?\\UNC" : L"\\\\?";
+    for (const std::wstring& each : parts)
+        full += L"\\" + each;
+    return full;
 }
 
 }  // namespace
+
+std::wstring ToWidePath(const std::string& localPath) {
+    if (localPath.find('?') == std::string::npos)
+        return LongPathForm(Widen(localPath));
+    std::wstring path;
+    for (const std::string& part : SplitPath(localPath)) {
+        std::u16string units;
+        const std::string_view digits = EscapedDigits(part);
+        if (!digits.empty() && UnitsOfHex(digits, units)) {
+            path.append(reinterpret_cast<const wchar_t*>(units.data()), units.size());
+        } else {
+            path += Widen(part);
+        }
+    }
+    return LongPathForm(path);
+}
+
+std::string FromWideName(const std::wstring& name) {
+    std::string local;
+    if (Narrow(name, local))
+        return local;
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(name.data()), name.size());
+    return EscapeName(HexOfUnits(units), !name.empty() && name.front() == L'.');
+}
+
+std::string FromWidePath(const std::wstring& path) {
+    std::string local;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos)
+            end = path.size();
+        if (end > start)
+            local += FromWideName(path.substr(start, end - start));
+        if (end < path.size())
+            local += static_cast<char>(path[end]);
+        start = end + 1;
+    }
+    return local;
+}
+
+std::string FileNameFromUtf8(const std::string& utf8) {
+    const std::u16string units = Utf8ToUtf16(utf8);
+    return FromWideName(std::wstring(units.begin(), units.end()));
+}
+
+std::string PathToUtf8(const std::string& local) {
+    if (local.find('?') == std::string::npos)
+        return LocalToUtf8(local);
+    std::string text;
+    for (const std::string& part : SplitPath(local)) {
+        std::u16string units;
+        const std::string_view digits = EscapedDigits(part);
+        text +=
+            !digits.empty() && UnitsOfHex(digits, units) ? Utf16ToUtf8(units) : LocalToUtf8(part);
+    }
+    return text;
+}
 
 bool PathExists(const std::string& path) {
     return GetAttributes(path) != kInvalidAttributes;
@@ -56,69 +235,64 @@ bool IsDirectory(const std::string& path) {
     return attributes != kInvalidAttributes && (attributes & kAttrDirectory) != 0;
 }
 
+bool IsLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(WithoutTrailingSeparator(ToWidePath(path)).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 std::vector<std::string> ListSubdirectories(const std::string& dir) {
-    std::vector<std::string> names;
-    ForEachEntry(dir, [&](const std::string& name, bool isDirectory) {
-        if (isDirectory)
-            names.push_back(name);
-    });
-    return names;
+    return ListEntries(dir, EntryKind::kDirectories);
 }
 
 std::vector<std::string> ListFiles(const std::string& dir) {
-    std::vector<std::string> names;
-    ForEachEntry(dir, [&](const std::string& name, bool isDirectory) {
-        if (!isDirectory)
-            names.push_back(name);
-    });
-    return names;
+    return ListEntries(dir, EntryKind::kFiles);
+}
+
+std::vector<std::string> ListDirectory(const std::string& dir) {
+    return ListEntries(dir, EntryKind::kAll);
 }
 
 bool RemoveFile(const std::string& path) {
-    return DeleteFileA(path.c_str()) != 0;
+    return !InjectFileFault(FileOp::kDelete) && DeleteFileW(ToWidePath(path).c_str()) != 0;
 }
 
 bool RenamePath(const std::string& from, const std::string& to, bool replace) {
     DWORD flags = MOVEFILE_COPY_ALLOWED;
     if (replace)
         flags |= MOVEFILE_REPLACE_EXISTING;
-    return MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
+    return !InjectFileFault(FileOp::kRename) &&
+           MoveFileExW(ToWidePath(from).c_str(), ToWidePath(to).c_str(), flags) != 0;
 }
 
 bool MakeDirectory(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    return !InjectFileFault(FileOp::kCreate) &&
+           CreateDirectoryW(ToWidePath(path).c_str(), nullptr) != 0;
 }
 
 bool RemoveTree(const std::string& path) {
-    const std::string root = WithoutTrailingSeparator(path);
-    const DWORD attributes = GetFileAttributesA(root.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return false;
-    if (attributes & FILE_ATTRIBUTE_READONLY) {
-        SetFileAttributesA(root.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        return DeleteFileA(root.c_str()) != 0;
-    bool ok = true;
-    ForEachEntry(root,
-                 [&](const std::string& name, bool) { ok = RemoveTree(root + "\\" + name) && ok; });
-    return RemoveDirectoryA(root.c_str()) != 0 && ok;
+    return RemoveWideTree(WithoutTrailingSeparator(ToWidePath(path)));
+}
+
+bool RemoveEmptyDirectory(const std::string& path) {
+    return !InjectFileFault(FileOp::kDelete) &&
+           RemoveDirectoryW(WithoutTrailingSeparator(ToWidePath(path)).c_str()) != 0;
 }
 
 uint32_t GetAttributes(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(WithoutTrailingSeparator(path).c_str());
+    const DWORD attributes = GetFileAttributesW(WithoutTrailingSeparator(ToWidePath(path)).c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ? kInvalidAttributes : attributes;
 }
 
 bool SetAttributes(const std::string& path, uint32_t attributes) {
     const DWORD kept = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-    return SetFileAttributesA(path.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept) != 0;
+    return SetFileAttributesW(ToWidePath(path).c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept) !=
+           0;
 }
 
 int64_t FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(ToWidePath(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return -1;
     }
@@ -127,13 +301,13 @@ int64_t FileSize(const std::string& path) {
 
 FileTime GetModifiedTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(ToWidePath(path).c_str(), GetFileExInfoStandard, &data))
         return 0;
     return FromFiletime(data.ftLastWriteTime);
 }
 
 bool SetModifiedTime(const std::string& path, FileTime time) {
-    HANDLE handle = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+    HANDLE handle = CreateFileW(ToWidePath(path).c_str(), FILE_WRITE_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
@@ -145,13 +319,14 @@ bool SetModifiedTime(const std::string& path, FileTime time) {
 }
 
 std::string GetCurrentDir() {
-    char buffer[MAX_PATH * 2];
-    const DWORD size = GetCurrentDirectoryA(sizeof buffer, buffer);
-    return size > 0 && size < sizeof buffer ? std::string(buffer, size) : std::string();
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD size = GetCurrentDirectoryW(MAX_PATH * 2, buffer);
+    return size > 0 && size < MAX_PATH * 2 ? FromWidePath(std::wstring(buffer, size))
+                                           : std::string();
 }
 
 bool SetCurrentDir(const std::string& path) {
-    return SetCurrentDirectoryA(path.c_str()) != 0;
+    return SetCurrentDirectoryW(ToWidePath(path).c_str()) != 0;
 }
 
 bool File::Open(const std::string& path, Mode mode) {
@@ -174,12 +349,15 @@ bool File::Open(const std::string& path, Mode mode) {
             disposition = OPEN_ALWAYS;
             break;
     }
-    HANDLE handle = CreateFileA(path.c_str(), access | FILE_WRITE_ATTRIBUTES,
+    if (mode != Mode::kRead && InjectFileFault(FileOp::kCreate))
+        return false;
+    const std::wstring wide = ToWidePath(path);
+    HANDLE handle = CreateFileW(wide.c_str(), access | FILE_WRITE_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE && mode == Mode::kRead) {
         // Read-only files refuse the attribute-writing right.
-        handle = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+        handle = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (handle == INVALID_HANDLE_VALUE)
@@ -205,6 +383,8 @@ int64_t File::Read(void* buffer, size_t size) {
 }
 
 bool File::Write(const void* data, size_t size) {
+    if (handle_ == -1 || InjectFileFault(FileOp::kWrite))
+        return false;
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
         DWORD written = 0;

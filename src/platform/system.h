@@ -34,6 +34,12 @@ void SetEnv(const char* name, const std::string& value);
 
 namespace vt::platform {
 
+// From now on the first Ctrl-C (on POSIX also SIGTERM) does not end the
+// process: it sets the flag InterruptRequested reads, so the program can stop
+// its work in order. A second one ends the process as usual.
+void CatchInterrupts();
+bool InterruptRequested();
+
 // The program's arguments as UTF-8 (on Windows read from the wide command
 // line), without the program name.
 std::vector<std::string> CommandLineArgsUtf8(int argc, char** argv);

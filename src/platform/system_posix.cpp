@@ -1,5 +1,7 @@
+#include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -35,7 +37,7 @@ bool StartThread(std::function<void()> work) {
 std::string ModulePath() {
     char buffer[PATH_MAX];
     const ssize_t size = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    return size > 0 ? FromNativeName(std::string(buffer, static_cast<size_t>(size)))
+    return size > 0 ? FromNativePath(std::string(buffer, static_cast<size_t>(size)))
                     : std::string();
 }
 
@@ -56,7 +58,7 @@ std::string DefaultProgramDirectory() {
     std::string dir = GetEnv("TESSEL_PROGRAM_DIR");
     if (dir.empty())
         dir = GetEnv("HOME") + "/.vaeltessel";
-    return FromNativeName(dir);
+    return FromNativePath(dir);
 }
 
 std::string DocumentsFolder() {
@@ -74,7 +76,7 @@ std::string DocumentsFolder() {
     }
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    return FromNativeName(folder);
+    return FromNativePath(folder);
 }
 
 void DebugOutput(const std::string& text) {
@@ -88,5 +90,28 @@ std::vector<std::string> CommandLineArgsUtf8(int argc, char** argv) {
 }
 
 void PrepareConsoleForUtf8() {}
+
+namespace {
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+void OnInterrupt(int) {
+    interrupted = true;
+}
+}  // namespace
+
+void CatchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    // The next signal of the same kind gets the default action again.
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool InterruptRequested() {
+    return interrupted;
+}
 
 }  // namespace vt::platform

@@ -4,10 +4,12 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <memory>
 
 #include "platform/code_page.h"
 #include "platform/system.h"
+#include "platform/wide_path_win32.h"
 
 namespace vt::platform {
 
@@ -35,9 +37,10 @@ bool StartThread(std::function<void()> work) {
 }
 
 std::string ModulePath() {
-    char buffer[MAX_PATH * 2];
-    const DWORD size = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    return size > 0 && size < sizeof buffer ? std::string(buffer, size) : std::string();
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD size = GetModuleFileNameW(nullptr, buffer, MAX_PATH * 2);
+    return size > 0 && size < MAX_PATH * 2 ? FromWidePath(std::wstring(buffer, size))
+                                           : std::string();
 }
 
 std::string GetEnv(const char* name) {
@@ -108,6 +111,26 @@ std::vector<std::string> CommandLineArgsUtf8(int, char**) {
 void PrepareConsoleForUtf8() {
     SetConsoleOutputCP(CP_UTF8);
     SetConsoleCP(CP_UTF8);
+}
+
+namespace {
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    if (interrupted.exchange(true))
+        return FALSE;  // the second one ends the process
+    return TRUE;
+}
+}  // namespace
+
+void CatchInterrupts() {
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+bool InterruptRequested() {
+    return interrupted;
 }
 
 }  // namespace vt::platform

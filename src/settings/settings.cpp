@@ -13,7 +13,6 @@ namespace {
 constexpr char kSettingsFile[] = "config";
 constexpr char kSection[] = "Setting";
 constexpr char kGamePathKey[] = "GamePath";
-constexpr size_t kGamePathBuffer = 200;  // characters, with the terminator
 
 bool HasAddonFolder(const std::string& addonDir) {
     if (!platform::IsDirectory(addonDir))
@@ -27,10 +26,16 @@ bool HasAddonFolder(const std::string& addonDir) {
 
 }  // namespace
 
-void LoadSettings() {
-    const std::string path = platform::ReadProfileString(
-        AppState().ProgramDir() + kSettingsFile, kSection, kGamePathKey, "", kGamePathBuffer);
-    AppState().SetGame(path, DeriveGameDir(path));
+bool LoadSettings(CAppState& app) {
+    // One byte more than the program keeps shows whether the value was cut.
+    const std::string path = platform::ReadProfileString(app.ProgramDir() + kSettingsFile, kSection,
+                                                         kGamePathKey, "", kMaxGamePathBytes + 2);
+    if (path.size() > kMaxGamePathBytes) {
+        app.SetGame("", "");
+        return false;
+    }
+    app.SetGame(path, DeriveGameDir(path));
+    return true;
 }
 
 std::string DeriveGameDir(const std::string& path) {
@@ -43,15 +48,18 @@ std::string DeriveGameDir(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
-void SaveGamePath(const std::string& path) {
-    AppState().SetGame(path, DeriveGameDir(path));
-    platform::WriteProfileString(AppState().ProgramDir() + kSettingsFile, kSection, kGamePathKey,
-                                 path);
+bool SaveGamePath(CAppState& app, const std::string& path) {
+    if (path.size() > kMaxGamePathBytes ||
+        !platform::WriteProfileString(app.ProgramDir() + kSettingsFile, kSection, kGamePathKey,
+                                      path)) {
+        return false;
+    }
+    app.SetGame(path, DeriveGameDir(path));
+    return true;
 }
 
-void WriteVersionFile() {
-    platform::WriteProfileString(AppState().ProgramDir() + "ver.ini", "u", "v",
-                                 std::to_string(kProgramVersion));
+void WriteVersionFile(const std::string& programDir) {
+    platform::WriteProfileString(programDir + "ver.ini", "u", "v", std::to_string(kProgramVersion));
 }
 
 }  // namespace vt

@@ -17,6 +17,7 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 #include "settings/directory_helpers.h"
+#include "settings/server_config.h"
 #include "support/temp_dir.h"
 #include "zip_builder.h"
 
@@ -32,10 +33,15 @@ struct CatalogueEntry {
 // Collects what the install worker reports.
 class RecordingObserver : public InstallObserver {
   public:
-    void OnInstallFinished(int32_t id, InstallOutcome outcome, int) override {
+    void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override {
         std::lock_guard<std::mutex> lock(mutex_);
         order_.push_back(id);
         outcomes_.push_back(outcome);
+        details_.push_back(detail);
+    }
+    std::vector<int> details() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return details_;
     }
     std::vector<int32_t> order() const {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -50,6 +56,7 @@ class RecordingObserver : public InstallObserver {
     mutable std::mutex mutex_;
     std::vector<int32_t> order_;
     std::vector<InstallOutcome> outcomes_;
+    std::vector<int> details_;
 };
 
 class AddonFixture : public ::testing::Test {
@@ -60,26 +67,45 @@ class AddonFixture : public ::testing::Test {
         options.connectTimeoutMs = 2000;
         options.receiveTimeoutMs = 2000;
         options.directoryWaitMs = 0;
+        options.managerWaitMs = 0;
         return options;
     }
 
     void SetUp() override {
-        AppState().SetProgramDir(program_.path());
-        AppState().SetGame("", "");
+        // As the program's start-up does: the program directory, then
+        // servers.ini read once.
+        app_.SetProgramDir(program_.path());
         platform::SetEnv("VAEL_DOCUMENTS", platform::LocalToUtf8(documents_.path()));
         platform::WriteProfileString(program_ / "servers.ini", "Servers", "Catalogue",
                                      server_.Root());
+        servers_ = LoadServerConfig(app_.ProgramDir());
         SetGamePath(game_ / "vaelpatchchinese.exe");
         addonDir_ = game_ / "Interface\\Addons";
         MakeDirectoryPath(addonDir_);
-        library_ = std::make_unique<AddonLibrary>(window_, list_, FastOptions());
+        library_ = MakeLibrary(FastOptions());
         library_->SetInstallObserver(&observer_);
+    }
+    std::unique_ptr<AddonLibrary> MakeLibrary(const AddonOptions& options) {
+        return std::make_unique<AddonLibrary>(app_, servers_, window_, list_, options);
     }
     void TearDown() override {
         library_.reset();  // waits for its workers
         platform::SetEnv("VAEL_DOCUMENTS", "");
     }
 
+    // The catalogue in memory, without a server.
+    void SetCatalogue(const std::vector<CatalogueEntry>& entries) {
+        Catalogue catalogue;
+        for (const CatalogueEntry& e : entries) {
+            AddonRecord record;
+            record.Id = e.id;
+            record.Name = e.name;
+            record.Folder = e.folder;
+            record.Ver = e.ver;
+            catalogue.emplace(e.id, record);
+        }
+        library_->SetCatalogue(std::move(catalogue));
+    }
     void SetGamePath(const std::string& path) {
         platform::WriteProfileString(program_ / "config", "Setting", "GamePath", path);
     }
@@ -142,6 +168,8 @@ class AddonFixture : public ::testing::Test {
 
     TempDir program_;
     TempDir game_;
+    CAppState app_;
+    ServerConfig servers_;
     TempDir documents_;
     std::string addonDir_;
     CatalogueTestServer server_;

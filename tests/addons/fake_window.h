@@ -49,6 +49,19 @@ class FakeWindow : public AddonWindow {
         return false;
     }
     void ClosePopupWindow() override {}
+    void ShowAnotherManagerWorking() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++busyNotes_;
+    }
+    // doneSize of the last download progress message.
+    int64_t lastDone() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lastDone_;
+    }
+    int busyNotes() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return busyNotes_;
+    }
 
     std::vector<std::pair<int, int>> TakeStates() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -77,6 +90,7 @@ class FakeWindow : public AddonWindow {
     }
 
   private:
+    int busyNotes_ = 0;
     FakeList& list_;
     mutable std::mutex mutex_;
     std::vector<std::pair<int, int>> states_;

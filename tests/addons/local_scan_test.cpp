@@ -10,18 +10,6 @@ namespace {
 
 class LocalScanTest : public AddonFixture {
   protected:
-    void SetCatalogue(const std::vector<CatalogueEntry>& entries) {
-        Catalogue catalogue;
-        for (const CatalogueEntry& e : entries) {
-            AddonRecord record;
-            record.Id = e.id;
-            record.Name = e.name;
-            record.Folder = e.folder;
-            record.Ver = e.ver;
-            catalogue.emplace(e.id, record);
-        }
-        library_->SetCatalogue(std::move(catalogue));
-    }
     const AddonRecord* Entry(const std::string& folder) const {
         for (const AddonRecord& r : *library_->localAddons()) {
             if (r.Folder == folder)
@@ -114,29 +102,55 @@ TEST_F(LocalScanTest, NoGameDirectoryLeavesTheListAsItWas) {
     EXPECT_EQ(LocalIds(), std::vector<int32_t>{1});
 }
 
-TEST_F(LocalScanTest, AnInterruptedUpdateGetsItsOldFoldersBack) {
+TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     SetCatalogue({{1, "Alpha", "A", "5"}});
+    const std::string transaction = UpdateBackupRoot(addonDir_) + "\\1";
+    // A process died after setting A and A_Options aside, before deciding.
+    MakeDirectoryPath(transaction);
     InstallFolder("A", "", "4");
     InstallFolder("A_Options", "A", "4");
-    AppState().SetGame(game_ / "vaelpatchchinese.exe", game_.path());
-    SetAsideFolders(1, addonDir_, {"A", "A_Options", "..", "Missing"});
-    EXPECT_FALSE(FolderExists("A"));
-    // What the dead update had unpacked of the new version.
-    platform::MakeDirectory(addonDir_ + "\\A");
-    WriteTestFile(addonDir_ + "\\A\\half.lua", "partial");
+    ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A", transaction + "\\A"));
+    ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A_Options", transaction + "\\A_Options"));
+    MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
+    WriteTestFile(StagingDir(addonDir_) + "\\A\\half.lua", "partial");
 
     library_->MarkUpdating(1, true);  // still running here: left alone
     ASSERT_TRUE(ScanLocalAddons(*library_));
-    EXPECT_FALSE(FolderExists("A_Options"));
+    EXPECT_FALSE(FolderExists("A"));
+    EXPECT_TRUE(platform::IsDirectory(StagingDir(addonDir_)));
     library_->MarkUpdating(1, false);
 
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_EQ(AddonFile("A\\main.lua"), "old");
     EXPECT_EQ(AddonFile("A\\half.lua"), "");
     EXPECT_TRUE(FolderExists("A_Options"));
-    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot() + "\\1"));
+    EXPECT_FALSE(platform::PathExists(StagingDir(addonDir_)));
+    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
     ASSERT_EQ(LocalIds(), std::vector<int32_t>{1});
     EXPECT_EQ(library_->localAddons()->front().Ver, "5");
+
+    // Decided: whatever is left of the old version goes, even half deleted,
+    // and the staged new version comes in.
+    MakeDirectoryPath(transaction + ".done");
+    ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A", transaction + ".done\\A"));
+    ASSERT_TRUE(platform::RemoveFile(transaction + ".done\\A\\tesselver.txt"));
+    MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
+    WriteTestFile(StagingDir(addonDir_) + "\\A\\main.lua", "new");
+    WriteTestFile(StagingDir(addonDir_) + "\\A\\tesselver.txt", VersionFileText("", "5"));
+    ASSERT_TRUE(ScanLocalAddons(*library_));
+    EXPECT_EQ(AddonFile("A\\main.lua"), "new");
+    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
+    EXPECT_FALSE(platform::PathExists(StagingDir(addonDir_)));
+    EXPECT_EQ(library_->localAddons()->front().Ver, "0");
+
+    // The same with the addon directory gone meanwhile: it comes back.
+    MakeDirectoryPath(transaction + ".done");
+    MakeDirectoryPath(StagingDir(addonDir_) + "\\B");
+    WriteTestFile(StagingDir(addonDir_) + "\\B\\main.lua", "b");
+    ASSERT_TRUE(DeleteDirectoryTree(addonDir_));
+    ASSERT_TRUE(ScanLocalAddons(*library_));
+    EXPECT_EQ(AddonFile("B\\main.lua"), "b");
+    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
 }
 
 }  // namespace

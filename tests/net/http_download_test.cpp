@@ -8,6 +8,7 @@
 
 #include "net/base64.h"
 #include "net/loopback_server.h"
+#include "net/quick_download.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "support/temp_dir.h"
@@ -18,20 +19,11 @@ namespace {
 using test::AnswerHead;
 using test::LoopbackServer;
 using test::PatternBytes;
+using test::QuickDownload;
 using test::ReadTestFile;
 using test::ServerConnection;
 using test::TempDir;
 using test::WriteTestFile;
-
-// A client with limits short enough for tests.
-struct QuickDownload : HttpDownload {
-    QuickDownload() {
-        connectTimeout = 2000;
-        sendTimeout = 2000;
-        receiveTimeout = 1000;
-        chunkPauseMs = 0;
-    }
-};
 
 std::string LengthHeader(size_t length) {
     return "Content-Length: " + std::to_string(length) + "\r\n";

@@ -3,19 +3,13 @@
 
 #include <map>
 
-#include "cipher/blowfish_cipher.h"
-#include "net/form_post.h"
-#include "net/secure_exchange.h"
-#include "net/url_codec.h"
+#include "exchange_client.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "server_fixture.h"
 
 namespace vt::test {
 namespace {
-
-const std::string kCatalogueKey = "@n28;<bpb723PwktthCpz((3n311!?#%my<!";
-const std::string kUpgradeKey = "ptmn%#*mhq789!(";
 
 std::string XmlStamp(const std::string& xml) {
     const size_t start = xml.find("<ver>"), end = xml.find("</ver>");
@@ -30,34 +24,8 @@ class ServerExchange : public ServerFixture {
         auto res = Client().Get("/Config/pluglist.xml");
         return res && res->status == 200 ? res->body : "";
     }
-    // The upgrade module's reading of a reply: fields split at "&" and "=",
-    // values decoded, after the token check.
     std::map<std::string, std::string> AskUpgrade(const std::string& form) {
-        const std::string token = "A1B2C3D4";
-        std::string line;
-        if (!PostForm(Url("/Interfaces/gettoolver.aspx"),
-                      BuildExchangeBody(form, kUpgradeKey, token), line))
-            return {};
-        if (line.compare(0, 5, "bingo") != 0)
-            return {};
-        const std::string keyBytes = kUpgradeKey + token;
-        std::string plain(4096 + 8, '\0');
-        BlowfishCipher(keyBytes.data(), keyBytes.size())
-            .DecryptFromHex(line.substr(5), plain.data(), 4096);
-        plain.resize(plain.find('\0'));
-        if (plain.compare(0, 8, token) != 0)
-            return {};
-        std::map<std::string, std::string> fields;
-        std::string rest = plain.substr(8);
-        while (!rest.empty()) {
-            const size_t amp = rest.find('&');
-            const std::string pair = rest.substr(0, amp);
-            const size_t eq = pair.find('=');
-            fields[pair.substr(0, eq)] =
-                eq == std::string::npos ? "" : UrlDecodeToLocal(pair.substr(eq + 1));
-            rest = amp == std::string::npos ? "" : rest.substr(amp + 1);
-        }
-        return fields;
+        return test::AskUpgrade(Url(""), form);
     }
 };
 

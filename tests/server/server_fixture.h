@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "demo_catalogue.h"
+#include "http_server.h"
 #include "platform/system.h"
 #include "server_routes.h"
 #include "support/temp_dir.h"
@@ -18,25 +19,44 @@ namespace vt::test {
 
 class ServerFixture : public ::testing::Test {
   protected:
+    // Bounds and count store of the server under test; a test may change
+    // them between Stop and Start.
+    server::HttpServerOptions options_;
+    std::string countStore_ = "local";
+
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(server::WriteDemoCatalogue(root_.path(), error)) << error;
-        port_ = http_.bind_to_any_port("127.0.0.1");
+        Start();
+    }
+    void TearDown() override { Stop(); }
+
+    void Start() {
+        http_ = std::make_unique<server::HttpServer>(
+            options_, [this](const server::HttpRequest& req, server::HttpResponse& res) {
+                tessel_->Handle(req, res);
+            });
+        port_ = http_->Bind("127.0.0.1", 0);
         ASSERT_GT(port_, 0);
         server::ServerConfig config;
         config.root = root_.path();
         config.publicUrl = Url("");
         config.log = false;
-        tessel_ = std::make_unique<server::TesselServer>(config);
-        tessel_->Install(http_);
-        thread_ = std::thread([this] { http_.listen_after_bind(); });
-        for (int i = 0; i < 200 && !http_.is_running(); ++i)
+        std::string error;
+        auto counts = server::MakeCountStore(countStore_, error);
+        ASSERT_TRUE(counts) << error;
+        tessel_ = std::make_unique<server::TesselServer>(config, std::move(counts));
+        thread_ = std::thread([this] { http_->Run(); });
+        for (int i = 0; i < 400 && !http_->IsRunning(); ++i)
             platform::SleepMs(5);
+        ASSERT_TRUE(http_->IsRunning());
     }
-    void TearDown() override {
-        http_.stop();
+    void Stop() {
+        if (http_)
+            http_->Stop();
         if (thread_.joinable())
             thread_.join();
+        http_.reset();
     }
 
     std::string Url(const std::string& path) const {
@@ -47,7 +67,7 @@ class ServerFixture : public ::testing::Test {
     TempDir root_;
     TempDir work_;
     int port_ = 0;
-    httplib::Server http_;
+    std::unique_ptr<server::HttpServer> http_;
     std::unique_ptr<server::TesselServer> tessel_;
     std::thread thread_;
 };

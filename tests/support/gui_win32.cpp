@@ -114,7 +114,7 @@ POINT ClientToScreenPoint(HWND hwnd, int x, int y) {
     return point;
 }
 
-void InjectMouseMove(HWND hwnd, int x, int y) {
+void QueueMouseMove(HWND hwnd, int x, int y) {
     const POINT point = ClientToScreenPoint(hwnd, x, y);
     const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
     // Absolute coordinates run from 0 to 65535 over the primary screen.
@@ -122,17 +122,17 @@ void InjectMouseMove(HWND hwnd, int x, int y) {
               (point.y * 65536 + height / 2) / height);
 }
 
-void InjectMouseButton(bool down) {
+void QueueMouseButton(bool down) {
     SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
 }
 
 void MoveMouseTo(HWND hwnd, int x, int y) {
-    InjectMouseMove(hwnd, x, y);
+    QueueMouseMove(hwnd, x, y);
     PumpPending();
 }
 
 void MouseButton(bool down) {
-    InjectMouseButton(down);
+    QueueMouseButton(down);
     PumpPending();
 }
 
@@ -142,7 +142,7 @@ void ClickAt(HWND hwnd, int x, int y) {
     MouseButton(false);
 }
 
-void InjectKey(WORD virtualKey) {
+void QueueKey(WORD virtualKey) {
     INPUT inputs[2]{};
     inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
     inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
@@ -151,7 +151,7 @@ void InjectKey(WORD virtualKey) {
 }
 
 void PressKey(WORD virtualKey) {
-    InjectKey(virtualKey);
+    QueueKey(virtualKey);
     PumpPending();
 }
 

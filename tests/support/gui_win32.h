@@ -29,13 +29,13 @@ void MoveMouseTo(HWND hwnd, int x, int y);
 void ClickAt(HWND hwnd, int x, int y);
 void MouseButton(bool down);
 void PressKey(WORD virtualKey);
-// The same input without pumping afterwards, for work that runs inside a
-// modal loop (a modal dialog's, or the system's for moving, sizing and
-// menus): a pump there would take the loop's own messages away from it, and
-// a dialog's keys from its dialog manager.
-void InjectMouseMove(HWND hwnd, int x, int y);
-void InjectMouseButton(bool down);
-void InjectKey(WORD virtualKey);
+// The same input without dispatching anything, for work that runs inside a
+// window's own message loop (a capture loop, a modal dialog's, the system's
+// for moving and sizing) and must leave the messages to that loop: keys, for
+// one, reach a dialog's keyboard handling only through its own loop.
+void QueueMouseMove(HWND hwnd, int x, int y);
+void QueueMouseButton(bool down);
+void QueueKey(WORD virtualKey);
 
 // Where screenshots go: $TESSEL_SCREENS_DIR, else "screens" in the current
 // directory; created on first use.

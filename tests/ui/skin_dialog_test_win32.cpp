@@ -299,8 +299,8 @@ TEST(SkinDialog, CaptionDragMovesTheWindowWithTheSystemLoop) {
     const HWND hwnd = dialog.hwnd();
     test::RunLater(
         [hwnd] {
-            test::InjectMouseMove(hwnd, 170, 40);
-            test::RunLater([] { test::InjectMouseButton(false); }, 50);
+            test::QueueMouseMove(hwnd, 170, 40);
+            test::RunLater([] { test::QueueMouseButton(false); }, 50);
         },
         50);
     test::MouseButton(true);

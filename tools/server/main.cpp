@@ -1,14 +1,16 @@
 // tessel-server: the reference catalogue and upgrade server.
 //   tessel-server --root DIR [--address A] [--port N] [--public-url URL]
+//                 [--files-url URL] [--counts local|redis://HOST:PORT[/PREFIX]]
 //                 [--catalogue-key K] [--upgrade-key K] [--quiet]
 //   tessel-server --make-demo DIR
-#include <httplib.h>
-
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "count_store.h"
 #include "demo_catalogue.h"
+#include "http_server.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -18,6 +20,7 @@ namespace {
 
 const char kUsage[] =
     "usage: tessel-server --root DIR [--address A] [--port N] [--public-url URL]\n"
+    "                     [--files-url URL] [--counts local|redis://HOST:PORT[/PREFIX]]\n"
     "                     [--catalogue-key KEY] [--upgrade-key KEY] [--quiet]\n"
     "       tessel-server --make-demo DIR\n";
 
@@ -30,11 +33,25 @@ std::string WithSeparator(const std::string& dir) {
     return !dir.empty() && (dir.back() == '\\' || dir.back() == '/') ? dir : dir + "\\";
 }
 
+std::string WithoutTrailingSlashes(std::string url) {
+    while (!url.empty() && url.back() == '/')
+        url.pop_back();
+    return url;
+}
+
+vt::server::HttpServer* running = nullptr;
+
+// SIGTERM and SIGINT end the loop; the process then exits normally.
+extern "C" void OnStopSignal(int) {
+    if (running)
+        running->Stop();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args = vt::platform::CommandLineArgsUtf8(argc, argv);
-    std::string root, demo, address = "127.0.0.1", publicUrl;
+    std::string root, demo, address = "127.0.0.1", publicUrl, counts = "local";
     int port = 8080;
     vt::server::ServerConfig config;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -54,6 +71,10 @@ int main(int argc, char** argv) {
             address = value;
         else if (arg == "--public-url")
             publicUrl = value;
+        else if (arg == "--files-url")
+            config.filesUrl = value;
+        else if (arg == "--counts")
+            counts = value;
         else if (arg == "--catalogue-key")
             config.catalogueKey = vt::platform::Utf8ToLocal(value);
         else if (arg == "--upgrade-key")
@@ -86,22 +107,35 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessel-server: %s is not a directory\n", root.c_str());
         return 1;
     }
+    std::string error;
+    std::unique_ptr<vt::server::CountStore> store = vt::server::MakeCountStore(counts, error);
+    if (!store) {
+        std::fprintf(stderr, "tessel-server: %s\n", error.c_str());
+        return Usage();
+    }
 
-    httplib::Server server;
-    const int bound = port == 0 ? server.bind_to_any_port(address)
-                                : (server.bind_to_port(address, port) ? port : -1);
+    // The handler reaches the routes only after they exist; the server binds first
+    // so that the public URL can name the port chosen.
+    std::unique_ptr<vt::server::TesselServer> tessel;
+    vt::server::HttpServer server(
+        {}, [&tessel](const auto& req, auto& res) { tessel->Handle(req, res); },
+        [&tessel](const auto& req, const auto& res) { tessel->Log(req, res); });
+    const int bound = server.Bind(address, port);
     if (bound <= 0) {
         std::fprintf(stderr, "tessel-server: cannot listen on %s:%d\n", address.c_str(), port);
         return 1;
     }
     const std::string reachable = address == "0.0.0.0" ? "127.0.0.1" : address;
-    config.publicUrl =
-        publicUrl.empty() ? "http://" + reachable + ":" + std::to_string(bound) : publicUrl;
-    while (!config.publicUrl.empty() && config.publicUrl.back() == '/')
-        config.publicUrl.pop_back();
-    vt::server::TesselServer tessel(config);
-    tessel.Install(server);
+    config.publicUrl = WithoutTrailingSlashes(
+        publicUrl.empty() ? "http://" + reachable + ":" + std::to_string(bound) : publicUrl);
     std::printf("listening on %s:%d\n", address.c_str(), bound);
+    std::printf("counts in %s\n", store->Describe().c_str());
     std::fflush(stdout);
-    return server.listen_after_bind() ? 0 : 1;
+    tessel = std::make_unique<vt::server::TesselServer>(config, std::move(store));
+
+    running = &server;
+    std::signal(SIGTERM, OnStopSignal);
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    return server.Run() ? 0 : 1;
 }

@@ -51,8 +51,11 @@ function openSimulator() { var h = host(); if (h && h.OpenSimulator) h.OpenSimul
 )";
 
 std::string Page(const std::string& title, const std::string& body) {
-    return "<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" "
-           "content=\"text/html; charset=gb2312\">\n"
+    // The program's WebBrowser controls show the pages in the newest
+    // document mode they have; the mode is declared before anything else.
+    return "<!DOCTYPE html>\n<html>\n<head>\n"
+           "<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">\n"
+           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\n"
            "<title>" +
            XmlEscape(title) +
            "</title>\n"

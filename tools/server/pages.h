@@ -1,7 +1,10 @@
 // The catalogue server's web pages, in Simplified Chinese, generated from the
 // current catalogue. Their scripts call the program through window.external
-// (AddPlug, ShowPlugDetail, SwitchTab, OpenSimulator). Texts are UTF-8; the
-// routes send them in GBK.
+// (AddPlug, ShowPlugDetail, SwitchTab, OpenSimulator), with string arguments
+// only. The program shows them in WebBrowser controls: every page declares the
+// newest document mode (X-UA-Compatible IE=edge) and its scripts keep to what
+// that engine runs (no arrow functions, let/const, template literals or
+// fetch). Texts are UTF-8; the routes send them in GBK.
 #pragma once
 
 #include <map>

@@ -1,9 +1,8 @@
 #include "server_routes.h"
 
-#include <httplib.h>
-
+#include <cctype>
 #include <cstdio>
-#include <ctime>
+#include <cstring>
 
 #include "net/exchange_peer.h"
 #include "net/url_codec.h"
@@ -17,6 +16,8 @@ namespace vt::server {
 namespace {
 
 const char kHtml[] = "text/html; charset=gb2312";
+const char kUsageGroup[] = "usage";
+const char kPagesGroup[] = "pages";
 
 // The value of field name in a form body, matched by its exact name.
 std::string FormField(const std::string& body, const std::string& name) {
@@ -25,49 +26,59 @@ std::string FormField(const std::string& body, const std::string& name) {
         size_t end = body.find('&', start);
         if (end == std::string::npos)
             end = body.size();
-        const std::string pair = body.substr(start, end - start);
-        if (pair.compare(0, name.size() + 1, name + "=") == 0)
-            return pair.substr(name.size() + 1);
+        if (body.compare(start, name.size() + 1, name + "=") == 0 && end >= start + name.size() + 1)
+            return body.substr(start + name.size() + 1, end - start - name.size() - 1);
         start = end + 1;
     }
     return {};
 }
 
-std::string HttpDate(std::time_t time) {
-    static std::mutex mutex;  // gmtime's result is shared
-    std::lock_guard<std::mutex> lock(mutex);
-    char text[64] = {};
-    if (const std::tm* utc = std::gmtime(&time))
-        std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", utc);
-    return text;
+bool IsDecimal(const std::string& text, size_t maxDigits) {
+    return !text.empty() && text.size() <= maxDigits &&
+           text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-void SendPage(httplib::Response& res, const std::string& utf8) {
-    res.set_content(platform::Utf8ToLocal(utf8), kHtml);
+// A served file name: a letter or digit first, then letters, digits and the
+// characters of extra, so no name reaches outside its directory.
+bool IsServedName(const std::string& name, const char* extra) {
+    if (name.empty() || !std::isalnum(static_cast<unsigned char>(name[0])))
+        return false;
+    for (char c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && std::strchr(extra, c) == nullptr)
+            return false;
+    }
+    return true;
 }
 
-void SendError(httplib::Response& res, int status, const std::string& text) {
+// The rest of path after prefix, or false when path does not start with it.
+bool After(const std::string& path, const char* prefix, std::string& rest) {
+    const size_t length = std::strlen(prefix);
+    if (path.compare(0, length, prefix) != 0)
+        return false;
+    rest = path.substr(length);
+    return true;
+}
+
+// text without suffix, or false when it does not end with it after something.
+bool Before(const std::string& text, const char* suffix, std::string& head) {
+    const size_t length = std::strlen(suffix);
+    if (text.size() <= length || text.compare(text.size() - length, length, suffix) != 0)
+        return false;
+    head = text.substr(0, text.size() - length);
+    return true;
+}
+
+void SendPage(HttpResponse& res, const std::string& utf8) {
+    res.SetContent(platform::Utf8ToLocal(utf8), kHtml);
+}
+
+void SendError(HttpResponse& res, int status, const std::string& text) {
     res.status = status;
-    res.set_content(text + "\n", "text/plain; charset=utf-8");
-}
-
-// Serves root + dir + name with its length and time; Range and HEAD are
-// answered by the HTTP layer from the body.
-void SendFile(const std::string& path, httplib::Response& res) {
-    const int64_t size = platform::FileSize(path);
-    std::string data;
-    if (size < 0 || platform::IsDirectory(path))
-        return SendError(res, 404, "no such file");
-    if (size > kMaxServedFileBytes || !platform::ReadWholeFile(path, data))
-        return SendError(res, 500, "file unreadable");
-    res.set_header("Last-Modified",
-                   HttpDate(platform::FileTimeToUnixTime(platform::GetModifiedTime(path))));
-    res.set_header("Accept-Ranges", "bytes");
-    res.set_content(std::move(data), "application/octet-stream");
+    res.SetContent(text + "\n", "text/plain; charset=utf-8");
 }
 
 // Decodes the "data" field of an exchange under key; false after answering 400.
-bool ReadExchange(const httplib::Request& req, httplib::Response& res, const std::string& key,
+bool ReadExchange(const HttpRequest& req, HttpResponse& res, const std::string& key,
                   std::string& salt, std::string& data) {
     if (!DecodeExchangeRequest(FormField(req.body, "data"), key, salt, data)) {
         SendError(res, 400, "bad request");
@@ -76,133 +87,167 @@ bool ReadExchange(const httplib::Request& req, httplib::Response& res, const std
     return true;
 }
 
-void SendAnswer(httplib::Response& res, const std::string& text, const std::string& key,
+void SendAnswer(HttpResponse& res, const std::string& text, const std::string& key,
                 const std::string& salt) {
-    res.set_content(EncodeExchangeAnswer(text, key, salt) + "\r\n", "text/plain");
+    res.SetContent(EncodeExchangeAnswer(text, key, salt) + "\r\n", "text/plain");
+}
+
+std::string FilesUrl(const ServerConfig& config) {
+    return config.filesUrl.empty() ? config.publicUrl + "/files/" : config.filesUrl;
 }
 
 }  // namespace
 
-TesselServer::TesselServer(ServerConfig config)
-    : config_(std::move(config)), catalogue_(config_.root, config_.publicUrl + "/files/") {}
+TesselServer::TesselServer(ServerConfig config, std::unique_ptr<CountStore> counts)
+    : config_(std::move(config)),
+      catalogue_(config_.root, FilesUrl(config_)),
+      counts_(counts ? std::move(counts) : MakeLocalCountStore()) {}
 
 std::map<int, long> TesselServer::UsageCounts() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return usage_;
+    std::map<std::string, long> counts;
+    counts_->Read(kUsageGroup, counts);
+    std::map<int, long> usage;
+    for (const auto& [id, count] : counts) {
+        if (IsDecimal(id, 9))
+            usage[std::stoi(id)] += count;
+    }
+    return usage;
 }
 
-void TesselServer::Install(httplib::Server& server) {
-    server.set_payload_max_length(kMaxPostBytes);
-    if (config_.log) {
-        server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-            std::printf("%s %s %s %d %zu\n", req.remote_addr.c_str(), req.method.c_str(),
-                        req.path.c_str(), res.status, res.body.size());
-            std::fflush(stdout);
-        });
-    }
-    server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
-        if (res.body.empty()) {
-            if (res.status == 404)
-                res.set_content(platform::Utf8ToLocal(NotFoundPage()), kHtml);
-            else
-                res.set_content("error " + std::to_string(res.status) + "\n", "text/plain");
-        }
-    });
-    server.set_exception_handler([](const httplib::Request&, httplib::Response& res,
-                                    std::exception_ptr) { SendError(res, 500, "internal error"); });
+void TesselServer::Log(const HttpRequest& req, const HttpResponse& res) const {
+    if (!config_.log)
+        return;
+    std::printf("%s %s %s %d %lld\n", req.remoteAddress.c_str(),
+                req.method.empty() ? "-" : req.method.c_str(),
+                req.path.empty() ? "-" : req.path.c_str(), res.status,
+                static_cast<long long>(res.BodyLength()));
+    std::fflush(stdout);
+}
 
-    server.Get("/Config/pluglist.xml", [this](const httplib::Request&, httplib::Response& res) {
-        const auto catalogue = catalogue_.Current();
-        res.set_header("Last-Modified",
-                       HttpDate(platform::FileTimeToUnixTime(
-                           platform::GetModifiedTime(config_.root + "catalogue.txt"))));
-        res.set_content(catalogue->xml, "text/xml; charset=utf-8");
-    });
-    server.Post("/Interfaces/IGetPlugXmlConfigInfo.aspx",
-                [this](const httplib::Request& req, httplib::Response& res) {
-                    std::string salt, data;
-                    if (!ReadExchange(req, res, config_.catalogueKey, salt, data))
-                        return;
-                    SendAnswer(res, "XMLMD5=" + UrlEncode(catalogue_.Current()->stamp),
-                               config_.catalogueKey, salt);
-                });
-    server.Post("/Interfaces/StatisticsPlugPopu.aspx", [this](const httplib::Request& req,
-                                                              httplib::Response& res) {
-        std::string salt, data;
-        if (!ReadExchange(req, res, config_.catalogueKey, salt, data))
-            return;
-        const std::string id = FormField(data, "PlugId");
-        if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos)
-            return SendAnswer(res, "code=400", config_.catalogueKey, salt);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++usage_[std::stoi(id)];
-        }
-        SendAnswer(res, "code=100", config_.catalogueKey, salt);
-    });
-    server.Post("/Interfaces/gettoolver.aspx",
-                [this](const httplib::Request& req, httplib::Response& res) {
-                    std::string token, data;
-                    if (!ReadExchange(req, res, config_.upgradeKey, token, data))
-                        return;
-                    if (UrlDecodeToLocal(FormField(data, "toolsign")) != config_.projectName)
-                        return SendAnswer(res, "code=404", config_.upgradeKey, token);
-                    std::string text;
-                    if (platform::FileSize(config_.root + "upgrade.txt") > 64 * 1024 ||
-                        !platform::ReadWholeFile(config_.root + "upgrade.txt", text))
-                        return SendAnswer(res, "code=500", config_.upgradeKey, token);
-                    SendAnswer(res,
-                               BuildUpgradeReply(ParseUpgradeConfig(text), config_.publicUrl,
-                                                 kMaxUpgradeReplyBytes),
-                               config_.upgradeKey, token);
-                });
+void TesselServer::Handle(const HttpRequest& req, HttpResponse& res) {
+    if (Route(req, res))
+        return;
+    if (res.status == 405)
+        return SendError(res, 405, "method not allowed");
+    res.status = 404;
+    res.SetContent(platform::Utf8ToLocal(NotFoundPage()), kHtml);
+}
 
-    // Names start with a letter or digit, so no path can leave its directory.
-    server.Get(R"(/files/([A-Za-z0-9][A-Za-z0-9_-]*\.zip))",
-               [this](const httplib::Request& req, httplib::Response& res) {
-                   SendFile(config_.root + "files\\" + req.matches[1].str(), res);
-               });
-    server.Get(R"(/upgrade/([A-Za-z0-9][A-Za-z0-9_.-]*))",
-               [this](const httplib::Request& req, httplib::Response& res) {
-                   SendFile(config_.root + "upgrade\\" + req.matches[1].str(), res);
-               });
-
-    auto home = [this](const httplib::Request&, httplib::Response& res) {
-        SendPage(res, HomePage(*catalogue_.Current()));
+// Fills res for a known path; false for an unknown path (res.status 405 when
+// the path is known but not the method).
+bool TesselServer::Route(const HttpRequest& req, HttpResponse& res) {
+    const std::string& path = req.path;
+    const bool get = req.method == "GET" || req.method == "HEAD";
+    const bool post = req.method == "POST";
+    const auto wrongMethod = [&](const char* allowed) {
+        res.status = 405;
+        res.SetHeader("Allow", allowed);
+        return false;
     };
-    server.Get("/", home);
-    server.Get("/Index.aspx", home);
-    server.Get("/Pages/Pluglist.shtml", [this](const httplib::Request&, httplib::Response& res) {
-        SendPage(res, PluginListPage(*catalogue_.Current()));
-    });
-    server.Get("/MacroInfo/Index.aspx", [](const httplib::Request&, httplib::Response& res) {
-        SendPage(res, MacroDepotPage());
-    });
-    server.Get("/MacroInfo/Simulator.aspx", [](const httplib::Request&, httplib::Response& res) {
-        SendPage(res, SimulatorPage());
-    });
-    server.Get(R"(/Pages/Plug/PlugDetail_(\d{1,9})\.shtml)", [this](const httplib::Request& req,
-                                                                    httplib::Response& res) {
-        const std::string page = DetailPage(*catalogue_.Current(), std::stoi(req.matches[1].str()));
-        if (page.empty())
-            return SendError(res, 404, "no such addon");
-        SendPage(res, page);
-    });
-    server.Get(R"(/Statistics/(ZPQStatistics|VAELToolStatistics)\.html)",
-               [this](const httplib::Request& req, httplib::Response& res) {
-                   {
-                       std::lock_guard<std::mutex> lock(mutex_);
-                       ++pageLoads_[req.matches[1].str()];
-                   }
-                   SendPage(res, StatisticsPage(req.matches[1].str()));
-               });
-    server.Get("/forum.php",
-               [](const httplib::Request&, httplib::Response& res) { SendPage(res, ForumPage()); });
-    server.Get("/Status", [this](const httplib::Request&, httplib::Response& res) {
+
+    if (path.compare(0, 12, "/Interfaces/") == 0) {
+        const std::string name = path.substr(12);
+        if (name != "IGetPlugXmlConfigInfo.aspx" && name != "StatisticsPlugPopu.aspx" &&
+            name != "gettoolver.aspx")
+            return false;
+        if (!post)
+            return wrongMethod("POST");
+        const bool upgrade = name == "gettoolver.aspx";
+        const std::string& key = upgrade ? config_.upgradeKey : config_.catalogueKey;
+        std::string salt, data;
+        if (!ReadExchange(req, res, key, salt, data))
+            return true;
+        if (name == "IGetPlugXmlConfigInfo.aspx") {
+            SendAnswer(res, "XMLMD5=" + UrlEncode(catalogue_.Current()->stamp), key, salt);
+        } else if (name == "StatisticsPlugPopu.aspx") {
+            const std::string id = FormField(data, "PlugId");
+            if (!IsDecimal(id, 9))
+                SendAnswer(res, "code=400", key, salt);
+            else if (!counts_->Add(kUsageGroup, std::to_string(std::stoi(id))))
+                SendAnswer(res, "code=500", key, salt);
+            else
+                SendAnswer(res, "code=100", key, salt);
+        } else if (UrlDecodeToLocal(FormField(data, "toolsign")) != config_.projectName) {
+            SendAnswer(res, "code=404", key, salt);
+        } else {
+            std::string text;
+            if (platform::FileSize(config_.root + "upgrade.txt") > 64 * 1024 ||
+                !platform::ReadWholeFile(config_.root + "upgrade.txt", text))
+                SendAnswer(res, "code=500", key, salt);
+            else
+                SendAnswer(res,
+                           BuildUpgradeReply(ParseUpgradeConfig(text), config_.publicUrl,
+                                             kMaxUpgradeReplyBytes),
+                           key, salt);
+        }
+        return true;
+    }
+
+    std::string rest, stem;
+    if (After(path, "/files/", rest) && Before(rest, ".zip", stem) && IsServedName(stem, "_-")) {
+        if (!get)
+            return wrongMethod("GET, HEAD");
+        ServeFile(req, res, config_.root + "files\\" + rest);
+        return true;
+    }
+    if (After(path, "/upgrade/", rest) && IsServedName(rest, "_.-")) {
+        if (!get)
+            return wrongMethod("GET, HEAD");
+        ServeFile(req, res, config_.root + "upgrade\\" + rest);
+        return true;
+    }
+
+    // Everything below is a page or document read with GET.
+    std::string detail;
+    const bool isDetail = After(path, "/Pages/Plug/PlugDetail_", rest) &&
+                          Before(rest, ".shtml", detail) && IsDecimal(detail, 9);
+    const bool isStatistics =
+        path == "/Statistics/ZPQStatistics.html" || path == "/Statistics/VAELToolStatistics.html";
+    const bool known = isDetail || isStatistics || path == "/Config/pluglist.xml" || path == "/" ||
+                       path == "/Index.aspx" || path == "/Pages/Pluglist.shtml" ||
+                       path == "/MacroInfo/Index.aspx" || path == "/MacroInfo/Simulator.aspx" ||
+                       path == "/forum.php" || path == "/Status";
+    if (!known)
+        return false;
+    if (!get)
+        return wrongMethod("GET, HEAD");
+
+    if (path == "/Config/pluglist.xml") {
         const auto catalogue = catalogue_.Current();
-        std::lock_guard<std::mutex> lock(mutex_);
-        res.set_content(StatusText(*catalogue, usage_, pageLoads_), "text/plain; charset=utf-8");
-    });
+        res.SetHeader("Last-Modified",
+                      HttpDate(platform::FileTimeToUnixTime(
+                          platform::GetModifiedTime(config_.root + "catalogue.txt"))));
+        res.SetContent(catalogue->xml, "text/xml; charset=utf-8");
+    } else if (path == "/" || path == "/Index.aspx") {
+        SendPage(res, HomePage(*catalogue_.Current()));
+    } else if (path == "/Pages/Pluglist.shtml") {
+        SendPage(res, PluginListPage(*catalogue_.Current()));
+    } else if (path == "/MacroInfo/Index.aspx") {
+        SendPage(res, MacroDepotPage());
+    } else if (path == "/MacroInfo/Simulator.aspx") {
+        SendPage(res, SimulatorPage());
+    } else if (path == "/forum.php") {
+        SendPage(res, ForumPage());
+    } else if (isStatistics) {
+        const std::string which = path.substr(12, path.size() - 12 - 5);
+        // A page load that cannot be counted is still a page to show.
+        counts_->Add(kPagesGroup, which);
+        SendPage(res, StatisticsPage(which));
+    } else if (path == "/Status") {
+        const auto catalogue = catalogue_.Current();
+        std::map<std::string, long> pages;
+        const bool reached = counts_->Read(kPagesGroup, pages);
+        std::string text = StatusText(*catalogue, UsageCounts(), pages);
+        text += "count store: " + counts_->Describe() + (reached ? "\n" : " (unreachable)\n");
+        res.SetContent(text, "text/plain; charset=utf-8");
+    } else {
+        const std::string page = DetailPage(*catalogue_.Current(), std::stoi(detail));
+        if (page.empty())
+            SendError(res, 404, "no such addon");
+        else
+            SendPage(res, page);
+    }
+    return true;
 }
 
 }  // namespace vt::server

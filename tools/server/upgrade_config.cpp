@@ -14,6 +14,8 @@ const char* const kUpgradeFields[7] = {"softVer",      "softDownUrl",      "soft
 namespace {
 
 bool IsKnownField(const std::string& name) {
+    if (name == "code")
+        return true;
     for (const char* field : kUpgradeFields)
         if (name == field)
             return true;
@@ -37,8 +39,15 @@ std::string Resolve(const std::string& name, const std::string& value,
 
 std::string Form(const UpgradeConfig& config, const std::string& publicUrl,
                  size_t descriptionLimit) {
-    std::string form = "code=100";
+    std::string code = "100";
     for (const auto& [name, value] : config) {
+        if (name == "code")
+            code = value;
+    }
+    std::string form = "code=" + UrlEncode(platform::Utf8ToLocal(code));
+    for (const auto& [name, value] : config) {
+        if (name == "code")
+            continue;
         std::string local = platform::Utf8ToLocal(Resolve(name, value, publicUrl));
         if (name == "softUpDesc" && local.size() > descriptionLimit)
             local.resize(descriptionLimit);

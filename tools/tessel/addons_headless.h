@@ -31,11 +31,14 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     void ShowMessage(int stringId) override;
     bool RunGamePathDialog() override;
     void ClosePopupWindow() override {}
+    void ShowAnotherManagerWorking() override;
     void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override;
 
     // Handles posted messages until the queue is empty and no worker of
-    // library runs.
+    // library runs. A Ctrl-C meanwhile cancels the library's transfers.
     void Pump(AddonLibrary& library);
+    // Whether a Ctrl-C stopped the work.
+    bool Interrupted() const;
     // Whether every install the workers reported succeeded.
     bool AllInstalled() const;
     int InstallsReported() const;
@@ -63,6 +66,7 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     std::map<int32_t, int> shownPercent_;
     int installs_ = 0;
     bool failures_ = false;
+    bool interrupted_ = false;
 };
 
 }  // namespace vt::cli

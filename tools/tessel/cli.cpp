@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "platform/code_page.h"
+#include "platform/file_names.h"
 
 namespace vt::cli {
 
@@ -26,7 +27,8 @@ const std::vector<Command>& Commands() {
 }
 
 std::string ToTerminal(const std::string& local) {
-    return platform::LocalToUtf8(local);
+    // Names the code page cannot spell show as themselves, not escaped.
+    return platform::PathToUtf8(local);
 }
 std::string FromTerminal(const std::string& utf8) {
     return platform::Utf8ToLocal(utf8);

@@ -1,5 +1,6 @@
 // The addon commands: list, install, update-all, delete, delete-all, refresh
 // and detail, driving the addon library through a headless main window.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -13,16 +14,47 @@
 #include "addons/reload_all.h"
 #include "addons_headless.h"
 #include "cli.h"
+#include "platform/files.h"
+#include "platform/system.h"
 #include "settings/app_state.h"
+#include "settings/settings.h"
 
 namespace vt::cli {
 
 namespace {
 
-// The window, the list and the library of one command.
+// The window, the list and the library of one command, which is one
+// manager's turn: it holds the manager lock from start to end.
 struct Session {
-    explicit Session(const Context& context) : window(list, context.json), library(window, list) {
+    explicit Session(Context& context)
+        : app(context.app),
+          window(list, context.json),
+          library(context.app, context.servers, window, list) {
         library.SetInstallObserver(&window);
+        // Ctrl-C stops a download in order, keeping what arrived.
+        platform::CatchInterrupts();
+        // The settings name the game directory whose lock is taken.
+        LoadSettings(app);
+        lock = library.HoldManager();
+    }
+    ~Session() {
+        if (Locked())
+            library.ReleaseManager();
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    bool Locked() const { return lock == platform::LockResult::kAcquired; }
+    // Why the command cannot run now.
+    int RefuseUnlocked() const {
+        const std::string game = GameLockPath(app.GameDir());
+        if (lock == platform::LockResult::kBusy) {
+            return Fail("another addon manager is working on " + ToTerminal(app.ProgramDir()) +
+                        (game.empty() ? "" : " or " + ToTerminal(app.GameDir())) +
+                        "; try again when it has finished");
+        }
+        return Fail("cannot create the manager lock " +
+                    ToTerminal(ProgramLockPath(app.ProgramDir())) +
+                    (game.empty() ? "" : " or " + ToTerminal(game)));
     }
     // ReloadAll as the window's start-up runs it, then its messages.
     void Reload() {
@@ -30,10 +62,16 @@ struct Session {
         window.Pump(library);
         window.SetLabels(*library.catalogue());
     }
+    CAppState& app;
     AddonRowTable list;
     HeadlessWindow window;
     AddonLibrary library;
+    platform::LockResult lock = platform::LockResult::kFailed;
 };
+
+int InterruptedFailure() {
+    return Fail("interrupted; what was downloaded is kept for the next run");
+}
 
 bool ParseId(const std::string& text, int32_t& id) {
     if (text.empty() || text.size() > 10 ||
@@ -105,6 +143,8 @@ int RunList(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "list");
     Session session(context);
+    if (!session.Locked())
+        return session.RefuseUnlocked();
     session.Reload();
     PrintList(context, session);
     return kExitOk;
@@ -121,6 +161,8 @@ int RunInstall(Context& context) {
     if (ids.empty())
         return UsageError(context, "install");
     Session session(context);
+    if (!session.Locked())
+        return session.RefuseUnlocked();
     session.Reload();
     bool ok = true;
     for (int32_t id : ids) {
@@ -130,6 +172,8 @@ int RunInstall(Context& context) {
     session.window.Pump(session.library);
     if (!ok)
         return Fail("no game path is set");
+    if (session.window.Interrupted())
+        return InterruptedFailure();
     return session.window.AllInstalled() ? kExitOk : kExitFailure;
 }
 
@@ -137,8 +181,10 @@ int RunUpdateAll(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "update-all");
     Session session(context);
+    if (!session.Locked())
+        return session.RefuseUnlocked();
     session.Reload();
-    if (AppState().GameDir().empty())
+    if (session.app.GameDir().empty())
         return Fail("no game path is set");
     if (UpdateAll(session.library) == 0) {
         if (context.json) {
@@ -149,6 +195,8 @@ int RunUpdateAll(Context& context) {
         return kExitOk;
     }
     session.window.Pump(session.library);
+    if (session.window.Interrupted())
+        return InterruptedFailure();
     return session.window.AllInstalled() ? kExitOk : kExitFailure;
 }
 
@@ -158,6 +206,8 @@ int RunDelete(Context& context) {
     if (context.args.size() != 1 || !ParseId(context.args[0], id))
         return UsageError(context, "delete");
     Session session(context);
+    if (!session.Locked())
+        return session.RefuseUnlocked();
     session.Reload();
     if (session.window.panel().notBusy == 0) {
         session.window.ShowMessage(kStringDeleteWhileBusy);
@@ -168,13 +218,23 @@ int RunDelete(Context& context) {
     if (entry == nullptr)
         return Fail("addon " + std::to_string(id) + " is not installed");
     const std::string label = RowLabel(*entry);
+    // The folders, not the Id, tell whether the delete worked: the rescan
+    // numbers local-only folders afresh, and another one may take this Id.
+    std::vector<std::string> folders{entry->Folder};
+    folders.insert(folders.end(), entry->SubFolders.begin(), entry->SubFolders.end());
     if (!AskConfirm(context, kStringConfirmDelete, yes))
         return Fail("not deleted");
     DeleteAddon(session.library, id);
     session.list.DeleteRow(session.list.FindKey(id));
     StartReloadAll(session.library);
     session.window.Pump(session.library);
-    const bool gone = FindLocalAddon(*session.library.localAddons(), id) == nullptr;
+    const std::string addonDir = AddonDir(session.app.GameDir());
+    bool gone = !addonDir.empty();
+    for (const std::string& folder : folders) {
+        const std::string path = addonDir + "\\" + folder;
+        if (IsPlainFolderName(folder) && (platform::PathExists(path) || platform::IsLink(path)))
+            gone = false;
+    }
     if (context.json) {
         JsonLine().Add("id", id).Add("name", ToTerminal(label)).Add("deleted", gone).Print();
     } else {
@@ -189,14 +249,16 @@ int RunDeleteAll(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "delete-all");
     Session session(context);
+    if (!session.Locked())
+        return session.RefuseUnlocked();
     session.Reload();
-    if (AppState().GameDir().empty())
+    if (session.app.GameDir().empty())
         return Fail("no game path is set");
     if (!AskConfirm(context, kStringConfirmDeleteAll, yes))
         return Fail("not deleted");
-    DeleteAllAddons(session.library);
+    const bool emptied = DeleteAllAddons(session.library);
     session.window.Pump(session.library);
-    const int left = session.list.RowCount();
+    const int left = emptied ? session.list.RowCount() : std::max(session.list.RowCount(), 1);
     if (context.json) {
         JsonLine().Add("remaining", left).Print();
     } else {
@@ -209,8 +271,10 @@ int RunRefresh(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "refresh");
     Session session(context);
+    if (!session.Locked())
+        return session.RefuseUnlocked();
     const bool ok = RefreshCatalogue(session.library);
-    const std::string stamp = ReadLocalStamp(CataloguePath(AppState().ProgramDir()));
+    const std::string stamp = ReadLocalStamp(CataloguePath(context.app.ProgramDir()));
     const size_t count = session.library.catalogue()->size();
     if (context.json) {
         JsonLine()
@@ -223,7 +287,7 @@ int RunRefresh(Context& context) {
     }
     return ok ? kExitOk
               : Fail("the catalogue could not be fetched or read from " +
-                     CatalogueServerUrl(kCatalogueServerPath));
+                     context.servers.catalogue + kCatalogueServerPath);
 }
 
 int RunDetail(Context& context) {
@@ -231,13 +295,15 @@ int RunDetail(Context& context) {
     if (context.args.size() != 1 || !ParseId(context.args[0], id))
         return UsageError(context, "detail");
     Session session(context);
+    if (!session.Locked())
+        return session.RefuseUnlocked();
     session.Reload();
     if (id >= 20000) {
         session.window.ShowMessage(172);
         return kExitOk;
     }
     const DetailState state = DetailStateOf(*session.library.localAddons(), id);
-    const std::string url = DetailPageUrl(id, state);
+    const std::string url = DetailPageUrl(context.servers, id, state);
     static const char* const kStateNames[] = {"current", "not installed", "update available"};
     if (context.json) {
         JsonLine()

@@ -5,6 +5,7 @@
 #include "addons/install_pipeline.h"
 #include "addons_headless.h"
 #include "cli.h"
+#include "platform/system.h"
 
 namespace vt::cli {
 
@@ -89,7 +90,10 @@ void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome, int d
             what = "failed", reason = "the archive is damaged";
             break;
         case InstallOutcome::kExtractFailed:
-            what = "failed", reason = "the archive could not be unpacked";
+            what = "failed", reason = "the archive could not be unpacked and put in place";
+            break;
+        case InstallOutcome::kManagerBusy:
+            what = "failed", reason = "another addon manager is working on these directories";
             break;
     }
     if (json_) {
@@ -120,8 +124,24 @@ bool HeadlessWindow::RunGamePathDialog() {
     return false;
 }
 
+void HeadlessWindow::ShowAnotherManagerWorking() {
+    std::fprintf(stderr, "tessel: another addon manager is working on these directories\n");
+}
+
+bool HeadlessWindow::Interrupted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return interrupted_;
+}
+
 void HeadlessWindow::Pump(AddonLibrary& library) {
     for (;;) {
+        if (platform::InterruptRequested() && !library.TransfersCancelled()) {
+            // The download ends at its next chunk, with what arrived kept in
+            // its ".down" file for the next run.
+            library.CancelTransfers();
+            std::lock_guard<std::mutex> lock(mutex_);
+            interrupted_ = true;
+        }
         Posted message{};
         {
             std::unique_lock<std::mutex> lock(mutex_);

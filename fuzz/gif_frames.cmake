@@ -1,0 +1,1 @@
+tessel_fuzz_target(gif_frames DEPS tessel_ui_core)

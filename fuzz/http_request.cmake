@@ -1,0 +1,1 @@
+tessel_fuzz_target(http_request DEPS tessel_server_core)

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs a command beside tessel-server serving its demo catalogue on loopback.
+# The command finds the server's address in TESSEL_PAGE_SERVER and the
+# server's request log (one line per request) in TESSEL_PAGE_SERVER_LOG, as a
+# Windows path for the programs run under wine. Without a server binary the
+# command runs alone and its server tests skip.
+#   with_page_server.sh SERVER COMMAND...
+set -euo pipefail
+server=$1
+shift
+if [ ! -x "$server" ]; then
+  echo "with_page_server: no tessel-server at $server (build it natively first)" >&2
+  exec "$@"
+fi
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+"$server" --make-demo "$work/root" >/dev/null
+"$server" --root "$work/root" --address 127.0.0.1 --port 0 >"$work/requests.log" 2>&1 &
+pid=$!
+port=
+for _ in $(seq 100); do
+  # Only a whole first line counts: a part of it could name a wrong port.
+  if [ "$(wc -l <"$work/requests.log")" -ge 1 ]; then
+    port=$(head -n 1 "$work/requests.log" | sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
+  fi
+  [ -n "$port" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+[ -n "$port" ] || { echo "with_page_server: the server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
+export TESSEL_PAGE_SERVER="http://127.0.0.1:$port"
+export TESSEL_PAGE_SERVER_LOG="Z:${work//\//\\}\\requests.log"
+status=0
+"$@" || status=$?
+exit "$status"
