@@ -168,7 +168,7 @@ std::vector<RegionStep> RoundedCornerSteps(int width, int height, CornerDiameter
 
 MessageBoxPlaces PlaceMessageBoxButtons(int width, int height, int closeWidth, int closeHeight,
                                         int buttonWidth, int buttonHeight, bool twoButtons) {
-    constexpr int kCloseRight = 12, kCloseTop = 10, kBottomMargin = 14, kGap = 20;
+    constexpr int kCloseRight = 12, kCloseTop = 10, kBottomMargin = 12, kGap = 13;
     MessageBoxPlaces places;
     const int closeX = width - closeWidth - kCloseRight;
     places.close = {closeX, kCloseTop, closeX + closeWidth, kCloseTop + closeHeight};

@@ -166,8 +166,8 @@ struct MessageBoxPlaces {
 };
 
 // The close button at (width - its width - 12, 10); the OK button alone
-// centred, or OK and cancel side by side around the centre, both with their
-// bottom 14 pixels above the box's.
+// centred, or OK and cancel side by side 13 pixels apart around the centre,
+// their bottom 12 pixels above the box's.
 MessageBoxPlaces PlaceMessageBoxButtons(int width, int height, int closeWidth, int closeHeight,
                                         int buttonWidth, int buttonHeight, bool twoButtons);
 

@@ -227,18 +227,18 @@ TEST(RoundedCorners, DiametersAreLimitedToTheWindow) {
 }
 
 TEST(MessageBoxPlaces, OneButtonIsCentredAndTwoStandSideBySide) {
-    const MessageBoxPlaces one = PlaceMessageBoxButtons(347, 211, 20, 20, 70, 26, false);
-    EXPECT_EQ(one.close, (PixelRect{315, 10, 335, 30}));
-    EXPECT_EQ(one.ok.left + one.ok.right, 347 - 1) << "centred";
-    EXPECT_EQ(one.ok.bottom, 211 - 14);
+    // The box of 347 x 211 with the skin's buttons of 72 x 24 and close button of 22 x 20.
+    const MessageBoxPlaces one = PlaceMessageBoxButtons(347, 211, 22, 20, 72, 24, false);
+    EXPECT_EQ(one.close, (PixelRect{313, 10, 335, 30}));
+    EXPECT_EQ(one.ok, (PixelRect{137, 175, 209, 199}));
     EXPECT_TRUE(one.cancel.IsEmpty());
 
-    const MessageBoxPlaces two = PlaceMessageBoxButtons(347, 211, 20, 20, 70, 26, true);
-    EXPECT_EQ(two.ok.Width(), 70);
-    EXPECT_EQ(two.cancel.Width(), 70);
-    EXPECT_EQ(two.ok.top, two.cancel.top);
-    EXPECT_LT(two.ok.right, two.cancel.left);
-    EXPECT_EQ(two.ok.left - 0, 347 - two.cancel.right - 1) << "the pair is centred";
+    const MessageBoxPlaces two = PlaceMessageBoxButtons(347, 211, 22, 20, 72, 24, true);
+    EXPECT_EQ(two.ok, (PixelRect{95, 175, 167, 199}));
+    EXPECT_EQ(two.cancel, (PixelRect{180, 175, 252, 199}));
+
+    const MessageBoxPlaces narrow = PlaceMessageBoxButtons(100, 60, 22, 20, 72, 24, true);
+    EXPECT_LT(narrow.ok.right, narrow.cancel.left) << "never on top of each other";
 }
 
 }  // namespace
