@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/gif_frames.h"
+#include "ui/resource_image.h"
 
 namespace vt::ui {
 namespace {
@@ -52,19 +53,13 @@ CAnimatedImage::~CAnimatedImage() {
 }
 
 bool CAnimatedImage::LoadFromResource(const char* name, const char* type) {
-    const HINSTANCE module = ResourceModule();
-    HRSRC found = ::FindResourceA(module, name, type);
-    if (found == nullptr)
+    const ResourceBytes bytes = FindResourceBytes(name, type);
+    if (bytes.size == 0)
         return false;
-    const DWORD size = ::SizeofResource(module, found);
-    HGLOBAL loaded = ::LoadResource(module, found);
-    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (bytes == nullptr || size == 0)
-        return false;
-    HGLOBAL block = CopyToBlock(bytes, size);
+    HGLOBAL block = CopyToBlock(bytes.data, bytes.size);
     if (block == nullptr)
         return false;
-    const bool shown = LoadFromMemory(block, size);
+    const bool shown = LoadFromMemory(block, bytes.size);
     ::GlobalFree(block);
     return shown;
 }

@@ -24,6 +24,14 @@ ImagePtr LoadResourceImage(int id, const char* typeName, HINSTANCE module = null
 // not exist or does not decode.
 ImagePtr LoadFileImage(const std::string& path);
 
+// The raw bytes of a resource of module (the resource module when null),
+// held by the module; size 0 when there is no such resource.
+struct ResourceBytes {
+    const void* data = nullptr;
+    size_t size = 0;
+};
+ResourceBytes FindResourceBytes(const char* name, const char* type, HINSTANCE module = nullptr);
+
 // A copy of the whole of image; null when image is null.
 ImagePtr CloneImage(Gdiplus::Bitmap* image);
 

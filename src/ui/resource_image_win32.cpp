@@ -73,15 +73,24 @@ ImagePtr LoadResourceImage(int id, const char* typeName, HINSTANCE module) {
         ::DeleteObject(bitmap);
         return image;
     }
-    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(id), typeName);
-    if (found == nullptr)
+    const ResourceBytes bytes = FindResourceBytes(MAKEINTRESOURCEA(id), typeName, module);
+    if (bytes.size == 0)
         return nullptr;
+    return DecodeBytes(bytes.data, static_cast<DWORD>(bytes.size));
+}
+
+ResourceBytes FindResourceBytes(const char* name, const char* type, HINSTANCE module) {
+    if (module == nullptr)
+        module = ResourceModule();
+    HRSRC found = ::FindResourceA(module, name, type);
+    if (found == nullptr)
+        return {};
     const DWORD size = ::SizeofResource(module, found);
     HGLOBAL loaded = ::LoadResource(module, found);
-    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (bytes == nullptr || size == 0)
-        return nullptr;
-    return DecodeBytes(bytes, size);
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (data == nullptr || size == 0)
+        return {};
+    return ResourceBytes{data, size};
 }
 
 ImagePtr LoadFileImage(const std::string& path) {
