@@ -262,7 +262,8 @@ void CSkinButtonEx::DrawCaption(HDC dc, int state, const RECT& client) {
         return;
     auto* windowFont = reinterpret_cast<HFONT>(::SendMessageA(hwnd(), WM_GETFONT, 0, 0));
     DcSelection font(dc, windowFont ? windowFont : ::GetStockObject(DEFAULT_GUI_FONT));
-    ::SetTextColor(dc, textColor);
+    // A disabled face says so in its caption as well.
+    ::SetTextColor(dc, state == kFaceDisabled ? ::GetSysColor(COLOR_GRAYTEXT) : textColor);
     RECT place = client;
     if (state == kFacePressed)
         ::OffsetRect(&place, 1, 1);

@@ -101,7 +101,8 @@ class CSkinDialog : public Dialog {
     LayerEntry* Find(LayerItem item);
     LayerItem Append(std::unique_ptr<LayerEntry> item);
     void DrawItem(Gdiplus::Graphics& graphics, LayerEntry& item, int width, int height);
-    static Gdiplus::Bitmap* PieceOf(LayerEntry& item, const PixelRect& source);
+    static void PaintText(Gdiplus::Graphics& graphics, LayerEntry& item);
+    static void DrawSlices(Gdiplus::Graphics& graphics, LayerEntry& item, const PixelRect& place);
     void Changed();
     void ApplyRegion();
     LRESULT OnLeftButtonDown(WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace vt::ui {
@@ -44,6 +45,40 @@ ImagePtr Rotated(ImagePtr image, int rotateFlip) {
 
 Gdiplus::Rect ToRect(const PixelRect& rect) {
     return Gdiplus::Rect(rect.left, rect.top, rect.Width(), rect.Height());
+}
+
+// How far bicubic smoothing samples around a pixel.
+constexpr int kSmoothingReach = 2;
+
+// The source part of image with border pixels around it that repeat its
+// edges; null when the pixels cannot be had.
+ImagePtr CutWithBorder(Gdiplus::Bitmap& image, const PixelRect& source, int border) {
+    const int width = source.Width(), height = source.Height();
+    auto cut = std::make_unique<Gdiplus::Bitmap>(width + 2 * border, height + 2 * border,
+                                                 PixelFormat32bppPARGB);
+    Gdiplus::Rect from = ToRect(source);
+    Gdiplus::Rect to(0, 0, width + 2 * border, height + 2 * border);
+    Gdiplus::BitmapData in{}, out{};
+    if (cut->GetLastStatus() != Gdiplus::Ok ||
+        image.LockBits(&from, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &in) !=
+            Gdiplus::Ok)
+        return nullptr;
+    const bool written =
+        cut->LockBits(&to, Gdiplus::ImageLockModeWrite, PixelFormat32bppPARGB, &out) == Gdiplus::Ok;
+    if (written) {
+        for (int y = 0; y < to.Height; ++y) {
+            const int sourceY = std::clamp(y - border, 0, height - 1);
+            const auto* row = reinterpret_cast<const uint32_t*>(
+                static_cast<const uint8_t*>(in.Scan0) + sourceY * in.Stride);
+            auto* target =
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(out.Scan0) + y * out.Stride);
+            for (int x = 0; x < to.Width; ++x)
+                target[x] = row[std::clamp(x - border, 0, width - 1)];
+        }
+        cut->UnlockBits(&out);
+    }
+    image.UnlockBits(&in);
+    return written ? std::move(cut) : nullptr;
 }
 
 // --- The key filter --------------------------------------------------------------
@@ -106,6 +141,12 @@ void UseKeyFilter(bool use) {
 
 }  // namespace
 
+// A word of an unwrapped text and where it starts.
+struct TextRun {
+    std::wstring text;
+    float x = 0;
+};
+
 // One entry of the drawing layer.
 struct CSkinDialog::LayerEntry {
     enum class Kind { Image, RectImage, Text };
@@ -123,13 +164,15 @@ struct CSkinDialog::LayerEntry {
     SliceInsets insets;
     SliceMode mode = SliceMode::SmoothStretch;
     BitmapHandle plainBitmap;  // the image as a platform bitmap, for BitmapStretch
-    // Stretched pieces cut out of the image, so that smoothing never reaches
-    // into the neighbouring pieces.
-    std::vector<std::pair<PixelRect, ImagePtr>> pieces;
+    ImagePtr drawn;            // smoothed or tiled at the size of its place
+    SIZE drawnSize{};
     // Texts.
     LayerText text;
     std::wstring wideText;
     std::unique_ptr<Gdiplus::Font> font;
+    std::vector<TextRun> runs;  // an unwrapped text's words, laid out once
+    SIZE textSize{};
+    bool laidOut = false;
 };
 
 CSkinDialog::CSkinDialog(int templateId, HINSTANCE module) : Dialog(templateId, module) {}
@@ -224,6 +267,7 @@ void CSkinDialog::SetItemText(LayerItem id, const std::string& text) {
         return;
     item->text.text = text;
     item->wideText = Wide(text);
+    item->laidOut = false;
     Changed();
 }
 
@@ -259,16 +303,57 @@ void CSkinDialog::DrawLayer(Gdiplus::Graphics& graphics, int width, int height) 
     }
 }
 
-Gdiplus::Bitmap* CSkinDialog::PieceOf(LayerEntry& item, const PixelRect& source) {
-    for (auto& [rect, cut] : item.pieces) {
-        if (rect == source)
-            return cut.get();
+void CSkinDialog::DrawSlices(Gdiplus::Graphics& graphics, LayerEntry& item,
+                             const PixelRect& place) {
+    const int w = static_cast<int>(item.image->GetWidth());
+    const int h = static_cast<int>(item.image->GetHeight());
+    Gdiplus::ImageAttributes mirrored;
+    mirrored.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    for (const SlicePiece& piece : NineSlicePieces(w, h, item.insets, place, item.mode)) {
+        const Gdiplus::Rect target = ToRect(piece.place);
+        if (piece.corner) {
+            graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+            graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+            graphics.DrawImage(item.image.get(), target, piece.source.left, piece.source.top,
+                               piece.source.Width(), piece.source.Height(), Gdiplus::UnitPixel);
+        } else if (piece.tiled) {
+            // Whole copies from the place's corner, the last one cut.
+            Gdiplus::TextureBrush tiles(item.image.get(), Gdiplus::WrapModeTile,
+                                        ToRect(piece.source));
+            tiles.TranslateTransform(static_cast<Gdiplus::REAL>(piece.place.left),
+                                     static_cast<Gdiplus::REAL>(piece.place.top));
+            graphics.FillRectangle(&tiles, target);
+        } else if (item.mode == SliceMode::BitmapStretch) {
+            if (!item.plainBitmap)
+                continue;
+            // Platform drawing and GDI+ drawing do not mix on one device
+            // context: the platform's part ends before the next GDI+ piece.
+            HDC dc = graphics.GetHDC();
+            HDC source = ::CreateCompatibleDC(dc);
+            {
+                DcSelection selection(source, item.plainBitmap.get());
+                ::SetStretchBltMode(dc, COLORONCOLOR);
+                ::StretchBlt(dc, piece.place.left, piece.place.top, piece.place.Width(),
+                             piece.place.Height(), source, piece.source.left, piece.source.top,
+                             piece.source.Width(), piece.source.Height(), SRCCOPY);
+            }
+            ::DeleteDC(source);
+            graphics.ReleaseHDC(dc);
+        } else {
+            // Cut out with its edge pixels repeated around it, so that
+            // smoothing reaches neither into the neighbouring pieces nor into
+            // a transparent outside, whether or not the wrap mode is honoured.
+            ImagePtr cut = CutWithBorder(*item.image, piece.source, kSmoothingReach);
+            if (!cut)
+                continue;
+            graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+            graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+            graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+            graphics.DrawImage(cut.get(), target, kSmoothingReach, kSmoothingReach,
+                               piece.source.Width(), piece.source.Height(), Gdiplus::UnitPixel,
+                               &mirrored);
+        }
     }
-    std::unique_ptr<Gdiplus::Bitmap> cut(item.image->Clone(ToRect(source), PixelFormat32bppPARGB));
-    if (!cut || cut->GetLastStatus() != Gdiplus::Ok)
-        return nullptr;
-    item.pieces.emplace_back(source, std::move(cut));
-    return item.pieces.back().second.get();
 }
 
 void CSkinDialog::DrawItem(Gdiplus::Graphics& graphics, LayerEntry& item, int width, int height) {
@@ -296,108 +381,110 @@ void CSkinDialog::DrawItem(Gdiplus::Graphics& graphics, LayerEntry& item, int wi
                 return;
             const PixelRect place =
                 item.place.IsEmpty() ? PixelRect{0, 0, width, height} : item.place;
-            const int w = static_cast<int>(item.image->GetWidth());
-            const int h = static_cast<int>(item.image->GetHeight());
-            Gdiplus::ImageAttributes mirrored;
-            mirrored.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-            HDC plainDc = nullptr;
-            HDC sourceDc = nullptr;
-            HGDIOBJ previous = nullptr;
-            for (const SlicePiece& piece : NineSlicePieces(w, h, item.insets, place, item.mode)) {
-                const Gdiplus::Rect target = ToRect(piece.place);
-                if (piece.corner) {
-                    copyExact();
-                    graphics.DrawImage(item.image.get(), target, piece.source.left,
-                                       piece.source.top, piece.source.Width(),
-                                       piece.source.Height(), Gdiplus::UnitPixel);
-                } else if (piece.tiled) {
-                    // Whole copies from the place's corner, the last one cut.
-                    Gdiplus::TextureBrush tiles(item.image.get(), Gdiplus::WrapModeTile,
-                                                ToRect(piece.source));
-                    tiles.TranslateTransform(static_cast<Gdiplus::REAL>(piece.place.left),
-                                             static_cast<Gdiplus::REAL>(piece.place.top));
-                    graphics.FillRectangle(&tiles, target);
-                } else if (item.mode == SliceMode::BitmapStretch && item.plainBitmap) {
-                    if (plainDc == nullptr) {
-                        plainDc = graphics.GetHDC();
-                        sourceDc = ::CreateCompatibleDC(plainDc);
-                        previous = ::SelectObject(sourceDc, item.plainBitmap.get());
-                        ::SetStretchBltMode(plainDc, COLORONCOLOR);
-                    }
-                    ::StretchBlt(plainDc, piece.place.left, piece.place.top, piece.place.Width(),
-                                 piece.place.Height(), sourceDc, piece.source.left,
-                                 piece.source.top, piece.source.Width(), piece.source.Height(),
-                                 SRCCOPY);
-                } else if (Gdiplus::Bitmap* cut = PieceOf(item, piece.source)) {
-                    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-                    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-                    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-                    graphics.DrawImage(cut, target, 0, 0, piece.source.Width(),
-                                       piece.source.Height(), Gdiplus::UnitPixel, &mirrored);
-                }
-                // Platform drawing and GDI+ drawing do not mix on one device
-                // context: the platform's part ends before the next GDI+ piece.
-                if (plainDc != nullptr) {
-                    ::SelectObject(sourceDc, previous);
-                    ::DeleteDC(sourceDc);
-                    graphics.ReleaseHDC(plainDc);
-                    plainDc = nullptr;
-                }
-            }
-            return;
-        }
-        case LayerEntry::Kind::Text: {
-            if (item.wideText.empty())
+            if (item.mode == SliceMode::BitmapStretch) {
+                DrawSlices(graphics, item, place);
                 return;
-            if (!item.font) {
-                LOGFONTW face{};
-                face.lfHeight = PointsToFontHeight(item.text.points);
-                face.lfWeight = item.text.bold ? FW_BOLD : FW_NORMAL;
-                face.lfCharSet = GB2312_CHARSET;
-                face.lfQuality = ANTIALIASED_QUALITY;
-                lstrcpynW(face.lfFaceName, L"宋体", LF_FACESIZE);
-                ClientDc screen(nullptr);
-                item.font = std::make_unique<Gdiplus::Font>(screen.get(), &face);
-                if (item.font->GetLastStatus() != Gdiplus::Ok)
-                    item.font = std::make_unique<Gdiplus::Font>(
-                        Gdiplus::FontFamily::GenericSansSerif(),
-                        static_cast<Gdiplus::REAL>(item.text.points), Gdiplus::FontStyleRegular,
-                        Gdiplus::UnitPoint);
             }
-            const TextAlignment alignment = AlignmentFromFlags(item.text.align);
-            Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
-            format.SetFormatFlags(format.GetFormatFlags() |
-                                  Gdiplus::StringFormatFlagsMeasureTrailingSpaces);
-            const int wrap = item.text.wrapWidth;
-            if (wrap <= 0)
-                format.SetFormatFlags(format.GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);
-            // Lines of a wrapped text align within the box; the text as a
-            // whole is placed by PlaceText.
-            static constexpr Gdiplus::StringAlignment kLineAlign[] = {
-                Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentCenter,
-                Gdiplus::StringAlignmentFar};
-            format.SetAlignment(kLineAlign[static_cast<int>(alignment.horizontal)]);
-            Gdiplus::RectF measured;
-            graphics.MeasureString(
-                item.wideText.c_str(), static_cast<int>(item.wideText.size()), item.font.get(),
-                Gdiplus::RectF(0, 0, static_cast<Gdiplus::REAL>(wrap), 0), &format, &measured);
-            const int textWidth = wrap > 0 ? wrap : static_cast<int>(measured.Width + 0.999f);
-            const int textHeight = static_cast<int>(measured.Height + 0.999f);
-            const PixelPoint at = PlaceText(alignment, item.text.x, item.text.y, 0, 0,
-                                            wrap > 0 ? 0 : textWidth, textHeight);
-            const int left = wrap > 0 ? item.text.x : at.x;
-            graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
-            const uint32_t argb = item.text.argb;
-            Gdiplus::SolidBrush brush{Gdiplus::Color(argb)};
-            graphics.DrawString(
-                item.wideText.c_str(), static_cast<int>(item.wideText.size()), item.font.get(),
-                Gdiplus::RectF(static_cast<Gdiplus::REAL>(left), static_cast<Gdiplus::REAL>(at.y),
-                               static_cast<Gdiplus::REAL>(textWidth + 1),
-                               static_cast<Gdiplus::REAL>(textHeight + 1)),
-                &format, &brush);
+            // Smoothing and tiling are paid once per size of the place: the
+            // drawn image is kept and copied on later paints.
+            if (!item.drawn || item.drawnSize.cx != place.Width() ||
+                item.drawnSize.cy != place.Height()) {
+                item.drawn = std::make_unique<Gdiplus::Bitmap>(place.Width(), place.Height(),
+                                                               PixelFormat32bppPARGB);
+                Gdiplus::Graphics drawn(item.drawn.get());
+                DrawSlices(drawn, item, PixelRect{0, 0, place.Width(), place.Height()});
+                item.drawnSize = {place.Width(), place.Height()};
+            }
+            copyExact();
+            graphics.DrawImage(item.drawn.get(), ToRect(place), 0, 0, place.Width(), place.Height(),
+                               Gdiplus::UnitPixel);
             return;
         }
+        case LayerEntry::Kind::Text:
+            PaintText(graphics, item);
+            return;
     }
+}
+
+void CSkinDialog::PaintText(Gdiplus::Graphics& graphics, LayerEntry& item) {
+    if (item.wideText.empty())
+        return;
+    if (!item.font) {
+        LOGFONTW face{};
+        face.lfHeight = PointsToFontHeight(item.text.points);
+        face.lfWeight = item.text.bold ? FW_BOLD : FW_NORMAL;
+        face.lfCharSet = GB2312_CHARSET;
+        face.lfQuality = ANTIALIASED_QUALITY;
+        lstrcpynW(face.lfFaceName, L"宋体", LF_FACESIZE);
+        ClientDc screen(nullptr);
+        item.font = std::make_unique<Gdiplus::Font>(screen.get(), &face);
+        if (item.font->GetLastStatus() != Gdiplus::Ok)
+            item.font =
+                std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(),
+                                                static_cast<Gdiplus::REAL>(item.text.points),
+                                                Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    }
+    const TextAlignment alignment = AlignmentFromFlags(item.text.align);
+    Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+    format.SetFormatFlags(format.GetFormatFlags() |
+                          Gdiplus::StringFormatFlagsMeasureTrailingSpaces);
+    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    Gdiplus::SolidBrush brush{Gdiplus::Color(item.text.argb)};
+    const int wrap = item.text.wrapWidth;
+    if (wrap > 0) {
+        // Lines align within the box, which starts at the text's position.
+        static constexpr Gdiplus::StringAlignment kLineAlign[] = {Gdiplus::StringAlignmentNear,
+                                                                  Gdiplus::StringAlignmentCenter,
+                                                                  Gdiplus::StringAlignmentFar};
+        format.SetAlignment(kLineAlign[static_cast<int>(alignment.horizontal)]);
+        Gdiplus::RectF measured;
+        graphics.MeasureString(
+            item.wideText.c_str(), static_cast<int>(item.wideText.size()), item.font.get(),
+            Gdiplus::RectF(0, 0, static_cast<Gdiplus::REAL>(wrap), 0), &format, &measured);
+        const int height = static_cast<int>(measured.Height + 0.999f);
+        const PixelPoint at = PlaceText(alignment, item.text.x, item.text.y, 0, 0, 0, height);
+        graphics.DrawString(
+            item.wideText.c_str(), static_cast<int>(item.wideText.size()), item.font.get(),
+            Gdiplus::RectF(static_cast<Gdiplus::REAL>(item.text.x),
+                           static_cast<Gdiplus::REAL>(at.y), static_cast<Gdiplus::REAL>(wrap + 1),
+                           static_cast<Gdiplus::REAL>(height + 1)),
+            &format, &brush);
+        return;
+    }
+    // One line, laid out once per text: every space half an em wide, as in
+    // the program's font (宋体), so that the gaps the texts leave for links
+    // and numbers keep their width whatever font stands in for it.
+    format.SetFormatFlags(format.GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);
+    if (!item.laidOut) {
+        item.runs.clear();
+        const float halfEm = static_cast<float>(-PointsToFontHeight(item.text.points)) / 2;
+        float x = 0, height = 0;
+        for (size_t at = 0; at < item.wideText.size();) {
+            if (item.wideText[at] == L' ') {
+                x += halfEm;
+                ++at;
+                continue;
+            }
+            const size_t end = std::min(item.wideText.find(L' ', at), item.wideText.size());
+            TextRun run{item.wideText.substr(at, end - at), x};
+            Gdiplus::RectF measured;
+            graphics.MeasureString(run.text.c_str(), static_cast<int>(run.text.size()),
+                                   item.font.get(), Gdiplus::PointF(0, 0), &format, &measured);
+            x += measured.Width;
+            height = std::max(height, measured.Height);
+            item.runs.push_back(std::move(run));
+            at = end;
+        }
+        item.textSize = {static_cast<int>(x + 0.999f), static_cast<int>(height + 0.999f)};
+        item.laidOut = true;
+    }
+    const PixelPoint at =
+        PlaceText(alignment, item.text.x, item.text.y, 0, 0, item.textSize.cx, item.textSize.cy);
+    for (const TextRun& run : item.runs)
+        graphics.DrawString(run.text.c_str(), static_cast<int>(run.text.size()), item.font.get(),
+                            Gdiplus::PointF(static_cast<Gdiplus::REAL>(at.x) + run.x,
+                                            static_cast<Gdiplus::REAL>(at.y)),
+                            &format, &brush);
 }
 
 const Canvas& CSkinDialog::Background() {
