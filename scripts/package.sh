@@ -61,16 +61,18 @@ fi
 ninja -C build/native -j "$jobs" tessel-sign >/dev/null
 sign=build/native/bin/tessel-sign
 
-# The public key the updater will trust is the signing key's own, so a build
-# can never trust another key than the one its releases are signed with.
-public_key=$out/release-key.pub
-mkdir -p "$out"
-"$sign" public-key "$key" >"$public_key"
-
 # The Windows programs. The default build number builds in build/windows,
 # another one in a tree of its own.
 winbuild=build/windows
 [ "$build_number" = "$(cached TESSEL_BUILD_NUMBER)" ] || winbuild=build/windows-$build_number
+mkdir -p "$out" "$winbuild"
+
+# The public key the updater will trust is the signing key's own, so a build
+# can never trust another key than the one its releases are signed with. It
+# is kept in the build tree (replaced only when it changes).
+public_key=$root/$winbuild/release-key.pub
+"$sign" public-key "$key" >"$public_key.new"
+if cmp -s "$public_key.new" "$public_key"; then rm "$public_key.new"; else mv "$public_key.new" "$public_key"; fi
 cmake -S . -B "$winbuild" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -UTESSEL_MODULES -DTESSEL_BUILD_NUMBER="$build_number" \
   -DTESSEL_REFITTER_VERSION="$refitter_version" -DTESSEL_RELEASE_KEY="$public_key" \

@@ -145,6 +145,8 @@ void CRefitterWindow::OnFinished() {
     const RefitterFace face = FaceFor(state_);
     if (face.closesItself)
         SetTimer(kCloseTimer, kCloseAfterMs);
+    // The taskbar shows how it ended too.
+    SetText(ui::LoadText(kTextCaption) + " - " + ui::LoadText(face.statusText));
     Invalidate(false);
 }
 

@@ -66,8 +66,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // A second copy wakes the first and ends.
     if (HANDLE existing = OpenFileMappingA(FILE_MAP_READ, FALSE, kInstanceRecord)) {
-        if (const char* text = static_cast<const char*>(MapViewOfFile(existing, FILE_MAP_READ, 0, 0, 0))) {
-            const uintptr_t handle = std::strtoull(std::string(text, strnlen(text, 8)).c_str(), nullptr, 16);
+        if (const char* text =
+                static_cast<const char*>(MapViewOfFile(existing, FILE_MAP_READ, 0, 0, 0))) {
+            const uintptr_t handle =
+                std::strtoull(std::string(text, strnlen(text, 8)).c_str(), nullptr, 16);
             PostMessageA(reinterpret_cast<HWND>(handle), kActivateInstance, 0, 0);
             UnmapViewOfFile(text);
         }
@@ -82,15 +84,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpszClassName = "VaelTesselStandIn";
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(128));
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowA("VaelTesselStandIn", "VaelTessel", WS_OVERLAPPEDWINDOW, 40, 40,
-                                320, 120, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowA("VaelTesselStandIn", "VaelTessel", WS_OVERLAPPEDWINDOW, 40, 40, 320,
+                                120, nullptr, nullptr, instance, nullptr);
     if (!window)
         return 1;
     ShowWindow(window, SW_SHOWNOACTIVATE);
 
     // The record lives exactly as long as this process.
-    HANDLE record = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4,
-                                       kInstanceRecord);
+    HANDLE record =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, kInstanceRecord);
     if (record && GetLastError() != ERROR_ALREADY_EXISTS) {
         if (char* view = static_cast<char*>(MapViewOfFile(record, FILE_MAP_WRITE, 0, 0, 0))) {
             std::snprintf(view, 9, "%x",
