@@ -8,7 +8,9 @@
 ;   makensis -DVERSION=1.2.0.9125 -DSTAGE=DIR -DOUTFILE=FILE -DICON=FILE
 ;            [-DSERVERS=servers.ini] vaeltessel.nsi
 
-Unicode true
+; A 64-bit installer for the 64-bit program (it also runs where no 32-bit
+; subsystem is installed).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
