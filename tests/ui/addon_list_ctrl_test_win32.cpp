@@ -98,7 +98,7 @@ class AddonListTest : public ::testing::Test {
         ASSERT_TRUE(list.SetColumns("plug,222;type,1", 0, 2));
         list.SetColors(kBackground, kKeepColor, kKeepColor, kKeepColor);
         list.SetRowHeight(kRowHeight);
-        list.RestoreColumnState(DefaultProgramDir());
+        list.RestoreColumnState(test::TempDir().path());
         list.SetGridLines(true);
         test::PumpPending();
     }
@@ -720,9 +720,9 @@ class ReloadAllListTest : public AddonListTest {
         platform::SetEnv("VAEL_DOCUMENTS", platform::LocalToUtf8(documents_.path()));
         test::WriteTestFile(program_ / "servers.ini",
                             "[Servers]\r\nCatalogue=http://127.0.0.1:1\r\n");
-        servers_ = LoadServerConfig(program_.path());
         test::WriteTestFile(program_ / "config",
                             "[Setting]\r\nGamePath=" + game_ / "vaelpatchchinese.exe\r\n");
+        servers_ = LoadServerConfig(app_.ProgramDir());
         CreateMainWindowList();
     }
     void TearDown() override { platform::SetEnv("VAEL_DOCUMENTS", ""); }
