@@ -102,6 +102,11 @@ SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\卸载 ${PRODUCT}.lnk"
+  RMDir "$SMPROGRAMS\${PRODUCT}"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey HKCU "Software\${PRODUCT}"
   ; What the installer put here.
   Delete "$INSTDIR\VaelTessel.exe"
   Delete "$INSTDIR\Surgewell.dll"
@@ -127,13 +132,8 @@ Section "Uninstall"
   Delete "$INSTDIR\Download\pluglist.xml"
   RMDir "$INSTDIR\Download"
   RMDir /r "$INSTDIR\RefitterWork"
+  ; The uninstaller goes last, so its absence means the work is done.
   Delete "$INSTDIR\Uninstall.exe"
   ; Only when nothing else is left in it.
   RMDir "$INSTDIR"
-
-  Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
-  Delete "$SMPROGRAMS\${PRODUCT}\卸载 ${PRODUCT}.lnk"
-  RMDir "$SMPROGRAMS\${PRODUCT}"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  DeleteRegKey HKCU "Software\${PRODUCT}"
 SectionEnd
