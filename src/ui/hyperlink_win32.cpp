@@ -3,8 +3,6 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "ui/skin_dialog.h"
-
 namespace vt::ui {
 
 void CHyperlink::OnAttached() {
@@ -38,8 +36,8 @@ void CHyperlink::MakeFonts() {
 
 void CHyperlink::Paint(HDC target) {
     const RECT client = ClientRect();
-    // Over a skinned parent the label copies the parent's background under
-    // it; elsewhere it draws on what the parent painted there.
+    // The label starts from the parent's background under it; a parent
+    // that erases nothing leaves it to draw on what is there.
     Canvas face(target, client.right, client.bottom);
     const bool ownBackground = face && PaintParentBackground(hwnd(), face.dc());
     HDC dc = ownBackground ? face.dc() : target;

@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include "ui/layered_composer.h"
-#include "ui/skin_dialog.h"
 
 namespace vt::ui {
 namespace {
@@ -206,13 +205,7 @@ void CSkinButtonEx::DrawFace(HDC dc, int state, bool parentBehind) {
     if (parentBehind) {
         if (!parentSnapshot_ || snapshotSize_.cx != width || snapshotSize_.cy != height) {
             Canvas snapshot(dc, width, height);
-            if (!PaintParentBackground(hwnd(), snapshot.dc())) {
-                // Not a skinned parent: the pixels its device context holds.
-                RECT place = RectInParent();
-                ClientDc parent(Parent());
-                ::BitBlt(snapshot.dc(), 0, 0, width, height, parent.get(), place.left, place.top,
-                         SRCCOPY);
-            }
+            PaintParentBackground(hwnd(), snapshot.dc());
             parentSnapshot_ = std::move(snapshot);
             snapshotSize_ = {width, height};
         }

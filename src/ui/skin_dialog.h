@@ -119,8 +119,4 @@ class CSkinDialog : public Dialog {
     bool hasRegion_ = false;
 };
 
-// Copies the part of child's parent's background that lies under child
-// into dc at (0, 0), when the parent is a CSkinDialog; false otherwise.
-bool PaintParentBackground(HWND child, HDC dc);
-
 }  // namespace vt::ui

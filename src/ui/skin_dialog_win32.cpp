@@ -647,19 +647,4 @@ LRESULT CSkinDialog::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return Dialog::WndProc(message, wParam, lParam);
 }
 
-bool PaintParentBackground(HWND child, HDC dc) {
-    auto* dialog = dynamic_cast<CSkinDialog*>(Wnd::FromHandle(::GetParent(child)));
-    if (dialog == nullptr)
-        return false;
-    const Canvas& background = dialog->Background();
-    if (!background)
-        return false;
-    RECT place{};
-    ::GetWindowRect(child, &place);
-    ::MapWindowPoints(HWND_DESKTOP, dialog->hwnd(), reinterpret_cast<POINT*>(&place), 2);
-    ::BitBlt(dc, 0, 0, place.right - place.left, place.bottom - place.top, background.dc(),
-             place.left, place.top, SRCCOPY);
-    return true;
-}
-
 }  // namespace vt::ui
