@@ -20,6 +20,16 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     wineserver -w || true
     touch "$WINEPREFIX/.tessel-ready"
   fi
+  # The windows ask for "宋体" (SimSun). Wine gives them WenQuanYi Zen Hei, whose
+  # small bitmap sizes draw broken glyphs; the Sharp face of the same family
+  # draws them whole, as SimSun does on a Chinese Windows.
+  if [ ! -f "$WINEPREFIX/.tessel-fonts" ]; then
+    for face in 宋体 SimSun; do
+      "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
+        /d 'WenQuanYi Zen Hei Sharp' /f >/dev/null 2>&1 || true
+    done
+    touch "$WINEPREFIX/.tessel-fonts"
+  fi
 ) 9>"$WINEPREFIX.lock"
 
 exec "$wine" "$@"

@@ -114,17 +114,25 @@ POINT ClientToScreenPoint(HWND hwnd, int x, int y) {
     return point;
 }
 
-void MoveMouseTo(HWND hwnd, int x, int y) {
+void QueueMouseMove(HWND hwnd, int x, int y) {
     const POINT point = ClientToScreenPoint(hwnd, x, y);
     const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
     // Absolute coordinates run from 0 to 65535 over the primary screen.
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (point.x * 65536 + width / 2) / width,
               (point.y * 65536 + height / 2) / height);
+}
+
+void QueueMouseButton(bool down) {
+    SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+}
+
+void MoveMouseTo(HWND hwnd, int x, int y) {
+    QueueMouseMove(hwnd, x, y);
     PumpPending();
 }
 
 void MouseButton(bool down) {
-    SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    QueueMouseButton(down);
     PumpPending();
 }
 

@@ -27,6 +27,11 @@ void MoveMouseTo(HWND hwnd, int x, int y);
 void ClickAt(HWND hwnd, int x, int y);
 void MouseButton(bool down);
 void PressKey(WORD virtualKey);
+// The same mouse input without dispatching anything, for work that runs inside
+// a window's own message loop (a capture loop) and must leave the messages to
+// that loop.
+void QueueMouseMove(HWND hwnd, int x, int y);
+void QueueMouseButton(bool down);
 
 // Where screenshots go: $TESSEL_SCREENS_DIR, else "screens" in the current
 // directory; created on first use.
