@@ -22,6 +22,7 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 #include "settings/directory_helpers.h"
+#include "settings/server_config.h"
 
 namespace {
 
@@ -64,16 +65,19 @@ std::string MakeWorkDir(const char* name) {
     return dir;
 }
 
-void SetUpProgram(const std::string& program, const std::string& game,
-                  const std::string& catalogueServer) {
+// Writes the program's files and sets app up as the program's start-up does;
+// returns the server configuration read from servers.ini.
+vt::ServerConfig SetUpProgram(vt::CAppState& app, const std::string& program,
+                              const std::string& game, const std::string& catalogueServer) {
     vt::MakeDirectoryPath(program + "/Download");
     vt::MakeDirectoryPath(game + "/Interface/Addons");
     vt::platform::WriteWholeFile(game + "/vaelpatchchinese.exe", "");
-    vt::AppState().SetProgramDir(program + "/");
+    app.SetProgramDir(program + "/");
     vt::platform::WriteProfileString(program + "/config", "Setting", "GamePath",
                                      game + "/vaelpatchchinese.exe");
     vt::platform::WriteProfileString(program + "/servers.ini", "Servers", "Catalogue",
                                      catalogueServer);
+    return vt::LoadServerConfig(app.ProgramDir());
 }
 
 void BenchReloadAll() {
@@ -82,7 +86,8 @@ void BenchReloadAll() {
     const std::string game = work + "/game";
     // Nothing listens on port 1: the stamp query fails at once, as with a
     // server that is down, and the catalogue file stays.
-    SetUpProgram(program, game, "http://127.0.0.1:1");
+    vt::CAppState app;
+    const vt::ServerConfig servers = SetUpProgram(app, program, game, "http://127.0.0.1:1");
     std::ostringstream xml;
     xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<AddOnList "
            "DownLoadUrl=\"http://127.0.0.1:1/files/\">"
@@ -105,7 +110,7 @@ void BenchReloadAll() {
 
     NullWindow window;
     NullList list;
-    vt::AddonLibrary library(window, list);
+    vt::AddonLibrary library(app, servers, window, list);
     vt::ReloadAll(library);  // the first run parses the catalogue file
     constexpr int kRuns = 20;
     auto start = Clock::now();
@@ -179,14 +184,15 @@ void BenchInstall() {
     const std::string url = "http://127.0.0.1:" + std::to_string(port);
     const std::string program = work + "/program";
     const std::string game = work + "/game";
-    SetUpProgram(program, game, url);
+    vt::CAppState app;
+    const vt::ServerConfig servers = SetUpProgram(app, program, game, url);
 
     NullWindow window;
     NullList list;
     vt::AddonOptions options;
     options.chunkPauseMs = 0;
     {
-        vt::AddonLibrary library(window, list, options);
+        vt::AddonLibrary library(app, servers, window, list, options);
         vt::ReloadAll(library);  // the catalogue, as the window has it at start-up
         const auto start = Clock::now();
         for (int id = 1; id <= 30; ++id)

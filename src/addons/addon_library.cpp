@@ -10,8 +10,11 @@
 
 namespace vt {
 
-AddonLibrary::AddonLibrary(AddonWindow& window, AddonListControl& list, AddonOptions options)
-    : window_(window),
+AddonLibrary::AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWindow& window,
+                           AddonListControl& list, AddonOptions options)
+    : app_(app),
+      servers_(servers),
+      window_(window),
       list_(list),
       options_(options),
       catalogue_(std::make_shared<const Catalogue>()),
@@ -26,12 +29,11 @@ void ApplyTransferOptions(const AddonOptions& options, HttpDownload& download) {
     download.headerTimeout = options.headerTimeoutMs;
 }
 
-std::string ProgramLockPath() {
-    return AppState().ProgramDir() + "manager.lock";
+std::string ProgramLockPath(const std::string& programDir) {
+    return programDir + "manager.lock";
 }
 
-std::string GameLockPath() {
-    const std::string gameDir = AppState().GameDir();
+std::string GameLockPath(const std::string& gameDir) {
     return gameDir.empty() ? std::string() : gameDir + "Interface\\.tessel-lock";
 }
 
@@ -49,15 +51,15 @@ platform::LockResult AddonLibrary::HoldManager() {
         return platform::LockResult::kAcquired;
     }
     const unsigned wait = options_.managerWaitMs;
-    platform::LockResult result = programLock_.Acquire(ProgramLockPath(), wait);
+    platform::LockResult result = programLock_.Acquire(ProgramLockPath(app_.ProgramDir()), wait);
     if (result != platform::LockResult::kAcquired)
         return result;
     // A game directory that is not there holds nothing to guard; its
     // "Interface" is made so the lock has a place.
-    const std::string gameDir = AppState().GameDir();
+    const std::string gameDir = app_.GameDir();
     if (!gameDir.empty() && platform::IsDirectory(gameDir)) {
         MakeDirectoryPath(gameDir + "Interface");
-        result = gameLock_.Acquire(GameLockPath(), wait);
+        result = gameLock_.Acquire(GameLockPath(gameDir), wait);
         if (result != platform::LockResult::kAcquired) {
             programLock_.Release();
             return result;

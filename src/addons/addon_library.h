@@ -1,7 +1,9 @@
 // The addon library's shared state, owned by the main window object: the
 // catalogue, the installed addons, the download queue and the worker flag,
-// with the window and list control the workers report to. The operations
-// (ReloadAll, RequestInstall, ...) are free functions over it.
+// with the window and list control the workers report to, and the
+// application fields and server configuration it is lent by the program's
+// application object. The operations (ReloadAll, RequestInstall, ...) are
+// free functions over it.
 #pragma once
 
 #include <atomic>
@@ -21,6 +23,9 @@
 #include "platform/manager_lock.h"
 
 namespace vt {
+
+class CAppState;
+struct ServerConfig;
 
 // Tuning of the transfers and the limits they keep; the defaults are the
 // program's.
@@ -45,22 +50,29 @@ class HttpDownload;
 // Sets download's timeouts, pause and rate bounds from options.
 void ApplyTransferOptions(const AddonOptions& options, HttpDownload& download);
 
-// The lock files of the one-manager-at-a-time rule: ProgramDir +
-// "manager.lock", and GameDir + "Interface\\.tessel-lock" (empty while no
-// game directory is set).
-std::string ProgramLockPath();
-std::string GameLockPath();
+// The lock files of the one-manager-at-a-time rule: programDir +
+// "manager.lock", and gameDir + "Interface\\.tessel-lock" (empty for an
+// empty gameDir: no game directory set).
+std::string ProgramLockPath(const std::string& programDir);
+std::string GameLockPath(const std::string& gameDir);
 
 class AddonLibrary {
   public:
-    // window and list must outlive the library (and so every worker).
-    AddonLibrary(AddonWindow& window, AddonListControl& list, AddonOptions options = {});
+    // app and servers belong to the program's application object (made once
+    // at start-up); window and list to the main window. All four must
+    // outlive the library (and so every worker). The library reads the
+    // program and game directories from app when an operation starts, and
+    // sets the game fields when a scan re-reads the settings.
+    AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWindow& window,
+                 AddonListControl& list, AddonOptions options = {});
     // Cancels the transfers (CancelTransfers), then waits for the workers it
     // started.
     ~AddonLibrary();
     AddonLibrary(const AddonLibrary&) = delete;
     AddonLibrary& operator=(const AddonLibrary&) = delete;
 
+    CAppState& app() { return app_; }
+    const ServerConfig& servers() const { return servers_; }
     AddonWindow& window() { return window_; }
     AddonListControl& list() { return list_; }
     const AddonOptions& options() const { return options_; }
@@ -134,6 +146,8 @@ class AddonLibrary {
     void WaitIdle();
 
   private:
+    CAppState& app_;
+    const ServerConfig& servers_;
     AddonWindow& window_;
     AddonListControl& list_;
     const AddonOptions options_;

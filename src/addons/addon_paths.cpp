@@ -2,35 +2,29 @@
 
 #include <cstdio>
 
-#include "settings/app_state.h"
 #include "settings/path_text.h"
 #include "settings/server_config.h"
 
 namespace vt {
 
-std::string CatalogueServerUrl(const std::string& path) {
-    return LoadServerConfig(AppState().ProgramDir()).catalogue + path;
+std::string DownloadDir(const std::string& programDir) {
+    return programDir + "Download\\";
 }
 
-std::string DownloadDir() {
-    return AppState().ProgramDir() + "Download\\";
-}
-
-std::string ArchivePath(int32_t id) {
+std::string ArchivePath(const std::string& programDir, int32_t id) {
     char name[24];
     std::snprintf(name, sizeof name, "%d.zip", static_cast<int>(id));
-    return DownloadDir() + name;
+    return DownloadDir(programDir) + name;
 }
 
-std::string AddonDir() {
-    const std::string gameDir = AppState().GameDir();
+std::string AddonDir(const std::string& gameDir) {
     return gameDir.empty() ? std::string() : gameDir + "Interface\\Addons";
 }
 
-std::string DetailPageUrl(int32_t id, int state) {
+std::string DetailPageUrl(const ServerConfig& servers, int32_t id, int state) {
     char path[80];
     std::snprintf(path, sizeof path, kDetailPageFormat, static_cast<int>(id), state);
-    return CatalogueServerUrl(path);
+    return servers.catalogue + path;
 }
 
 bool IsPlainFolderName(const std::string& name) {

@@ -1,11 +1,15 @@
 // Where the addon library keeps its files and what it asks the catalogue
-// server for. Directories come from the application fields at call time.
+// server for. Each path is derived from the directory it is given (the
+// program's or the game's, with its trailing backslash), so one operation
+// reads the application fields once and works in one place throughout.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace vt {
+
+struct ServerConfig;
 
 // Paths on the catalogue server (its scheme and host are configuration).
 constexpr char kCatalogueServerPath[] = "/Config/pluglist.xml";
@@ -21,18 +25,15 @@ constexpr char kVersionFileName[] = "tesselver.txt";
 constexpr char kProjectNameKey[] = "X-Tessel-Project-Name";
 constexpr char kUpdateVerKey[] = "X-Tessel-UpdateVer";
 
-// The catalogue server from ProgramDir + "servers.ini" (without a trailing
-// "/"), followed by path.
-std::string CatalogueServerUrl(const std::string& path);
-// ProgramDir + "Download\\".
-std::string DownloadDir();
-// ProgramDir + "Download\\" + "%d.zip".
-std::string ArchivePath(int32_t id);
-// GameDir + "Interface\\Addons" (no trailing backslash); empty while no game
-// directory is set.
-std::string AddonDir();
+// programDir + "Download\\".
+std::string DownloadDir(const std::string& programDir);
+// programDir + "Download\\" + "%d.zip".
+std::string ArchivePath(const std::string& programDir, int32_t id);
+// gameDir + "Interface\\Addons" (no trailing backslash); empty for an empty
+// gameDir (no game directory set).
+std::string AddonDir(const std::string& gameDir);
 // The detail page of an addon in state (DetailState) on the catalogue server.
-std::string DetailPageUrl(int32_t id, int state);
+std::string DetailPageUrl(const ServerConfig& servers, int32_t id, int state);
 // True for a name that is one directory entry directly under the addon
 // directory: not empty, no separator, not "." or "..". Only such names are
 // ever deleted there.

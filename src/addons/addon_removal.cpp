@@ -5,6 +5,7 @@
 #include "addons/reload_all.h"
 #include "addons/update_backup.h"
 #include "platform/files.h"
+#include "settings/app_state.h"
 #include "settings/directory_helpers.h"
 
 namespace vt {
@@ -23,7 +24,7 @@ int UpdateAll(AddonLibrary& library) {
 bool DeleteAddon(AddonLibrary& library, int32_t id) {
     const std::shared_ptr<const LocalAddonList> local = library.localAddons();
     const AddonRecord* entry = FindLocalAddon(*local, id);
-    const std::string addonDir = AddonDir();
+    const std::string addonDir = AddonDir(library.app().GameDir());
     if (entry == nullptr)
         return false;
     const ManagerScope manager(library);
@@ -37,7 +38,7 @@ bool DeleteAddon(AddonLibrary& library, int32_t id) {
         folders.insert(folders.end(), entry->SubFolders.begin(), entry->SubFolders.end());
         for (const std::string& name : folders) {
             if (IsPlainFolderName(name) && platform::IsDirectory(addonDir + "\\" + name))
-                DiscardEntry(addonDir + "\\" + name);
+                DiscardEntry(addonDir, addonDir + "\\" + name);
         }
     }
     library.RemoveLocalAddon(id);
@@ -45,7 +46,7 @@ bool DeleteAddon(AddonLibrary& library, int32_t id) {
 }
 
 bool DeleteAllAddons(AddonLibrary& library) {
-    const std::string addonDir = AddonDir();
+    const std::string addonDir = AddonDir(library.app().GameDir());
     bool done = true;
     if (!addonDir.empty()) {
         const ManagerScope manager(library);
@@ -58,7 +59,7 @@ bool DeleteAllAddons(AddonLibrary& library) {
         // version back into the emptied directory nor be left half done.
         RecoverInterruptedUpdates(addonDir,
                                   [&library](int32_t id) { return library.IsUpdating(id); });
-        done = DiscardEntry(addonDir);
+        done = DiscardEntry(addonDir, addonDir);
         MakeDirectoryPath(addonDir);
     }
     StartReloadAll(library);

@@ -7,6 +7,7 @@
 #include "net/http_download.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "settings/app_state.h"
 #include "settings/directory_helpers.h"
 
 namespace vt {
@@ -38,8 +39,9 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
         result = -1;
         return false;
     }
-    archivePath = ArchivePath(id);
-    const std::string dir = DownloadDir();
+    const std::string programDir = library.app().ProgramDir();
+    archivePath = ArchivePath(programDir, id);
+    const std::string dir = DownloadDir(programDir);
     if (!platform::IsDirectory(dir))
         MakeDirectoryPath(dir.substr(0, dir.size() - 1));
     // An old complete archive would pass the up-to-date check; its partial
@@ -67,7 +69,7 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
 
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,
                               bool isUpdate) {
-    const std::string addonDir = AddonDir();
+    const std::string addonDir = AddonDir(library.app().GameDir());
     ArchiveRules rules;
     rules.finalDir = addonDir;
     rules.limits = library.options().unpackLimits;
@@ -99,7 +101,7 @@ InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::stri
     }
     // Unpacked beside the addon directory: nothing installed changes until
     // the whole new version is on disk.
-    const bool intact = ExtractArchive(archivePath, StagingDir(), rules).Ok();
+    const bool intact = ExtractArchive(archivePath, StagingDir(addonDir), rules).Ok();
     platform::RemoveFile(archivePath);
     std::lock_guard<std::mutex> lock(library.addonDirMutex());
     if (!intact) {

@@ -9,6 +9,7 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 #include "settings/directory_helpers.h"
+#include "settings/server_config.h"
 #include "xml/xml_document.h"
 
 namespace vt {
@@ -26,22 +27,24 @@ std::string LocalStamp(AddonLibrary& library, const std::string& path) {
 
 }  // namespace
 
-bool QueryCatalogueStamp(std::string& stamp) {
+bool QueryCatalogueStamp(const ServerConfig& servers, std::string& stamp) {
     stamp.clear();
     std::string answer;
-    if (!SecureExchange("", CatalogueServerUrl(kStampInterfacePath), kCatalogueExchangeKey, answer))
+    if (!SecureExchange("", servers.catalogue + kStampInterfacePath, kCatalogueExchangeKey, answer))
         return false;
     stamp = QueryValue(answer, kStampName);
     return true;
 }
 
-bool DownloadCatalogue(const AddonOptions& options, const std::atomic<bool>* stop) {
-    const std::string dir = AppState().ProgramDir() + "Download";
+bool DownloadCatalogue(AddonLibrary& library) {
+    const AddonOptions& options = library.options();
+    const std::string programDir = library.app().ProgramDir();
+    const std::string dir = programDir + "Download";
     if (!platform::IsDirectory(dir)) {
         MakeDirectoryPath(dir);
         platform::SleepMs(static_cast<unsigned>(options.directoryWaitMs));
     }
-    const std::string path = CataloguePath(AppState().ProgramDir());
+    const std::string path = CataloguePath(programDir);
     const std::string target = path + "Temp";
     // A stale partial file left in place would be resumed into a catalogue
     // made of two different versions.
@@ -51,8 +54,9 @@ bool DownloadCatalogue(const AddonOptions& options, const std::atomic<bool>* sto
     HttpDownload download;
     ApplyTransferOptions(options, download);
     download.maxSize = options.catalogueMaxBytes;
-    download.stop = stop;
-    const int result = download.Download(CatalogueServerUrl(kCatalogueServerPath), target, false);
+    download.stop = library.cancelFlag();
+    const int result =
+        download.Download(library.servers().catalogue + kCatalogueServerPath, target, false);
     if (result != kDownloaded && result != kAlreadyCurrent)
         return false;
     // Replace in one rename, so the catalogue file is never missing or half.
@@ -60,7 +64,7 @@ bool DownloadCatalogue(const AddonOptions& options, const std::atomic<bool>* sto
 }
 
 bool LoadCatalogueInto(AddonLibrary& library) {
-    const std::string path = CataloguePath(AppState().ProgramDir());
+    const std::string path = CataloguePath(library.app().ProgramDir());
     AddonLibrary::LoadedFile file;
     file.size = platform::FileSize(path);
     file.modified = platform::GetModifiedTime(path);
@@ -82,13 +86,14 @@ bool LoadCatalogueInto(AddonLibrary& library) {
 }
 
 bool RefreshCatalogue(AddonLibrary& library) {
-    const std::string path = CataloguePath(AppState().ProgramDir());
+    const std::string path = CataloguePath(library.app().ProgramDir());
     bool replaced = false;
     if (platform::PathExists(path)) {
         std::string stamp;
-        if (QueryCatalogueStamp(stamp) && !stamp.empty() && stamp != LocalStamp(library, path))
-            replaced = DownloadCatalogue(library.options(), library.cancelFlag());
-    } else if (!DownloadCatalogue(library.options(), library.cancelFlag())) {
+        if (QueryCatalogueStamp(library.servers(), stamp) && !stamp.empty() &&
+            stamp != LocalStamp(library, path))
+            replaced = DownloadCatalogue(library);
+    } else if (!DownloadCatalogue(library)) {
         return false;
     } else {
         replaced = true;

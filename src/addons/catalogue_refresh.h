@@ -2,7 +2,6 @@
 // catalogue file and the refresh that the list worker runs before each scan.
 #pragma once
 
-#include <atomic>
 #include <string>
 
 #include "addons/addon_library.h"
@@ -11,13 +10,14 @@ namespace vt {
 
 // Asks the catalogue server's stamp interface for the current stamp; false
 // when the exchange fails.
-bool QueryCatalogueStamp(std::string& stamp);
+bool QueryCatalogueStamp(const ServerConfig& servers, std::string& stamp);
 
-// Fetches "/Config/pluglist.xml" afresh into the catalogue file's "Temp"
-// sibling (at most options.catalogueMaxBytes) and renames it over the
-// catalogue file when complete; a failure keeps the old file. stop, when
-// given, cancels the transfer.
-bool DownloadCatalogue(const AddonOptions& options, const std::atomic<bool>* stop = nullptr);
+// Fetches "/Config/pluglist.xml" of the library's catalogue server afresh
+// into the catalogue file's "Temp" sibling (at most
+// options().catalogueMaxBytes) and renames it over the catalogue file when
+// complete; a failure keeps the old file. Cancelled with the library's
+// transfers.
+bool DownloadCatalogue(AddonLibrary& library);
 
 // Brings the catalogue file up to date (downloading it when missing or when
 // the server's stamp differs from the file's) and loads it into the library.

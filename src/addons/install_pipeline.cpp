@@ -35,7 +35,7 @@ int RequestInstall(AddonLibrary& library, int32_t id, int closePopup) {
     AddonListControl& list = library.list();
     if (closePopup != 0)
         window.ClosePopupWindow();
-    if (AppState().GameDir().empty()) {
+    if (library.app().GameDir().empty()) {
         if (window.RunGamePathDialog())
             StartReloadAll(library);
         return kRequestNoGameDir;
@@ -57,7 +57,7 @@ int RequestInstall(AddonLibrary& library, int32_t id, int closePopup) {
     }
     library.QueueInstall(id);
     // The ping would block this thread for a whole exchange; it runs beside.
-    library.StartWorker([id] { SendUsagePing(id); });
+    library.StartWorker([&library, id] { SendUsagePing(library.servers(), id); });
     if (list.FindKey(id) < 0)
         InsertRequestedRow(library, id);
     library.StartWorker([&library] { InstallWorker(library); });

@@ -90,9 +90,11 @@ std::vector<std::pair<std::string, std::string>> MatchFolders(const FoundFolders
 
 bool ScanLocalAddons(AddonLibrary& library) {
     // A game path that was cut names some parent directory: no scan there.
-    if (!LoadSettings() || AppState().GameDir().empty())
+    if (!LoadSettings(library.app()))
         return false;
-    const std::string addonDir = AddonDir();
+    const std::string addonDir = AddonDir(library.app().GameDir());
+    if (addonDir.empty())
+        return false;
     // Without the manager lock another copy is at work here: the scan only
     // reads, and changes nothing of what that copy may be doing.
     const ManagerScope manager(library);
@@ -119,7 +121,7 @@ bool ScanLocalAddons(AddonLibrary& library) {
         const std::unordered_set<std::string> present(names.begin(), names.end());
         for (const auto& [name, project] : orphans) {
             if (present.count(project) == 0 && IsPlainFolderName(name))
-                DiscardEntry(addonDir + "\\" + name);
+                DiscardEntry(addonDir, addonDir + "\\" + name);
         }
     }
     library.SetLocalAddons(std::move(local));

@@ -4,8 +4,8 @@
 
 #include "addons/addon_paths.h"
 #include "platform/files.h"
-#include "settings/app_state.h"
 #include "settings/directory_helpers.h"
+#include "settings/path_text.h"
 
 namespace vt {
 
@@ -13,13 +13,14 @@ namespace {
 
 constexpr char kDecidedSuffix[] = ".done";
 
-std::string InterfaceDir() {
-    const std::string gameDir = AppState().GameDir();
-    return gameDir.empty() ? std::string() : gameDir + "Interface";
+// GameDir + "Interface", the addon directory's parent.
+std::string InterfaceDir(const std::string& addonDir) {
+    const size_t separator = LastPathSeparator(addonDir);
+    return separator == std::string::npos ? std::string() : addonDir.substr(0, separator);
 }
 
-std::string TransactionDir(int32_t id, bool decided) {
-    return UpdateBackupRoot() + "\\" + std::to_string(id) + (decided ? kDecidedSuffix : "");
+std::string TransactionDir(const std::string& addonDir, int32_t id, bool decided) {
+    return UpdateBackupRoot(addonDir) + "\\" + std::to_string(id) + (decided ? kDecidedSuffix : "");
 }
 
 // A transaction directory's name: decimal digits, with the decided suffix or
@@ -63,44 +64,44 @@ bool MoveEntries(const std::string& from, const std::string& to) {
 
 // The staged version goes in, the replaced entries go.
 bool Finish(int32_t id, const std::string& addonDir) {
-    const std::string stage = StagingDir();
+    const std::string stage = StagingDir(addonDir);
     if (platform::IsDirectory(stage)) {
         if (!MoveEntries(stage, addonDir) || !platform::RemoveEmptyDirectory(stage))
             return false;
     }
-    return RemoveEntry(TransactionDir(id, true));
+    return RemoveEntry(TransactionDir(addonDir, id, true));
 }
 
 // The set-aside entries go back, the stage goes.
 bool RollBack(int32_t id, const std::string& addonDir) {
-    const std::string transaction = TransactionDir(id, false);
-    if (!RemoveEntry(StagingDir()))
+    const std::string transaction = TransactionDir(addonDir, id, false);
+    if (!RemoveEntry(StagingDir(addonDir)))
         return false;
     if (!platform::IsDirectory(transaction))
         return true;
     return MoveEntries(transaction, addonDir) && platform::RemoveEmptyDirectory(transaction);
 }
 
-void RemoveRootWhenEmpty() {
-    const std::string root = UpdateBackupRoot();
+void RemoveRootWhenEmpty(const std::string& addonDir) {
+    const std::string root = UpdateBackupRoot(addonDir);
     if (!root.empty() && platform::IsDirectory(root) && platform::ListDirectory(root).empty())
         platform::RemoveEmptyDirectory(root);
 }
 
 }  // namespace
 
-std::string UpdateBackupRoot() {
-    const std::string dir = InterfaceDir();
+std::string UpdateBackupRoot(const std::string& addonDir) {
+    const std::string dir = InterfaceDir(addonDir);
     return dir.empty() ? std::string() : dir + "\\.tessel-update";
 }
 
-std::string StagingDir() {
-    const std::string dir = InterfaceDir();
+std::string StagingDir(const std::string& addonDir) {
+    const std::string dir = InterfaceDir(addonDir);
     return dir.empty() ? std::string() : dir + "\\.stage";
 }
 
 void RecoverInterruptedUpdates(const std::string& addonDir, const BusyInstalls& busy) {
-    const std::string root = UpdateBackupRoot();
+    const std::string root = UpdateBackupRoot(addonDir);
     if (root.empty())
         return;
     std::vector<int32_t> decided, undecided;
@@ -123,14 +124,14 @@ void RecoverInterruptedUpdates(const std::string& addonDir, const BusyInstalls& 
     for (int32_t id : undecided)
         RollBack(id, addonDir);
     if (!anyBusy)
-        RemoveEntry(StagingDir());
-    RemoveRootWhenEmpty();
+        RemoveEntry(StagingDir(addonDir));
+    RemoveRootWhenEmpty(addonDir);
 }
 
-bool DiscardEntry(const std::string& path) {
+bool DiscardEntry(const std::string& addonDir, const std::string& path) {
     if (!Present(path))
         return true;
-    const std::string root = UpdateBackupRoot();
+    const std::string root = UpdateBackupRoot(addonDir);
     if (!root.empty()) {
         MakeDirectoryPath(root);
         // Not a transaction's name, so recovery takes it for leftovers.
@@ -140,28 +141,29 @@ bool DiscardEntry(const std::string& path) {
                 continue;
             if (platform::RenamePath(path, target)) {
                 const bool removed = platform::RemoveTree(target);
-                RemoveRootWhenEmpty();
+                RemoveRootWhenEmpty(addonDir);
                 return removed;
             }
             break;
         }
-        RemoveRootWhenEmpty();
+        RemoveRootWhenEmpty(addonDir);
     }
     return platform::RemoveTree(path);
 }
 
 bool BeginInstall(int32_t id, const std::string& addonDir, const BusyInstalls& busy) {
     RecoverInterruptedUpdates(addonDir, busy);
-    const std::string root = UpdateBackupRoot();
-    if (root.empty() || Present(StagingDir()) ||
+    const std::string root = UpdateBackupRoot(addonDir);
+    if (root.empty() || Present(StagingDir(addonDir)) ||
         (platform::IsDirectory(root) && !platform::ListDirectory(root).empty()))
         return false;
     MakeDirectoryPath(root);
-    if (!platform::MakeDirectory(TransactionDir(id, false)))
+    const std::string transaction = TransactionDir(addonDir, id, false);
+    if (!platform::MakeDirectory(transaction))
         return false;
-    if (!platform::MakeDirectory(StagingDir())) {
-        platform::RemoveEmptyDirectory(TransactionDir(id, false));
-        RemoveRootWhenEmpty();
+    if (!platform::MakeDirectory(StagingDir(addonDir))) {
+        platform::RemoveEmptyDirectory(transaction);
+        RemoveRootWhenEmpty(addonDir);
         return false;
     }
     return true;
@@ -169,11 +171,11 @@ bool BeginInstall(int32_t id, const std::string& addonDir, const BusyInstalls& b
 
 CommitResult CommitInstall(int32_t id, const std::string& addonDir,
                            const std::vector<std::string>& installed) {
-    std::vector<std::string> replaced = platform::ListDirectory(StagingDir());
+    std::vector<std::string> replaced = platform::ListDirectory(StagingDir(addonDir));
     replaced.insert(replaced.end(), installed.begin(), installed.end());
     std::sort(replaced.begin(), replaced.end());
     replaced.erase(std::unique(replaced.begin(), replaced.end()), replaced.end());
-    const std::string transaction = TransactionDir(id, false);
+    const std::string transaction = TransactionDir(addonDir, id, false);
     for (const std::string& name : replaced) {
         const std::string entry = addonDir + "\\" + name;
         if (!IsPlainFolderName(name) || !Present(entry))
@@ -183,18 +185,18 @@ CommitResult CommitInstall(int32_t id, const std::string& addonDir,
             return CommitResult::kRolledBack;
         }
     }
-    if (!platform::RenamePath(transaction, TransactionDir(id, true))) {
+    if (!platform::RenamePath(transaction, TransactionDir(addonDir, id, true))) {
         AbortInstall(id, addonDir);
         return CommitResult::kRolledBack;
     }
     const bool finished = Finish(id, addonDir);
-    RemoveRootWhenEmpty();
+    RemoveRootWhenEmpty(addonDir);
     return finished ? CommitResult::kInstalled : CommitResult::kUnfinished;
 }
 
 bool AbortInstall(int32_t id, const std::string& addonDir) {
     const bool done = RollBack(id, addonDir);
-    RemoveRootWhenEmpty();
+    RemoveRootWhenEmpty(addonDir);
     return done;
 }
 

@@ -25,12 +25,13 @@
 
 namespace vt {
 
-// GameDir + "Interface\\.tessel-update" (no trailing backslash); empty while
-// no game directory is set.
-std::string UpdateBackupRoot();
+// The work directories beside addonDir (GameDir + "Interface\\Addons"), no
+// trailing backslash, empty for an empty addonDir:
+// GameDir + "Interface\\.tessel-update".
+std::string UpdateBackupRoot(const std::string& addonDir);
 // GameDir + "Interface\\.stage": exactly as long as the addon directory's
 // path, so every member path that fits there fits here.
-std::string StagingDir();
+std::string StagingDir(const std::string& addonDir);
 
 // True for the Ids whose install runs in this process right now.
 using BusyInstalls = std::function<bool(int32_t)>;
@@ -54,12 +55,12 @@ CommitResult CommitInstall(int32_t id, const std::string& addonDir,
 // goes. False when something is left for the next recovery.
 bool AbortInstall(int32_t id, const std::string& addonDir);
 
-// Deletes a folder (or file) of the game's Interface directory so that a
-// crash half way leaves nothing half deleted in sight: it is first renamed
-// into the work directory, where the next recovery deletes whatever is left
-// of it. Where it cannot be renamed it is deleted in place. True when it is
-// gone.
-bool DiscardEntry(const std::string& path);
+// Deletes a folder (or file) of the game's Interface directory (addonDir or
+// an entry of it) so that a crash half way leaves nothing half deleted in
+// sight: it is first renamed into the work directory beside addonDir, where
+// the next recovery deletes whatever is left of it. Where it cannot be
+// renamed it is deleted in place. True when it is gone.
+bool DiscardEntry(const std::string& addonDir, const std::string& path);
 
 // Recovers every transaction left by an install that is not running here,
 // and deletes what a discard left behind.

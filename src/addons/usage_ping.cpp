@@ -5,14 +5,15 @@
 #include "addons/addon_paths.h"
 #include "net/secure_exchange.h"
 #include "net/url_codec.h"
+#include "settings/server_config.h"
 
 namespace vt {
 
-void SendUsagePing(int32_t id) {
+void SendUsagePing(const ServerConfig& servers, int32_t id) {
     std::string form;
     AppendQueryParam(form, "PlugId", std::to_string(id));
     std::string answer;
-    SecureExchange(form, CatalogueServerUrl(kUsagePingPath), kCatalogueExchangeKey, answer);
+    SecureExchange(form, servers.catalogue + kUsagePingPath, kCatalogueExchangeKey, answer);
 }
 
 }  // namespace vt

@@ -6,8 +6,11 @@
 
 namespace vt {
 
-// Posts "PlugId=<id>" through the encrypted form exchange; the answer is not
-// used. Blocks for the whole exchange.
-void SendUsagePing(int32_t id);
+struct ServerConfig;
+
+// Posts "PlugId=<id>" to the catalogue server of servers through the
+// encrypted form exchange; the answer is not used. Blocks for the whole
+// exchange.
+void SendUsagePing(const ServerConfig& servers, int32_t id);
 
 }  // namespace vt

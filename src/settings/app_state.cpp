@@ -30,11 +30,6 @@ void CAppState::SetGame(const std::string& gamePath, const std::string& gameDir)
     gameDir_ = gameDir;
 }
 
-CAppState& AppState() {
-    static CAppState state;
-    return state;
-}
-
 std::string DefaultProgramDir() {
     std::string dir = platform::DefaultProgramDirectory();
     if (!dir.empty() && dir.back() != '\\' && dir.back() != '/')

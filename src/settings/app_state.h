@@ -1,6 +1,11 @@
 // The application's shared fields: the program directory, the game path the
 // user chose and the game directory derived from it. Workers read them while
 // the user-interface thread may write them, so each is read and written whole.
+//
+// One CAppState exists per process. The program's single application object
+// makes it at start-up (with the ServerConfig read once from servers.ini) and
+// owns it for the life of the process; the subsystems (AddonLibrary, the
+// settings functions) are lent a reference and never reach for a global.
 #pragma once
 
 #include <mutex>
@@ -26,9 +31,6 @@ class CAppState {
     std::string gamePath_;
     std::string gameDir_;
 };
-
-// The single application object.
-CAppState& AppState();
 
 // The directory the program's files live in when none is given: the
 // executable's directory on Windows; on other systems $TESSEL_PROGRAM_DIR, else

@@ -26,15 +26,15 @@ bool HasAddonFolder(const std::string& addonDir) {
 
 }  // namespace
 
-bool LoadSettings() {
+bool LoadSettings(CAppState& app) {
     // One byte more than the program keeps shows whether the value was cut.
-    const std::string path = platform::ReadProfileString(
-        AppState().ProgramDir() + kSettingsFile, kSection, kGamePathKey, "", kMaxGamePathBytes + 2);
+    const std::string path = platform::ReadProfileString(app.ProgramDir() + kSettingsFile, kSection,
+                                                         kGamePathKey, "", kMaxGamePathBytes + 2);
     if (path.size() > kMaxGamePathBytes) {
-        AppState().SetGame("", "");
+        app.SetGame("", "");
         return false;
     }
-    AppState().SetGame(path, DeriveGameDir(path));
+    app.SetGame(path, DeriveGameDir(path));
     return true;
 }
 
@@ -48,19 +48,18 @@ std::string DeriveGameDir(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
-bool SaveGamePath(const std::string& path) {
+bool SaveGamePath(CAppState& app, const std::string& path) {
     if (path.size() > kMaxGamePathBytes ||
-        !platform::WriteProfileString(AppState().ProgramDir() + kSettingsFile, kSection,
-                                      kGamePathKey, path)) {
+        !platform::WriteProfileString(app.ProgramDir() + kSettingsFile, kSection, kGamePathKey,
+                                      path)) {
         return false;
     }
-    AppState().SetGame(path, DeriveGameDir(path));
+    app.SetGame(path, DeriveGameDir(path));
     return true;
 }
 
-void WriteVersionFile() {
-    platform::WriteProfileString(AppState().ProgramDir() + "ver.ini", "u", "v",
-                                 std::to_string(kProgramVersion));
+void WriteVersionFile(const std::string& programDir) {
+    platform::WriteProfileString(programDir + "ver.ini", "u", "v", std::to_string(kProgramVersion));
 }
 
 }  // namespace vt

@@ -6,6 +6,8 @@
 
 namespace vt {
 
+class CAppState;
+
 // The program's own version, reported to the updater and the upgrade module.
 constexpr int kProgramVersion = 9125;
 
@@ -14,19 +16,20 @@ constexpr int kProgramVersion = 9125;
 constexpr size_t kMaxGamePathBytes = 199;
 
 // Reads "Setting"/"GamePath" from ProgramDir + "config" and sets GamePath and
-// GameDir from it; a missing file reads as no game path. A stored path longer
-// than kMaxGamePathBytes would arrive cut, naming some parent directory: it
-// counts as no game path (both fields empty) and the result is false.
-bool LoadSettings();
+// GameDir of app from it; a missing file reads as no game path. A stored path
+// longer than kMaxGamePathBytes would arrive cut, naming some parent
+// directory: it counts as no game path (both fields empty) and the result is
+// false.
+bool LoadSettings(CAppState& app);
 // The game's root directory for a chosen path: the documents folder's
 // "VAEL\" when its addon directory holds an addon folder, else the chosen
 // file's directory; both with a trailing backslash. Empty for an empty path.
 std::string DeriveGameDir(const std::string& path);
-// Stores the path in the settings file, then sets GamePath and GameDir. False,
-// with the file and the fields as they were, for a path longer than
-// kMaxGamePathBytes or when the file cannot be written.
-bool SaveGamePath(const std::string& path);
-// Writes the program version into ProgramDir + "ver.ini" for the updater.
-void WriteVersionFile();
+// Stores the path in the settings file, then sets GamePath and GameDir of
+// app. False, with the file and the fields as they were, for a path longer
+// than kMaxGamePathBytes or when the file cannot be written.
+bool SaveGamePath(CAppState& app, const std::string& path);
+// Writes the program version into programDir + "ver.ini" for the updater.
+void WriteVersionFile(const std::string& programDir);
 
 }  // namespace vt

@@ -85,10 +85,10 @@ class CAddonListCtrl : public Wnd, public AddonListControl {
     void SetTextFont(const std::string& face, int height, int weight = FW_NORMAL,
                      bool italic = false, bool underline = false);
     // Applies the column widths and order saved under this control's id in
-    // section "ListCtrls" of the program's "config" file ("222,1;0,1": the
-    // widths, then optionally the display order). False, changing nothing,
-    // when there is no usable value.
-    bool RestoreColumnState();
+    // section "ListCtrls" of the "config" file in programDir (with its
+    // trailing backslash): "222,1;0,1", the widths, then optionally the
+    // display order. False, changing nothing, when there is no usable value.
+    bool RestoreColumnState(const std::string& programDir);
 
     // Rows. A row gets a fresh record with key and its first column's text;
     // the index of the new row, or -1.

@@ -17,6 +17,7 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 #include "settings/directory_helpers.h"
+#include "settings/server_config.h"
 #include "support/temp_dir.h"
 #include "zip_builder.h"
 
@@ -71,16 +72,21 @@ class AddonFixture : public ::testing::Test {
     }
 
     void SetUp() override {
-        AppState().SetProgramDir(program_.path());
-        AppState().SetGame("", "");
+        // As the program's start-up does: the program directory, then
+        // servers.ini read once.
+        app_.SetProgramDir(program_.path());
         platform::SetEnv("VAEL_DOCUMENTS", platform::LocalToUtf8(documents_.path()));
         platform::WriteProfileString(program_ / "servers.ini", "Servers", "Catalogue",
                                      server_.Root());
+        servers_ = LoadServerConfig(app_.ProgramDir());
         SetGamePath(game_ / "vaelpatchchinese.exe");
         addonDir_ = game_ / "Interface\\Addons";
         MakeDirectoryPath(addonDir_);
-        library_ = std::make_unique<AddonLibrary>(window_, list_, FastOptions());
+        library_ = MakeLibrary(FastOptions());
         library_->SetInstallObserver(&observer_);
+    }
+    std::unique_ptr<AddonLibrary> MakeLibrary(const AddonOptions& options) {
+        return std::make_unique<AddonLibrary>(app_, servers_, window_, list_, options);
     }
     void TearDown() override {
         library_.reset();  // waits for its workers
@@ -162,6 +168,8 @@ class AddonFixture : public ::testing::Test {
 
     TempDir program_;
     TempDir game_;
+    CAppState app_;
+    ServerConfig servers_;
     TempDir documents_;
     std::string addonDir_;
     CatalogueTestServer server_;

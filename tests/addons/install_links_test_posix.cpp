@@ -14,7 +14,7 @@ namespace {
 class InstallLinksTest : public AddonFixture {};
 
 TEST_F(InstallLinksTest, ALinkedFolderIsReplacedAndItsTargetUntouched) {
-    LoadSettings();
+    LoadSettings(app_);
     TempDir outside;
     WriteTestFile(outside / "keep.txt", "mine");
     ASSERT_EQ(::symlink(platform::ToNativePath(outside.path()).c_str(),
@@ -23,8 +23,10 @@ TEST_F(InstallLinksTest, ALinkedFolderIsReplacedAndItsTargetUntouched) {
     SetCatalogue({{5, "Five", "Other", "1"}});
     ASSERT_TRUE(ScanLocalAddons(*library_));
     MakeDirectoryPath(program_ / "Download");
-    WriteTestFile(ArchivePath(5), BuildZip({{"Linked/", ""}, {"Linked/x.lua", "new"}}));
-    EXPECT_EQ(InstallArchive(*library_, 5, ArchivePath(5), false), InstallOutcome::kInstalled);
+    WriteTestFile(ArchivePath(app_.ProgramDir(), 5),
+                  BuildZip({{"Linked/", ""}, {"Linked/x.lua", "new"}}));
+    EXPECT_EQ(InstallArchive(*library_, 5, ArchivePath(app_.ProgramDir(), 5), false),
+              InstallOutcome::kInstalled);
     EXPECT_FALSE(platform::IsLink(addonDir_ + "\\Linked"));
     EXPECT_EQ(AddonFile("Linked\\x.lua"), "new");
     EXPECT_FALSE(platform::PathExists(outside / "x.lua"));

@@ -102,7 +102,7 @@ TEST_F(InstallPipelineTest, WithoutAGameDirectoryThePathDialogRunsInstead) {
     ServeCatalogue("s1", {{1, "One", "One", "2"}});
     Refresh();
     SetGamePath("");
-    AppState().SetGame("", "");
+    app_.SetGame("", "");
     EXPECT_EQ(RequestInstall(*library_, 1, 0), kRequestNoGameDir);
     library_->WaitIdle();
     EXPECT_EQ(window_.pathDialogs(), 1);
@@ -176,7 +176,7 @@ TEST_F(InstallPipelineTest, AnInterruptedDownloadResumesFromItsPartialFile) {
     AddonOptions impatient = FastOptions();
     impatient.receiveTimeoutMs = 300;
     {
-        AddonLibrary stalled(window_, list_, impatient);
+        AddonLibrary stalled(app_, servers_, window_, list_, impatient);
         stalled.SetCatalogue(Catalogue(*library_->catalogue()));
         std::string archive;
         int result = 0;

@@ -30,7 +30,7 @@ class InstallSafetyTest : public AddonFixture {
   protected:
     void SetUp() override {
         AddonFixture::SetUp();
-        LoadSettings();
+        LoadSettings(app_);
     }
     void TearDown() override {
         platform::ClearFileFaults();
@@ -60,10 +60,11 @@ class InstallSafetyTest : public AddonFixture {
     void PutArchive(int32_t id, const Tree& tree) {
         ZipMembers members(tree.begin(), tree.end());
         MakeDirectoryPath(program_ / "Download");
-        WriteTestFile(ArchivePath(id), BuildZip(members));
+        WriteTestFile(ArchivePath(app_.ProgramDir(), id), BuildZip(members));
     }
     bool WorkDirectoriesGone() const {
-        return !platform::PathExists(UpdateBackupRoot()) && !platform::PathExists(StagingDir());
+        return !platform::PathExists(UpdateBackupRoot(addonDir_)) &&
+               !platform::PathExists(StagingDir(addonDir_));
     }
 
     // Old version 1 of addon 1 (folders A and A_Options), the archive of
@@ -100,7 +101,7 @@ class InstallSafetyTest : public AddonFixture {
             ASSERT_TRUE(ScanLocalAddons(*library_));
             PutArchive(1, archive);
             platform::ClearFileFaults();
-            ASSERT_EQ(InstallArchive(*library_, 1, ArchivePath(1), isUpdate),
+            ASSERT_EQ(InstallArchive(*library_, 1, ArchivePath(app_.ProgramDir(), 1), isUpdate),
                       InstallOutcome::kInstalled);
             const int count = platform::FileOperationCount(op);
             ASSERT_EQ(Snapshot(), newState);
@@ -113,7 +114,7 @@ class InstallSafetyTest : public AddonFixture {
                     platform::ClearFileFaults();
                     platform::FailFileOperation(op, n, halt);
                     const InstallOutcome outcome =
-                        InstallArchive(*library_, 1, ArchivePath(1), isUpdate);
+                        InstallArchive(*library_, 1, ArchivePath(app_.ProgramDir(), 1), isUpdate);
                     platform::ClearFileFaults();
                     ASSERT_TRUE(ScanLocalAddons(*library_));
                     const Tree after = Snapshot();
@@ -143,7 +144,8 @@ TEST_F(InstallSafetyTest, AFullDiskOrAnOverlongMemberLeavesNothingBehind) {
     ASSERT_TRUE(ScanLocalAddons(*library_));
     PutArchive(1, Version("2", 8));
     platform::SetDiskFull(true);
-    EXPECT_EQ(InstallArchive(*library_, 1, ArchivePath(1), false), InstallOutcome::kExtractFailed);
+    EXPECT_EQ(InstallArchive(*library_, 1, ArchivePath(app_.ProgramDir(), 1), false),
+              InstallOutcome::kExtractFailed);
     platform::ClearFileFaults();
     EXPECT_TRUE(Snapshot().empty());
     EXPECT_TRUE(WorkDirectoriesGone());
@@ -155,10 +157,11 @@ TEST_F(InstallSafetyTest, AFullDiskOrAnOverlongMemberLeavesNothingBehind) {
     const std::string name = "A\\" + std::string(kMaxMemberPath - addonDir_.size() - 2, 'n');
     ASSERT_LT(name.size(), kZipMaxName);
     PutArchive(1, {{"A\\tesselver.txt", VersionFileText("", "2")}, {name, "x"}});
-    EXPECT_EQ(InstallArchive(*library_, 1, ArchivePath(1), false), InstallOutcome::kBrokenArchive);
+    EXPECT_EQ(InstallArchive(*library_, 1, ArchivePath(app_.ProgramDir(), 1), false),
+              InstallOutcome::kBrokenArchive);
     EXPECT_TRUE(Snapshot().empty());
     EXPECT_TRUE(WorkDirectoriesGone());
-    EXPECT_FALSE(platform::PathExists(ArchivePath(1)));
+    EXPECT_FALSE(platform::PathExists(ArchivePath(app_.ProgramDir(), 1)));
 }
 
 TEST_F(InstallSafetyTest, NothingIsTouchedWhileAnotherManagerWorks) {
@@ -166,12 +169,13 @@ TEST_F(InstallSafetyTest, NothingIsTouchedWhileAnotherManagerWorks) {
     Plant(Version("1", 2));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     // The other manager is half way through an update of its own.
-    MakeDirectoryPath(UpdateBackupRoot() + "\\1");
-    ASSERT_TRUE(
-        platform::RenamePath(addonDir_ + "\\A_Options", UpdateBackupRoot() + "\\1\\A_Options"));
+    MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1");
+    ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A_Options",
+                                     UpdateBackupRoot(addonDir_) + "\\1\\A_Options"));
     const Tree during = Snapshot();
 
-    for (const std::string& lockPath : {ProgramLockPath(), GameLockPath()}) {
+    for (const std::string& lockPath :
+         {ProgramLockPath(app_.ProgramDir()), GameLockPath(app_.GameDir())}) {
         platform::ManagerLock other;
         ASSERT_EQ(other.Acquire(lockPath, 0), platform::LockResult::kAcquired);
         const int notes = window_.busyNotes();
@@ -185,7 +189,7 @@ TEST_F(InstallSafetyTest, NothingIsTouchedWhileAnotherManagerWorks) {
         library_->WaitIdle();
         EXPECT_EQ(observer_.outcomes().back(), InstallOutcome::kManagerBusy);
         EXPECT_EQ(Snapshot(), during);
-        EXPECT_TRUE(platform::IsDirectory(UpdateBackupRoot() + "\\1\\A_Options"));
+        EXPECT_TRUE(platform::IsDirectory(UpdateBackupRoot(addonDir_) + "\\1\\A_Options"));
         EXPECT_GE(window_.busyNotes(), notes + 4);
         list_.DeleteAllRows();
     }
@@ -209,7 +213,8 @@ TEST_F(InstallSafetyTest, NamesTheCodePageCannotSpellAreUpdatedAndDeletedWhole) 
     EXPECT_EQ(library_->localAddons()->front().Folder, korean);
 
     PutArchive(1, Version("2", 2));
-    EXPECT_EQ(InstallArchive(*library_, 1, ArchivePath(1), true), InstallOutcome::kInstalled);
+    EXPECT_EQ(InstallArchive(*library_, 1, ArchivePath(app_.ProgramDir(), 1), true),
+              InstallOutcome::kInstalled);
     EXPECT_EQ(Snapshot(), With(Version("2", 2), {{korean + "\\" + emoji, "local only"}}));
     EXPECT_TRUE(WorkDirectoriesGone());
 
@@ -240,7 +245,7 @@ TEST_F(InstallSafetyTest, CancellingStopsADownloadAndKeepsWhatArrived) {
     server_.SetStallAfter("/files/2.zip", 150000);
     AddonOptions patient = FastOptions();
     patient.receiveTimeoutMs = 120000;  // only the cancel can end the wait soon
-    AddonLibrary library(window_, list_, patient);
+    AddonLibrary library(app_, servers_, window_, list_, patient);
     library.SetInstallObserver(&observer_);
     ReloadAll(library);
     ASSERT_EQ(RequestInstall(library, 2, 0), kRequestQueued);
@@ -251,7 +256,7 @@ TEST_F(InstallSafetyTest, CancellingStopsADownloadAndKeepsWhatArrived) {
     ASSERT_FALSE(observer_.outcomes().empty());
     EXPECT_EQ(observer_.outcomes().back(), InstallOutcome::kDownloadFailed);
     EXPECT_EQ(observer_.details().back(), kDownloadCancelled);
-    EXPECT_GE(platform::FileSize(ArchivePath(2) + ".down"), 100000);
+    EXPECT_GE(platform::FileSize(ArchivePath(app_.ProgramDir(), 2) + ".down"), 100000);
     EXPECT_FALSE(FolderExists("Two"));
 }
 
@@ -285,8 +290,8 @@ TEST_F(InstallSafetyTest, ADeleteAllThatFailsSaysSoAndLeavesNoOldVersionToComeBa
     SetCatalogue({{1, "Alpha", "A", "2"}});
     Plant({{"Keep\\keep.txt", "mine"}});
     // An update died after setting version 1 aside.
-    MakeDirectoryPath(UpdateBackupRoot() + "\\1\\A");
-    WriteTestFile(UpdateBackupRoot() + "\\1\\A\\f0.lua", "v1");
+    MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1\\A");
+    WriteTestFile(UpdateBackupRoot(addonDir_) + "\\1\\A\\f0.lua", "v1");
     // The third deletion is one inside the addon directory.
     platform::FailFileOperation(platform::FileOp::kDelete, 3);
     EXPECT_FALSE(DeleteAllAddons(*library_));
@@ -310,10 +315,10 @@ TEST_F(InstallSafetyTest, AStalePartialCatalogueThatCannotGoIsNeverResumed) {
     MakeDirectoryPath(program_ / "Download");
     WriteTestFile(partial, "<?xml version=\"1.0\"?><AddOnList><ver>s1</ver>");
     platform::FailFileOperation(platform::FileOp::kDelete, 1);
-    EXPECT_FALSE(DownloadCatalogue(FastOptions()));
+    EXPECT_FALSE(DownloadCatalogue(*library_));
     platform::ClearFileFaults();
     EXPECT_FALSE(platform::PathExists(program_ / "Download\\pluglist.xml"));
-    EXPECT_TRUE(DownloadCatalogue(FastOptions()));
+    EXPECT_TRUE(DownloadCatalogue(*library_));
     EXPECT_EQ(ReadTestFile(program_ / "Download\\pluglist.xml"),
               CatalogueXml("s2", server_.Root() + "/files/", {{1, "Alpha", "A", "2"}}));
 }

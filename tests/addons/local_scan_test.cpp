@@ -104,29 +104,28 @@ TEST_F(LocalScanTest, NoGameDirectoryLeavesTheListAsItWas) {
 
 TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     SetCatalogue({{1, "Alpha", "A", "5"}});
-    AppState().SetGame(game_ / "vaelpatchchinese.exe", game_.path());
-    const std::string transaction = UpdateBackupRoot() + "\\1";
+    const std::string transaction = UpdateBackupRoot(addonDir_) + "\\1";
     // A process died after setting A and A_Options aside, before deciding.
     MakeDirectoryPath(transaction);
     InstallFolder("A", "", "4");
     InstallFolder("A_Options", "A", "4");
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A", transaction + "\\A"));
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A_Options", transaction + "\\A_Options"));
-    MakeDirectoryPath(StagingDir() + "\\A");
-    WriteTestFile(StagingDir() + "\\A\\half.lua", "partial");
+    MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
+    WriteTestFile(StagingDir(addonDir_) + "\\A\\half.lua", "partial");
 
     library_->MarkUpdating(1, true);  // still running here: left alone
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_FALSE(FolderExists("A"));
-    EXPECT_TRUE(platform::IsDirectory(StagingDir()));
+    EXPECT_TRUE(platform::IsDirectory(StagingDir(addonDir_)));
     library_->MarkUpdating(1, false);
 
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_EQ(AddonFile("A\\main.lua"), "old");
     EXPECT_EQ(AddonFile("A\\half.lua"), "");
     EXPECT_TRUE(FolderExists("A_Options"));
-    EXPECT_FALSE(platform::PathExists(StagingDir()));
-    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot()));
+    EXPECT_FALSE(platform::PathExists(StagingDir(addonDir_)));
+    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
     ASSERT_EQ(LocalIds(), std::vector<int32_t>{1});
     EXPECT_EQ(library_->localAddons()->front().Ver, "5");
 
@@ -135,23 +134,23 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     MakeDirectoryPath(transaction + ".done");
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A", transaction + ".done\\A"));
     ASSERT_TRUE(platform::RemoveFile(transaction + ".done\\A\\tesselver.txt"));
-    MakeDirectoryPath(StagingDir() + "\\A");
-    WriteTestFile(StagingDir() + "\\A\\main.lua", "new");
-    WriteTestFile(StagingDir() + "\\A\\tesselver.txt", VersionFileText("", "5"));
+    MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
+    WriteTestFile(StagingDir(addonDir_) + "\\A\\main.lua", "new");
+    WriteTestFile(StagingDir(addonDir_) + "\\A\\tesselver.txt", VersionFileText("", "5"));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_EQ(AddonFile("A\\main.lua"), "new");
-    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot()));
-    EXPECT_FALSE(platform::PathExists(StagingDir()));
+    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
+    EXPECT_FALSE(platform::PathExists(StagingDir(addonDir_)));
     EXPECT_EQ(library_->localAddons()->front().Ver, "0");
 
     // The same with the addon directory gone meanwhile: it comes back.
     MakeDirectoryPath(transaction + ".done");
-    MakeDirectoryPath(StagingDir() + "\\B");
-    WriteTestFile(StagingDir() + "\\B\\main.lua", "b");
+    MakeDirectoryPath(StagingDir(addonDir_) + "\\B");
+    WriteTestFile(StagingDir(addonDir_) + "\\B\\main.lua", "b");
     ASSERT_TRUE(DeleteDirectoryTree(addonDir_));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_EQ(AddonFile("B\\main.lua"), "b");
-    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot()));
+    EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
 }
 
 }  // namespace

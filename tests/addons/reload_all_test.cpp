@@ -110,5 +110,37 @@ TEST_F(ReloadAllTest, AFailedFirstDownloadKeepsTheCatalogueInMemory) {
     EXPECT_FALSE(platform::PathExists(program_ / "Download\\pluglist.xml"));
 }
 
+// The library works with the fields and servers it was lent: servers.ini is
+// read once at start-up, and a second library over other fields keeps to its
+// own program and game directories.
+TEST_F(ReloadAllTest, EachLibraryKeepsToTheStateAndServersItWasGiven) {
+    ServeCatalogue("s1", {{1, "Alpha", "A", "3"}});
+    platform::WriteProfileString(program_ / "servers.ini", "Servers", "Catalogue",
+                                 "http://127.0.0.1:1");
+    InstallFolder("A", "", "3");
+    ReloadAll(*library_);
+    EXPECT_EQ(LocalIds(), std::vector<int32_t>{1});
+
+    TempDir otherProgram;
+    TempDir otherGame;
+    CAppState otherApp;
+    otherApp.SetProgramDir(otherProgram.path());
+    platform::WriteProfileString(otherProgram / "config", "Setting", "GamePath",
+                                 otherGame / "vaelpatchchinese.exe");
+    MakeDirectoryPath(otherGame / "Interface\\Addons\\Other");
+    FakeList otherList;
+    FakeWindow otherWindow{otherList};
+    {
+        AddonLibrary other(otherApp, servers_, otherWindow, otherList, FastOptions());
+        ReloadAll(other);
+        ASSERT_EQ(other.localAddons()->size(), 1u);
+        EXPECT_EQ(other.localAddons()->front().Folder, "Other");
+    }
+    EXPECT_TRUE(platform::PathExists(otherProgram / "Download\\pluglist.xml"));
+    EXPECT_EQ(app_.GameDir(), game_.path());
+    ReloadAll(*library_);
+    EXPECT_EQ(LocalIds(), std::vector<int32_t>{1});
+}
+
 }  // namespace
 }  // namespace vt::test

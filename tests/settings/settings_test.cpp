@@ -17,8 +17,7 @@ namespace {
 class SettingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        AppState().SetProgramDir(program_.path());
-        AppState().SetGame("", "");
+        app_.SetProgramDir(program_.path());
         SetDocumentsFolder(documents_.path());
     }
     void TearDown() override { SetDocumentsFolder(""); }
@@ -29,12 +28,13 @@ class SettingsTest : public ::testing::Test {
 
     test::TempDir program_;
     test::TempDir documents_;
+    CAppState app_;
 };
 
 TEST_F(SettingsTest, NoSettingsFileMeansNoGame) {
-    LoadSettings();
-    EXPECT_EQ(AppState().GamePath(), "");
-    EXPECT_EQ(AppState().GameDir(), "");
+    LoadSettings(app_);
+    EXPECT_EQ(app_.GamePath(), "");
+    EXPECT_EQ(app_.GameDir(), "");
 }
 
 TEST_F(SettingsTest, GameDirIsTheChosenFilesDirectoryUnlessDocumentsHoldAddons) {
@@ -64,83 +64,83 @@ TEST_F(SettingsTest, DoubleByteTrailBackslashIsNoSeparator) {
 
 TEST_F(SettingsTest, ChineseGamePathRoundTripsAsGbkBytes) {
     const std::string path = "D:\\\xD3\xCE\xCF\xB7\\vaelpatchchinese.exe";  // "游戏"
-    SaveGamePath(path);
+    SaveGamePath(app_, path);
     std::string stored;
     ASSERT_TRUE(platform::ReadWholeFile(program_ / "config", stored));
     EXPECT_NE(stored.find("GamePath=" + path), std::string::npos);
 
-    AppState().SetGame("", "");
-    LoadSettings();
-    EXPECT_EQ(AppState().GamePath(), path);
-    EXPECT_EQ(AppState().GameDir(), "D:\\\xD3\xCE\xCF\xB7\\");
+    app_.SetGame("", "");
+    LoadSettings(app_);
+    EXPECT_EQ(app_.GamePath(), path);
+    EXPECT_EQ(app_.GameDir(), "D:\\\xD3\xCE\xCF\xB7\\");
 }
 
 TEST_F(SettingsTest, HandEditedAndBrokenFilesReadSafely) {
     test::WriteTestFile(program_ / "config", "");
-    LoadSettings();
-    EXPECT_EQ(AppState().GamePath(), "");
+    LoadSettings(app_);
+    EXPECT_EQ(app_.GamePath(), "");
 
     std::string garbage;
     for (int i = 0; i < 4096; ++i)
         garbage += static_cast<char>((i * 131) & 0xFF);
     test::WriteTestFile(program_ / "config", garbage);
-    LoadSettings();
-    EXPECT_LT(AppState().GamePath().size(), 200u);
+    LoadSettings(app_);
+    EXPECT_LT(app_.GamePath().size(), 200u);
 
     test::WriteTestFile(program_ / "config", "[setting]\r\n gamepath = C:\\Vael\\a.exe \r\n");
-    LoadSettings();
-    EXPECT_EQ(AppState().GamePath(), "C:\\Vael\\a.exe");
-    EXPECT_EQ(AppState().GameDir(), "C:\\Vael\\");
+    LoadSettings(app_);
+    EXPECT_EQ(app_.GamePath(), "C:\\Vael\\a.exe");
+    EXPECT_EQ(app_.GameDir(), "C:\\Vael\\");
 }
 
 TEST_F(SettingsTest, APathLongerThanTheProgramKeepsIsNeverCutIntoAParent) {
     const std::string kept = "C:\\Vael\\vaelpatchchinese.exe";
-    ASSERT_TRUE(SaveGamePath(kept));
+    ASSERT_TRUE(SaveGamePath(app_, kept));
     // 199 bytes fit; 200 do not, and saving them changes nothing.
     const std::string fits = "C:\\" + std::string(kMaxGamePathBytes - 3, 'x');
     const std::string tooLong = "C:\\Games\\" + std::string(300, 'x') + "\\game.exe";
-    EXPECT_FALSE(SaveGamePath(fits + "y"));
-    EXPECT_FALSE(SaveGamePath(tooLong));
-    EXPECT_EQ(AppState().GamePath(), kept);
-    EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(AppState().GamePath(), kept);
-    EXPECT_EQ(AppState().GameDir(), "C:\\Vael\\");
-    EXPECT_TRUE(SaveGamePath(fits));
-    EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(AppState().GamePath(), fits);
+    EXPECT_FALSE(SaveGamePath(app_, fits + "y"));
+    EXPECT_FALSE(SaveGamePath(app_, tooLong));
+    EXPECT_EQ(app_.GamePath(), kept);
+    EXPECT_TRUE(LoadSettings(app_));
+    EXPECT_EQ(app_.GamePath(), kept);
+    EXPECT_EQ(app_.GameDir(), "C:\\Vael\\");
+    EXPECT_TRUE(SaveGamePath(app_, fits));
+    EXPECT_TRUE(LoadSettings(app_));
+    EXPECT_EQ(app_.GamePath(), fits);
 
     // Stored by hand, a long value would read back as its parent directory.
     test::WriteTestFile(program_ / "config", "[Setting]\nGamePath=" + tooLong);
-    EXPECT_FALSE(LoadSettings());
-    EXPECT_EQ(AppState().GamePath(), "");
-    EXPECT_EQ(AppState().GameDir(), "");
+    EXPECT_FALSE(LoadSettings(app_));
+    EXPECT_EQ(app_.GamePath(), "");
+    EXPECT_EQ(app_.GameDir(), "");
 }
 
 TEST_F(SettingsTest, AFailedSaveKeepsTheFileAndTheFields) {
 #ifdef _WIN32
     GTEST_SKIP() << "the Windows profile functions write past the file layer's fault seam";
 #endif
-    ASSERT_TRUE(SaveGamePath("C:\\Old\\a.exe"));
+    ASSERT_TRUE(SaveGamePath(app_, "C:\\Old\\a.exe"));
     const std::string before = test::ReadTestFile(program_ / "config");
     for (platform::FileOp op :
          {platform::FileOp::kCreate, platform::FileOp::kWrite, platform::FileOp::kRename}) {
         platform::FailFileOperation(op, 1);
-        EXPECT_FALSE(SaveGamePath("D:\\New\\a.exe"));
+        EXPECT_FALSE(SaveGamePath(app_, "D:\\New\\a.exe"));
         platform::ClearFileFaults();
-        EXPECT_EQ(AppState().GamePath(), "C:\\Old\\a.exe");
-        EXPECT_EQ(AppState().GameDir(), "C:\\Old\\");
+        EXPECT_EQ(app_.GamePath(), "C:\\Old\\a.exe");
+        EXPECT_EQ(app_.GameDir(), "C:\\Old\\");
         EXPECT_EQ(test::ReadTestFile(program_ / "config"), before);
     }
 }
 
 TEST_F(SettingsTest, SavingKeepsOtherContentAndVersionFileIsRewritten) {
     test::WriteTestFile(program_ / "config", "[Other]\r\nk=v\r\n[Setting]\r\nGamePath=old\r\n");
-    SaveGamePath("E:\\Vael\\vaelpatchchinese.exe");
+    SaveGamePath(app_, "E:\\Vael\\vaelpatchchinese.exe");
     std::string text = test::ReadTestFile(program_ / "config");
     EXPECT_EQ(text, "[Other]\r\nk=v\r\n[Setting]\r\nGamePath=E:\\Vael\\vaelpatchchinese.exe\r\n");
 
     test::WriteTestFile(program_ / "ver.ini", "[u]\r\nv=1\r\n");
-    WriteVersionFile();
+    WriteVersionFile(program_.path());
     EXPECT_EQ(platform::ReadProfileString(program_ / "ver.ini", "u", "v", "", 32), "9125");
 }
 

@@ -23,6 +23,7 @@
 #include "platform/code_page.h"
 #include "platform/system.h"
 #include "settings/directory_helpers.h"
+#include "settings/server_config.h"
 #endif
 
 namespace vt::ui {
@@ -97,7 +98,7 @@ class AddonListTest : public ::testing::Test {
         ASSERT_TRUE(list.SetColumns("plug,222;type,1", 0, 2));
         list.SetColors(kBackground, kKeepColor, kKeepColor, kKeepColor);
         list.SetRowHeight(kRowHeight);
-        list.RestoreColumnState();
+        list.RestoreColumnState(test::TempDir().path());
         list.SetGridLines(true);
         test::PumpPending();
     }
@@ -522,19 +523,16 @@ TEST_F(AddonListTest, HeaderClicksSortNumbersDatesAndTexts) {
 TEST_F(AddonListTest, SavedColumnStateIsApplied) {
     CreateCellList();
     test::TempDir dir;
-    const std::string previous = AppState().ProgramDir();
-    AppState().SetProgramDir(dir.path());
     test::WriteTestFile(dir / "config", "[ListCtrls]\r\n2001=90,30,100;2,0,1\r\n");
-    EXPECT_TRUE(list.RestoreColumnState());
+    EXPECT_TRUE(list.RestoreColumnState(dir.path()));
     EXPECT_EQ(list.Send(LVM_GETCOLUMNWIDTH, 0), 90);
     EXPECT_EQ(list.Send(LVM_GETCOLUMNWIDTH, 2), 100);
     int order[3] = {};
     list.Send(LVM_GETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order));
     EXPECT_EQ(order[0], 2);
     test::WriteTestFile(dir / "config", "[ListCtrls]\r\n2001=90,30\r\n");
-    EXPECT_FALSE(list.RestoreColumnState()) << "a value for other columns";
+    EXPECT_FALSE(list.RestoreColumnState(dir.path())) << "a value for other columns";
     EXPECT_EQ(list.Send(LVM_GETCOLUMNWIDTH, 0), 90);
-    AppState().SetProgramDir(previous);
 }
 
 TEST_F(AddonListTest, PaintingStopsAtARowWithoutARecord) {
@@ -695,6 +693,7 @@ class LibraryWindow : public AddonWindow {
     void ShowMessage(int) override {}
     bool RunGamePathDialog() override { return false; }
     void ClosePopupWindow() override {}
+    void ShowAnotherManagerWorking() override {}
     bool Saw(int code) const {
         std::lock_guard<std::mutex> lock(mutex_);
         for (const auto& state : states_) {
@@ -717,20 +716,16 @@ class ReloadAllListTest : public AddonListTest {
   protected:
     void SetUp() override {
         AddonListTest::SetUp();
-        previousProgramDir_ = AppState().ProgramDir();
-        AppState().SetProgramDir(program_.path());
+        app_.SetProgramDir(program_.path());
         platform::SetEnv("VAEL_DOCUMENTS", platform::LocalToUtf8(documents_.path()));
         test::WriteTestFile(program_ / "servers.ini",
                             "[Servers]\r\nCatalogue=http://127.0.0.1:1\r\n");
         test::WriteTestFile(program_ / "config",
                             "[Setting]\r\nGamePath=" + game_ / "vaelpatchchinese.exe\r\n");
+        servers_ = LoadServerConfig(app_.ProgramDir());
         CreateMainWindowList();
     }
-    void TearDown() override {
-        platform::SetEnv("VAEL_DOCUMENTS", "");
-        AppState().SetProgramDir(previousProgramDir_);
-        AppState().SetGame("", "");
-    }
+    void TearDown() override { platform::SetEnv("VAEL_DOCUMENTS", ""); }
     void AddFolders(int count) {
         for (int i = 0; i < count; ++i)
             MakeDirectoryPath(game_ / ("Interface\\Addons\\Folder" + std::to_string(100 + i)));
@@ -744,14 +739,15 @@ class ReloadAllListTest : public AddonListTest {
     }
 
     test::TempDir program_, game_, documents_;
-    std::string previousProgramDir_;
+    CAppState app_;
+    ServerConfig servers_;
 };
 
 TEST_F(ReloadAllListTest, ReloadAllFillsTheListFromItsWorker) {
     AddFolders(3);
     LibraryWindow window(list);
     {
-        AddonLibrary library(window, list, Options());
+        AddonLibrary library(app_, servers_, window, list, Options());
         list.AddRow(1, "stale", 0);
         ASSERT_TRUE(StartReloadAll(library));
         EXPECT_TRUE(test::PumpUntil([&] { return window.Saw(kViewRedraw); }, 30000));
@@ -771,7 +767,7 @@ TEST_F(ReloadAllListTest, ReloadAllFillsTheListFromItsWorker) {
 TEST_F(ReloadAllListTest, ExitWhileReloadAllFillsTheListDoesNotDeadlock) {
     AddFolders(60);
     LibraryWindow window(list);
-    auto library = std::make_unique<AddonLibrary>(window, list, Options());
+    auto library = std::make_unique<AddonLibrary>(app_, servers_, window, list, Options());
     ASSERT_TRUE(StartReloadAll(*library));
     // Once the worker is filling the list, the window goes away as at exit:
     // it stops the list's calls, then waits for the library's workers

@@ -7,12 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "settings/app_state.h"
+#include "settings/server_config.h"
+
 namespace vt::cli {
 
 enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 
+// The front end's application object, made once in main before the command
+// runs: it owns the application fields (ProgramDir with its trailing
+// separator, local code page) and the server configuration read once from
+// servers.ini, and lends them to the core.
 struct Context {
-    std::string programDir;         // with a trailing backslash, local code page
+    CAppState app;
+    ServerConfig servers;
     bool json = false;              // one JSON object per line
     std::vector<std::string> args;  // the command's arguments, UTF-8
 };

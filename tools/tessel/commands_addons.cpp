@@ -26,12 +26,15 @@ namespace {
 // The window, the list and the library of one command, which is one
 // manager's turn: it holds the manager lock from start to end.
 struct Session {
-    explicit Session(const Context& context) : window(list, context.json), library(window, list) {
+    explicit Session(Context& context)
+        : app(context.app),
+          window(list, context.json),
+          library(context.app, context.servers, window, list) {
         library.SetInstallObserver(&window);
         // Ctrl-C stops a download in order, keeping what arrived.
         platform::CatchInterrupts();
         // The settings name the game directory whose lock is taken.
-        LoadSettings();
+        LoadSettings(app);
         lock = library.HoldManager();
     }
     ~Session() {
@@ -43,14 +46,14 @@ struct Session {
     bool Locked() const { return lock == platform::LockResult::kAcquired; }
     // Why the command cannot run now.
     int RefuseUnlocked() const {
-        const std::string game = GameLockPath();
+        const std::string game = GameLockPath(app.GameDir());
         if (lock == platform::LockResult::kBusy) {
-            return Fail("another addon manager is working on " +
-                        ToTerminal(AppState().ProgramDir()) +
-                        (game.empty() ? "" : " or " + ToTerminal(AppState().GameDir())) +
+            return Fail("another addon manager is working on " + ToTerminal(app.ProgramDir()) +
+                        (game.empty() ? "" : " or " + ToTerminal(app.GameDir())) +
                         "; try again when it has finished");
         }
-        return Fail("cannot create the manager lock " + ToTerminal(ProgramLockPath()) +
+        return Fail("cannot create the manager lock " +
+                    ToTerminal(ProgramLockPath(app.ProgramDir())) +
                     (game.empty() ? "" : " or " + ToTerminal(game)));
     }
     // ReloadAll as the window's start-up runs it, then its messages.
@@ -59,6 +62,7 @@ struct Session {
         window.Pump(library);
         window.SetLabels(*library.catalogue());
     }
+    CAppState& app;
     AddonRowTable list;
     HeadlessWindow window;
     AddonLibrary library;
@@ -180,7 +184,7 @@ int RunUpdateAll(Context& context) {
     if (!session.Locked())
         return session.RefuseUnlocked();
     session.Reload();
-    if (AppState().GameDir().empty())
+    if (session.app.GameDir().empty())
         return Fail("no game path is set");
     if (UpdateAll(session.library) == 0) {
         if (context.json) {
@@ -224,7 +228,7 @@ int RunDelete(Context& context) {
     session.list.DeleteRow(session.list.FindKey(id));
     StartReloadAll(session.library);
     session.window.Pump(session.library);
-    const std::string addonDir = AddonDir();
+    const std::string addonDir = AddonDir(session.app.GameDir());
     bool gone = !addonDir.empty();
     for (const std::string& folder : folders) {
         const std::string path = addonDir + "\\" + folder;
@@ -248,7 +252,7 @@ int RunDeleteAll(Context& context) {
     if (!session.Locked())
         return session.RefuseUnlocked();
     session.Reload();
-    if (AppState().GameDir().empty())
+    if (session.app.GameDir().empty())
         return Fail("no game path is set");
     if (!AskConfirm(context, kStringConfirmDeleteAll, yes))
         return Fail("not deleted");
@@ -270,7 +274,7 @@ int RunRefresh(Context& context) {
     if (!session.Locked())
         return session.RefuseUnlocked();
     const bool ok = RefreshCatalogue(session.library);
-    const std::string stamp = ReadLocalStamp(CataloguePath(AppState().ProgramDir()));
+    const std::string stamp = ReadLocalStamp(CataloguePath(context.app.ProgramDir()));
     const size_t count = session.library.catalogue()->size();
     if (context.json) {
         JsonLine()
@@ -283,7 +287,7 @@ int RunRefresh(Context& context) {
     }
     return ok ? kExitOk
               : Fail("the catalogue could not be fetched or read from " +
-                     CatalogueServerUrl(kCatalogueServerPath));
+                     context.servers.catalogue + kCatalogueServerPath);
 }
 
 int RunDetail(Context& context) {
@@ -299,7 +303,7 @@ int RunDetail(Context& context) {
         return kExitOk;
     }
     const DetailState state = DetailStateOf(*session.library.localAddons(), id);
-    const std::string url = DetailPageUrl(id, state);
+    const std::string url = DetailPageUrl(context.servers, id, state);
     static const char* const kStateNames[] = {"current", "not installed", "update available"};
     if (context.json) {
         JsonLine()

@@ -22,20 +22,21 @@ int RunSetGamePath(Context& context) {
                     " bytes long; the program keeps " + std::to_string(kMaxGamePathBytes) +
                     " at most; not saved");
     }
-    if (!SaveGamePath(path)) {
-        return Fail("could not write the settings file " + ToTerminal(AppState().ProgramDir()) +
+    CAppState& app = context.app;
+    if (!SaveGamePath(app, path)) {
+        return Fail("could not write the settings file " + ToTerminal(app.ProgramDir()) +
                     "config; the game path is unchanged");
     }
     // Read back what was stored, as the program will on its next start.
-    if (!LoadSettings() || AppState().GamePath() != path)
+    if (!LoadSettings(app) || app.GamePath() != path)
         return Fail("the settings file did not keep the path");
     if (context.json) {
         JsonLine()
-            .Add("gamePath", ToTerminal(AppState().GamePath()))
-            .Add("gameDir", ToTerminal(AppState().GameDir()))
+            .Add("gamePath", ToTerminal(app.GamePath()))
+            .Add("gameDir", ToTerminal(app.GameDir()))
             .Print();
     } else {
-        Print("GamePath: " + ToTerminal(AppState().GamePath()) + "\n");
+        Print("GamePath: " + ToTerminal(app.GamePath()) + "\n");
     }
     return kExitOk;
 }
@@ -43,24 +44,25 @@ int RunSetGamePath(Context& context) {
 int RunSettings(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "settings");
-    if (!LoadSettings()) {
+    CAppState& app = context.app;
+    if (!LoadSettings(app)) {
         std::fprintf(stderr,
                      "tessel: the stored game path is longer than the program keeps; it is "
                      "ignored until set again\n");
     }
-    const std::string gameDir = AppState().GameDir();
+    const std::string gameDir = app.GameDir();
     const std::string addonDir = gameDir.empty() ? std::string() : gameDir + "Interface\\Addons";
     if (context.json) {
         JsonLine()
-            .Add("programDir", ToTerminal(AppState().ProgramDir()))
-            .Add("gamePath", ToTerminal(AppState().GamePath()))
+            .Add("programDir", ToTerminal(app.ProgramDir()))
+            .Add("gamePath", ToTerminal(app.GamePath()))
             .Add("gameDir", ToTerminal(gameDir))
             .Add("addonDir", ToTerminal(addonDir))
             .Print();
         return kExitOk;
     }
-    Print("ProgramDir: " + ToTerminal(AppState().ProgramDir()) + "\n");
-    Print("GamePath:   " + ToTerminal(AppState().GamePath()) + "\n");
+    Print("ProgramDir: " + ToTerminal(app.ProgramDir()) + "\n");
+    Print("GamePath:   " + ToTerminal(app.GamePath()) + "\n");
     Print("GameDir:    " + ToTerminal(gameDir) + "\n");
     Print("AddonDir:   " + ToTerminal(addonDir) + "\n");
     return kExitOk;

@@ -104,9 +104,10 @@ std::string ProgramText(const UpgradeCheckReport& report, int currentVersion) {
 int RunCheckUpgrade(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "check-upgrade");
-    const UpgradeHostValues values = ProgramUpgradeValues(
-        context.programDir, LoadServerConfig(context.programDir).upgrade, kProgramVersion);
-    const UpgradeSettings settings = SettingsFromHostValues(values, context.programDir, 0);
+    const std::string programDir = context.app.ProgramDir();
+    const UpgradeHostValues values =
+        ProgramUpgradeValues(programDir, context.servers.upgrade, kProgramVersion);
+    const UpgradeSettings settings = SettingsFromHostValues(values, programDir, 0);
     HeadlessCheckHost host;
     const UpgradeCheckReport report = CheckForUpgrade(settings, host);
 

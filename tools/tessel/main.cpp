@@ -8,6 +8,7 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 #include "settings/directory_helpers.h"
+#include "settings/server_config.h"
 #include "settings/settings.h"
 
 namespace {
@@ -28,18 +29,16 @@ int main(int argc, char** argv) {
     platform::PrepareConsoleForUtf8();
     std::vector<std::string> args = platform::CommandLineArgsUtf8(argc, argv);
 
-    cli::Context context;
-    std::string programDir;
+    std::string dir;
     bool missingValue = false;
-    if (cli::TakeOption(args, "--program-dir", programDir, &missingValue)) {
-        context.programDir = cli::FromTerminal(programDir);
+    if (cli::TakeOption(args, "--program-dir", dir, &missingValue)) {
+        dir = cli::FromTerminal(dir);
     } else if (missingValue) {
         std::fprintf(stderr, "tessel: --program-dir needs a directory\n");
         return cli::kExitUsage;
     } else {
-        context.programDir = DefaultProgramDir();
+        dir = DefaultProgramDir();
     }
-    std::string& dir = context.programDir;
     const bool absolute =
         (!dir.empty() && (dir[0] == '\\' || dir[0] == '/')) || (dir.size() > 1 && dir[1] == ':');
     if (!absolute)
@@ -48,7 +47,9 @@ int main(int argc, char** argv) {
         // Keep the path's own separator style, so POSIX paths print naturally.
         dir += dir.find('\\') == std::string::npos ? '/' : '\\';
     }
-    AppState().SetProgramDir(context.programDir);
+    cli::Context context;
+    context.app.SetProgramDir(dir);
+    context.servers = LoadServerConfig(dir);
 
     // Global flags stand before the command; anything after it is the command's.
     while (!args.empty() && args.front().rfind("--", 0) == 0) {
@@ -78,8 +79,8 @@ int main(int argc, char** argv) {
         if (name == command.name) {
             context.args = std::move(args);
             // As the program does on every start.
-            MakeDirectoryPath(context.programDir.substr(0, context.programDir.size() - 1));
-            WriteVersionFile();
+            MakeDirectoryPath(dir.substr(0, dir.size() - 1));
+            WriteVersionFile(dir);
             const int code = command.run(context);
             std::fflush(stdout);
             return code;
