@@ -39,6 +39,21 @@ void SharedMemory::Release() {
 }
 
 SharedMemory::Result SharedMemory::CreateOrOpen(const std::string& name, size_t size) {
+    return Open(name, size, true);
+}
+
+SharedMemory::Result SharedMemory::OpenExisting(const std::string& name, size_t size) {
+    return Open(name, size, false);
+}
+
+bool SharedMemory::Exists(const std::string& name) {
+    Registry& registry = Blocks();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    const auto found = registry.blocks.find(name);
+    return found != registry.blocks.end() && !found->second.expired();
+}
+
+SharedMemory::Result SharedMemory::Open(const std::string& name, size_t size, bool create) {
     Release();
     static intptr_t nextHandle = 0;
     Registry& registry = Blocks();
@@ -46,6 +61,8 @@ SharedMemory::Result SharedMemory::CreateOrOpen(const std::string& name, size_t 
     std::shared_ptr<std::vector<uint8_t>> block = registry.blocks[name].lock();
     Result result = Result::kOpenedExisting;
     if (!block) {
+        if (!create)
+            return Result::kFailed;
         block = std::make_shared<std::vector<uint8_t>>(size, 0);
         registry.blocks[name] = block;
         result = Result::kCreated;

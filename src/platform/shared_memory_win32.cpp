@@ -14,6 +14,18 @@ void SharedMemory::Release() {
     size_ = 0;
 }
 
+SharedMemory::Result SharedMemory::Hold(intptr_t handle, size_t size, Result result) {
+    handle_ = handle;
+    data_ = static_cast<uint8_t*>(
+        MapViewOfFile(reinterpret_cast<HANDLE>(handle), FILE_MAP_ALL_ACCESS, 0, 0, size));
+    if (data_ == nullptr) {
+        Release();
+        return Result::kFailed;
+    }
+    size_ = size;
+    return result;
+}
+
 SharedMemory::Result SharedMemory::CreateOrOpen(const std::string& name, size_t size) {
     Release();
     Result result = Result::kOpenedExisting;
@@ -27,14 +39,24 @@ SharedMemory::Result SharedMemory::CreateOrOpen(const std::string& name, size_t 
         if (GetLastError() != ERROR_ALREADY_EXISTS)
             result = Result::kCreated;
     }
-    handle_ = reinterpret_cast<intptr_t>(mapping);
-    data_ = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size));
-    if (data_ == nullptr) {
-        Release();
+    return Hold(reinterpret_cast<intptr_t>(mapping), size, result);
+}
+
+SharedMemory::Result SharedMemory::OpenExisting(const std::string& name, size_t size) {
+    Release();
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
+    if (mapping == nullptr)
         return Result::kFailed;
-    }
-    size_ = size;
-    return result;
+    // A view longer than the mapping is refused by the system.
+    return Hold(reinterpret_cast<intptr_t>(mapping), size, Result::kOpenedExisting);
+}
+
+bool SharedMemory::Exists(const std::string& name) {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
+    if (mapping == nullptr)
+        return false;
+    CloseHandle(mapping);
+    return true;
 }
 
 }  // namespace vt::platform

@@ -25,4 +25,13 @@ UpgradeConfig ParseUpgradeConfig(const std::string& text);
 std::string BuildUpgradeReply(const UpgradeConfig& config, const std::string& publicUrl,
                               size_t maxPlainBytes);
 
+// Publishes a build made by scripts/package.sh: copies the release package,
+// its signature, the installer (when there) and the updater archive named in
+// distDir's "release.txt" into root's "upgrade" folder, then replaces
+// root's "upgrade.txt" with an offer of them (version, package, manual
+// download, updater version and archive, date, description). The offer is
+// written last and whole, so no client sees it before its files. False with
+// a reason in error when a file is missing, misnamed or cannot be written.
+bool PublishBuild(const std::string& root, const std::string& distDir, std::string& error);
+
 }  // namespace vt::server
