@@ -32,9 +32,11 @@ constexpr BackgroundPiece kMainBackground[] = {
 };
 
 constexpr LayerTextPlace kAboutTexts[] = {
-    {175, 10, 10, 11, kCaptionTextArgb}, {176, 140, 55, 10, kPanelTextArgb},
-    {0, 140, 75, 9, 0xFF555B75},                                        // rights
-    {191, 140, 96, 9, 0xFF555B75},       {0, 140, 117, 9, 0xFF555B75},  // maker
+    {175, 10, 10, 11, kCaptionTextArgb},
+    {176, 140, 55, 10, kPanelTextArgb},
+    {0, 140, 75, 9, 0xFF555B75},  // rights
+    {191, 138, 96, 9,
+     0xFF555B75},  // ends before the link at x 175       {0, 140, 117, 9, 0xFF555B75},  // maker
 };
 
 }  // namespace
@@ -73,6 +75,22 @@ LayerTextPlace MainText(PanelText text) {
 
 int CountCentreX(int totalTextX, int prefixWidth, int prefixAndGapWidth) {
     return totalTextX + (prefixWidth + prefixAndGapWidth) / 2;
+}
+
+HintParts SplitHint(const std::string& text) {
+    // Spaces are single bytes that no GBK trail byte equals.
+    const size_t gap = text.find(' ');
+    if (gap == std::string::npos)
+        return {text, {}};
+    const size_t rest = text.find_first_not_of(' ', gap);
+    return {text.substr(0, gap), rest == std::string::npos ? std::string() : text.substr(rest)};
+}
+
+InlineLinkPlaces PlaceInlineLink(int textX, int prefixWidth, int linkWidth, int margin) {
+    InlineLinkPlaces places;
+    places.linkX = textX + prefixWidth + margin;
+    places.suffixX = places.linkX + linkWidth + margin;
+    return places;
 }
 
 PanelFace PanelFaceOf(const LeftPanelState& panel) {

@@ -45,7 +45,9 @@ constexpr LayoutRect kAddonListPlace{7, 69, 240, 400};
 constexpr LayoutRect kTabPagePlace{254, 59, 622, 440};
 constexpr LayoutRect kStatisticsPlaces[] = {{21, 21, 1, 1}, {26, 21, 1, 1}};
 constexpr LayoutRect kLoadingPlace{90, 195, 72, 72};  // resized to its picture
-constexpr int kLinkSettingsX = 105, kLinkPluginLibraryX = 110, kLinkY = 255;
+constexpr int kLinkY =
+    254;  // (the hint text at 255 sits a pixel lower); the links' x follows their hint's first word
+constexpr int kLinkPoints = 10;  // as the line the links stand in
 // The list's rectangle extended upward, which "redraw" (view code 1) repaints.
 constexpr int kListRedrawExtra = 30;
 // The links' text colour in every state, RGB(255, 85, 24).
@@ -94,6 +96,24 @@ LayerTextPlace MainText(PanelText text);
 // template gives it, (188, 44), a count of two digits would overlap the "共"
 // drawn one size smaller. The widths are measured in the drawn font.
 int CountCentreX(int totalTextX, int prefixWidth, int prefixAndGapWidth);
+
+// The hints "请        游戏路径" and "请到        添加" hold a run of spaces where
+// their link goes. Drawn as two texts with the link between them, the link
+// never covers a word, whatever the width of a space in the drawn font.
+struct HintParts {
+    std::string prefix;  // before the run of spaces
+    std::string suffix;  // after it; empty without a run
+};
+HintParts SplitHint(const std::string& text);
+// The link right after the prefix and the suffix right after the link, each
+// margin pixels apart.
+struct InlineLinkPlaces {
+    int linkX = 0;
+    int suffixX = 0;
+};
+constexpr int kHintLinkMargin = 5;
+InlineLinkPlaces PlaceInlineLink(int textX, int prefixWidth, int linkWidth,
+                                 int margin = kHintLinkMargin);
 
 // What the left panel shows in a state of LeftPanelState.
 struct PanelFace {

@@ -4,7 +4,9 @@
 
 #include <fstream>
 
+#include "platform/code_page.h"
 #include "platform/system.h"
+#include "ui/program_strings.h"
 
 namespace vt::shell {
 namespace {
@@ -90,6 +92,23 @@ TEST(MainLayout, CountSitsInTheGapOfItsLabel) {
         EXPECT_GE(centre - width / 2, total.x + 13) << digits;
         EXPECT_LE(centre + (width + 1) / 2, total.x + 40) << digits;
     }
+}
+
+TEST(MainLayout, HintsSplitAroundTheirLinkGap) {
+    const auto split = [](int id) {
+        const HintParts parts = SplitHint(platform::Utf8ToLocal(ProgramText(id)));
+        return std::pair{platform::LocalToUtf8(parts.prefix), platform::LocalToUtf8(parts.suffix)};
+    };
+    EXPECT_EQ(split(183), (std::pair<std::string, std::string>{"请", "游戏路径"}));
+    EXPECT_EQ(split(181), (std::pair<std::string, std::string>{"请到", "添加"}));
+    EXPECT_EQ(SplitHint("plain").prefix, "plain");
+    EXPECT_EQ(SplitHint("plain").suffix, "");
+    EXPECT_EQ(SplitHint("ends   ").suffix, "");
+    // Where the parts go: the link after the first word, the rest after the
+    // link, so neither covers the other however wide a space is drawn.
+    const InlineLinkPlaces places = PlaceInlineLink(74, 13, 26);
+    EXPECT_EQ(places.linkX, 74 + 13 + kHintLinkMargin);
+    EXPECT_EQ(places.suffixX, places.linkX + 26 + kHintLinkMargin);
 }
 
 TEST(MainLayout, PanelShowsOneViewAtATime) {
