@@ -121,10 +121,14 @@ TEST(LayeredComposer, LayeredWindowShowsWhatLiesBelowThroughItsClearParts) {
     EXPECT_FALSE(LayeredComposer::MakeLayered(dialog.hwnd())) << "once only";
     ::SetWindowPos(dialog.hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    // The first composition comes from the composer's thread.
+    // The first composition comes from the composer's thread, and the
+    // window below paints in its own time: wait for both.
     EXPECT_TRUE(test::PumpUntil(
         [&] { return test::Rgb(test::ScreenPixel(dialog.hwnd(), 10, 10)) == 0xFF0000u; }));
-    EXPECT_EQ(test::Rgb(test::ScreenPixel(dialog.hwnd(), 100, 70)), 0x008000u);
+    EXPECT_TRUE(test::PumpUntil([&] {
+        return test::Rgb(test::ScreenPixel(dialog.hwnd(), 100, 70)) == 0x008000u;
+    })) << std::hex
+        << test::Rgb(test::ScreenPixel(dialog.hwnd(), 100, 70));
     // Partial alpha is in the face (see above); blending it with what lies
     // below takes a compositing X server, which the tests' one is not.
     EXPECT_EQ(test::Rgb(test::ScreenPixel(dialog.hwnd(), 90, 10)) & 0xFF, 0x80u);
