@@ -7,6 +7,7 @@
 # server).
 #   end_to_end.sh NATIVE_BIN WINDOWS_BUILD DRIVER
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/server_port.sh"
 native=$1
 winbuild=$(realpath "$2")
 driver=$3
@@ -49,15 +50,7 @@ bash "$root/scripts/package.sh" --skip-setup --build-number "$next" --refitter-v
 "$server" --root "$work/root" --publish "$work/dist-next"
 "$server" --root "$work/root" --address 127.0.0.1 --port 0 >"$work/requests.log" 2>&1 &
 pid=$!
-port=
-for _ in $(seq 100); do
-  if [ "$(wc -l <"$work/requests.log")" -ge 1 ]; then
-    port=$(head -n 1 "$work/requests.log" | sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
-  fi
-  [ -n "$port" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+port=$(server_port "$work/requests.log" "$pid")
 [ -n "$port" ] || { echo "end_to_end: the server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
 
 windows_path() { echo "Z:${1//\//\\}"; }
