@@ -35,8 +35,9 @@ constexpr LayerTextPlace kAboutTexts[] = {
     {175, 10, 10, 11, kCaptionTextArgb},
     {176, 140, 55, 10, kPanelTextArgb},
     {0, 140, 75, 9, 0xFF555B75},  // rights
-    {191, 138, 96, 9,
-     0xFF555B75},  // ends before the link at x 175       {0, 140, 117, 9, 0xFF555B75},  // maker
+    // "官网：" ends before the link at x 175.
+    {191, 138, 96, 9, 0xFF555B75},
+    {0, 140, 117, 9, 0xFF555B75},  // maker
 };
 
 }  // namespace

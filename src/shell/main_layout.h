@@ -160,7 +160,8 @@ constexpr int kAboutButtonX = 247, kAboutButtonY = 166;
 constexpr int kAboutLinkX = 175, kAboutLinkY = 95;
 // The texts: the title (string 175), the program (176), the rights line,
 // "官网：" (191) before the link, and the maker; stringId 0 marks the two
-// lines the about box writes itself.
+// lines the about box writes itself (kAboutOwnLines of them, in order).
 std::span<const LayerTextPlace> AboutTexts();
+constexpr size_t kAboutOwnLines = 2;
 
 }  // namespace vt::shell

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <array>
 #include <utility>
 
 #include "platform/code_page.h"
@@ -196,9 +197,12 @@ bool CAboutDlg::OnInitDialog() {
     AddRectImage(TiledImage(IDP_DIALOG_BACKGROUND, {}));
     AddImage(IDP_ABOUT_PICTURE, "PNG", kAboutPictureX, kAboutPictureY);
     // The rights and maker lines have no entry in the string table.
-    const char* written[] = {"版权所有 (C) VaelTessel", "VaelTessel 开发组"};
+    const std::array<const char*, kAboutOwnLines> written = {"版权所有 (C) VaelTessel",
+                                                             "VaelTessel 开发组"};
     size_t next = 0;
     for (const LayerTextPlace& place : AboutTexts()) {
+        if (place.stringId == 0 && next == written.size())
+            continue;
         const std::string text = place.stringId != 0 ? ui::LoadText(place.stringId)
                                                      : platform::Utf8ToLocal(written[next++]);
         AddText(DialogText(text, place.x, place.y, place.points, place.argb));

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <vector>
 
 #include "platform/code_page.h"
 #include "platform/system.h"
@@ -148,6 +150,20 @@ TEST(MainLayout, PanelShowsOneViewAtATime) {
     EXPECT_TRUE(face.noGamePath);
     EXPECT_FALSE(face.list || face.noAddons || face.loading);
     EXPECT_EQ(face.count, 0);
+}
+
+TEST(AboutLayout, EveryLineHasItsOwnRowAndTheOwnLinesAreAllThere) {
+    size_t own = 0;
+    std::vector<int> rows;
+    for (const LayerTextPlace& place : AboutTexts()) {
+        own += place.stringId == 0 ? 1 : 0;
+        rows.push_back(place.y);
+    }
+    // The rights and the maker line, each written by the box itself.
+    EXPECT_EQ(own, kAboutOwnLines);
+    std::sort(rows.begin(), rows.end());
+    for (size_t i = 1; i < rows.size(); ++i)
+        EXPECT_GE(rows[i] - rows[i - 1], 12) << "two lines of the about box overlap";
 }
 
 TEST(PathDialogLayout, PlacesFollowTheDialogSize) {
