@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "timed_loop_win32.h"
 #include "ui/addon_list_ctrl.h"
 
 namespace {
@@ -22,29 +23,9 @@ constexpr int kRows = 2000;
 constexpr int kFillRuns = 5;
 constexpr int kPaintRuns = 41;
 
-double NowMs() {
-    static const double frequency = [] {
-        LARGE_INTEGER value;
-        ::QueryPerformanceFrequency(&value);
-        return static_cast<double>(value.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER value;
-    ::QueryPerformanceCounter(&value);
-    return static_cast<double>(value.QuadPart) / frequency;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void Pump() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-}
+using vt::bench::Median;
+using vt::bench::NowMs;
+using vt::bench::Pump;
 
 // What ReloadAll does to the list: empty it, then append every row.
 void Fill(vt::AddonListControl& list) {

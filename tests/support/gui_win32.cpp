@@ -142,12 +142,16 @@ void ClickAt(HWND hwnd, int x, int y) {
     MouseButton(false);
 }
 
-void PressKey(WORD virtualKey) {
+void QueueKey(WORD virtualKey) {
     INPUT inputs[2]{};
     inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
     inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ::SendInput(2, inputs, sizeof inputs[0]);
+}
+
+void PressKey(WORD virtualKey) {
+    QueueKey(virtualKey);
     PumpPending();
 }
 
@@ -159,10 +163,14 @@ std::string ScreensDir() {
 }
 
 bool SaveBitmapPng(HBITMAP bitmap, const std::string& path) {
+    Gdiplus::Bitmap image(bitmap, nullptr);
+    return SaveImagePng(image, path);
+}
+
+bool SaveImagePng(Gdiplus::Image& image, const std::string& path) {
     CLSID encoder;
     if (!PngEncoder(encoder))
         return false;
-    Gdiplus::Bitmap image(bitmap, nullptr);
     return image.Save(Wide(path).c_str(), &encoder, nullptr) == Gdiplus::Ok;
 }
 
