@@ -60,7 +60,7 @@ bool IsHostAndPort(const std::string& text) {
 }
 
 std::string ReadServer(const std::string& file, const char* key, const std::string& fallback,
-                       bool httpsAllowed, std::vector<std::string>& notes) {
+                       bool httpsAllowed, std::vector<ServerConfigNote>& notes) {
     std::string value = platform::ReadProfileString(file, kSection, key, "", kValueBuffer);
     while (!value.empty() && (value.back() == '/' || value.back() == '\\'))
         value.pop_back();
@@ -73,22 +73,19 @@ std::string ReadServer(const std::string& file, const char* key, const std::stri
     if ((scheme == "http" || (httpsAllowed && scheme == "https")) &&
         IsHostAndPort(value.substr(schemeEnd + 3)))
         return value;
-    notes.push_back(std::string(kServersFile) + ": " + key + " = \"" + value + "\" is not " +
-                    (httpsAllowed ? "an http:// or https://" : "an http://") +
-                    " server address (such as http://127.0.0.1:8080); using " + fallback);
+    notes.push_back(
+        {key, value, httpsAllowed ? "http(s)://host[:port]" : "http://host[:port]", fallback});
     return fallback;
 }
 
-int ReadChunkPause(const std::string& file, std::vector<std::string>& notes) {
+int ReadChunkPause(const std::string& file, std::vector<ServerConfigNote>& notes) {
     const std::string value = platform::ReadProfileString(file, "Download", "ChunkPauseMs", "", 32);
     if (value.empty())
         return -1;
     if (value.size() <= 4 && value.find_first_not_of("0123456789") == std::string::npos &&
         std::stoi(value) <= kMaxChunkPauseMs)
         return std::stoi(value);
-    notes.push_back(std::string(kServersFile) + ": [Download] ChunkPauseMs = \"" + value +
-                    "\" is not a number of milliseconds from 0 to " +
-                    std::to_string(kMaxChunkPauseMs) + "; using the program's own pause");
+    notes.push_back({"ChunkPauseMs", value, "0.." + std::to_string(kMaxChunkPauseMs), ""});
     return -1;
 }
 

@@ -11,6 +11,14 @@
 
 namespace vt {
 
+// A value of servers.ini that was not used as written.
+struct ServerConfigNote {
+    std::string key;       // "Catalogue", "Upgrade", "Forum" or "ChunkPauseMs"
+    std::string value;     // as written (local code page)
+    std::string expected;  // what the key takes: "http://host[:port]", "0..1000"
+    std::string used;      // what is used instead; empty: the program's own value
+};
+
 struct ServerConfig {
     std::string catalogue;  // pages, catalogue, archives and the form interfaces
     std::string upgrade;    // the self-upgrade exchange and packages
@@ -18,9 +26,9 @@ struct ServerConfig {
     // "[Download] ChunkPauseMs" (0 to 1000); -1 when not set, so the
     // program's own pause (10 ms) holds.
     int chunkPauseMs = -1;
-    // One line for each value of servers.ini that was not used as written,
-    // saying what was used instead (for front ends that tell the user).
-    std::vector<std::string> notes;
+    // Each value of servers.ini that was not used as written, for front ends
+    // that tell the user.
+    std::vector<ServerConfigNote> notes;
 };
 
 // The build's defaults, used for every key that servers.ini does not set.

@@ -33,8 +33,9 @@ TEST(ServerConfigTest, UnusableValuesKeepTheDefaultAndSaySo) {
     EXPECT_EQ(config.upgrade, DefaultServerConfig().upgrade);  // the exchange speaks http only
     EXPECT_EQ(config.forum, DefaultServerConfig().forum);
     ASSERT_EQ(config.notes.size(), 2u);
-    EXPECT_NE(config.notes[0].find("Upgrade"), std::string::npos);
-    EXPECT_NE(config.notes[1].find("ftp://forum.example"), std::string::npos);
+    EXPECT_EQ(config.notes[0].key, "Upgrade");
+    EXPECT_EQ(config.notes[0].used, DefaultServerConfig().upgrade);
+    EXPECT_EQ(config.notes[1].value, "ftp://forum.example");
     EXPECT_EQ(config.chunkPauseMs, 0);
 
     for (const char* bad : {"-5", "fast", "99999", "1001", "12ms"}) {

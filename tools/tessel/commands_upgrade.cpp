@@ -146,9 +146,7 @@ int RunCheckUpgrade(Context& context) {
 }
 
 const bool registered = RegisterCommand(
-    {"check-upgrade", "",
-     "ask the upgrade server for new versions, keep the updater current and hand over",
-     RunCheckUpgrade});
+    {"check-upgrade", "", "向升级服务器检查新版本，更新升级程序并交接", RunCheckUpgrade, "", true});
 
 }  // namespace
 
