@@ -7,6 +7,8 @@
 #include "platform/code_page.h"
 #include "platform/console.h"
 #include "platform/file_names.h"
+#include "settings/directory_helpers.h"
+#include "settings/settings.h"
 
 namespace vt::cli {
 
@@ -69,6 +71,12 @@ std::string WithFields(const JsonLine& line, const std::string& jsonFields) {
 }
 
 }  // namespace
+
+void PrepareProgramFiles(const Context& context) {
+    const std::string dir = context.app.ProgramDir();
+    MakeDirectoryPath(dir.substr(0, dir.size() - 1));
+    WriteVersionFile(dir);
+}
 
 bool RegisterCommand(const Command& command) {
     Registry().push_back(command);

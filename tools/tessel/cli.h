@@ -37,11 +37,13 @@ struct Command {
     // The flags the command accepts, separated by spaces; a flag that takes a
     // value ends in "=" ("--proxy="). Any other "-..." argument is a usage error.
     const char* flags = "";
-    // Whether the command works on the program's files (catalogue, locks,
-    // downloads): only then is the program directory made and "ver.ini"
-    // written first, as the program does on every start.
-    bool programFiles = false;
 };
+
+// Makes the program directory and writes "ver.ini", as the program does on
+// every start. Commands that work on the program's files (catalogue, locks,
+// downloads, settings) call it once their arguments are checked; read-only
+// commands and usage errors leave the disk alone.
+void PrepareProgramFiles(const Context& context);
 
 // Adds a command; call from a namespace-scope initialiser in commands_*.cpp.
 bool RegisterCommand(const Command& command);

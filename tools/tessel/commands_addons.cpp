@@ -38,11 +38,13 @@ AddonOptions OptionsFor(const Context& context, bool cacheOnly) {
 // manager's turn: it holds the manager lock from start to end. cacheOnly
 // keeps commands that need no network from waiting on the server.
 struct Session {
-    Session(Context& context, bool cacheOnly)
+    Session(Context& context, bool cacheOnly, bool readOnly = false)
         : context(context),
           app(context.app),
           window(list, context.json),
           library(context.app, context.servers, window, list, OptionsFor(context, cacheOnly)) {
+        if (!readOnly)
+            PrepareProgramFiles(context);
         library.SetInstallObserver(&window);
         // Ctrl-C stops a download in order, keeping what arrived.
         platform::CatchInterrupts();
@@ -233,9 +235,12 @@ struct AddonLine {
 void PrintAddonLines(const Context& context, const std::vector<AddonLine>& lines) {
     if (context.json) {
         for (const AddonLine& line : lines) {
-            JsonLine()
-                .Add("id", line.id)
-                .Add("name", line.name)
+            JsonLine json;
+            if (line.id < 0)
+                json.AddRaw("id", "null");
+            else
+                json.Add("id", line.id);
+            json.Add("name", line.name)
                 .Add("folder", line.folder)
                 .Add("installed", line.isInstalled)
                 .AddOrNull("installedVersion", line.installed)
@@ -253,8 +258,9 @@ void PrintAddonLines(const Context& context, const std::vector<AddonLine>& lines
         const std::string installed =
             line.isInstalled ? (line.installed.empty() ? "?" : line.installed) : "-";
         const std::string available = line.available.empty() ? "-" : line.available;
-        std::snprintf(head, sizeof head, "  %-7d %-9s %-9s ", static_cast<int>(line.id),
-                      installed.c_str(), available.c_str());
+        const std::string id = line.id < 0 ? "-" : std::to_string(line.id);
+        std::snprintf(head, sizeof head, "  %-7s %-9s %-9s ", id.c_str(), installed.c_str(),
+                      available.c_str());
         std::string name = line.name;
         if (line.folder != line.name && !line.folder.empty())
             name += " (" + line.folder + ")";
@@ -291,9 +297,23 @@ int RunList(Context& context) {
         if (!outdated || HasUpdate(entry))
             lines.push_back(LineOfInstalled(session, entry));
     }
+    if (!catalogued && lines.empty()) {
+        // Without a catalogue the scan keeps no managed folder: show what is
+        // on disk, without Ids or updates, which only the catalogue gives.
+        const std::string addonDir = AddonDir(session.app.GameDir());
+        for (const std::string& folder : platform::ListSubdirectories(addonDir)) {
+            if (folder.empty() || folder[0] == '.')
+                continue;
+            AddonRecord entry;
+            entry.Id = -1;
+            entry.Folder = folder;
+            entry.Name = folder;
+            lines.push_back(LineOfInstalled(session, entry));
+        }
+    }
     PrintAddonLines(context, lines);
     if (!catalogued)
-        return NoCatalogue("不知道哪些插件有更新，编号也只是本机的");
+        return NoCatalogue("不知道插件的编号和更新");
     if (lines.empty() && !context.json)
         Print(std::string(outdated ? "所有插件都是最新的" : ProgramText(180)) + "\n");
     return kExitOk;
@@ -566,7 +586,7 @@ int RunDetail(Context& context) {
     if (!platform::IsDirectory(context.app.ProgramDir()))
         return NoGamePath();
     // The state is the installed folders' against the catalogue on disk.
-    Session session(context, true);
+    Session session(context, true, true);
     if (const int refused = Open(session))
         return refused;
     if (session.app.GameDir().empty())
@@ -609,23 +629,21 @@ const bool registered =
     RegisterCommand({"list", "[--outdated]",
                      "刷新插件目录，列出已装插件：编号、已装版本、最新版本和名称；--outdated "
                      "只列有更新的",
-                     RunList, "--outdated", true}) &&
-    RegisterCommand(
-        {"search", "TEXT", "在插件目录里按名称或文件夹名查找插件", RunSearch, "", true}) &&
-    RegisterCommand(
-        {"install", "ID|FOLDER...", "从插件目录下载并安装插件", RunInstall, "", true}) &&
+                     RunList, "--outdated"}) &&
+    RegisterCommand({"search", "TEXT", "在插件目录里按名称或文件夹名查找插件", RunSearch}) &&
+    RegisterCommand({"install", "ID|FOLDER...", "从插件目录下载并安装插件", RunInstall}) &&
     RegisterCommand({"update-all", "[--yes] [--dry-run]",
                      "列出要更新的插件，确认后全部更新；--dry-run 只列出", RunUpdateAll,
-                     "--yes --dry-run", true}) &&
+                     "--yes --dry-run"}) &&
     RegisterCommand({"delete", "ID|FOLDER [--yes]",
-                     "删除一个已装插件和它的所有文件夹（先确认，不连接服务器）", RunDelete, "--yes",
-                     true}) &&
+                     "删除一个已装插件和它的所有文件夹（先确认，不连接服务器）", RunDelete,
+                     "--yes"}) &&
     RegisterCommand({"delete-all", "[--yes] [--dry-run]",
                      "删除游戏插件目录里的所有内容（先确认）；--dry-run 只列出", RunDeleteAll,
-                     "--yes --dry-run", true}) &&
-    RegisterCommand({"refresh", "", "从服务器刷新插件目录", RunRefresh, "", true}) &&
-    RegisterCommand({"detail", "ID|FOLDER", "插件的详情状态和详情页地址（不连接服务器）", RunDetail,
-                     "", false});
+                     "--yes --dry-run"}) &&
+    RegisterCommand({"refresh", "", "从服务器刷新插件目录", RunRefresh}) &&
+    RegisterCommand(
+        {"detail", "ID|FOLDER", "插件的详情状态和详情页地址（不连接服务器）", RunDetail});
 
 }  // namespace
 

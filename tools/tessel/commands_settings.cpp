@@ -70,6 +70,7 @@ int RunSetGamePath(Context& context) {
     if (platform::IsDirectory(path))
         return Fail(ToTerminal(path) + " 是目录；请给出游戏的补丁程序文件，没有保存", "not-a-file");
     CAppState& app = context.app;
+    PrepareProgramFiles(context);
     if (!SaveGamePath(app, path)) {
         return Fail("无法写入设置文件 " + ToTerminal(app.ProgramDir()) + "config，游戏路径没有改变",
                     "settings-unwritable");
@@ -102,7 +103,7 @@ const bool registered =
     RegisterCommand({"set-game-path", "PATH",
                      "记住游戏补丁程序（如 vaelpatchchinese.exe）在哪里，显示由它得出的游戏目录和"
                      "插件目录",
-                     RunSetGamePath, "", true}) &&
+                     RunSetGamePath}) &&
     RegisterCommand({"settings", "", "显示程序目录、游戏路径、游戏目录和插件目录", RunSettings}) &&
     RegisterCommand({"help", "[COMMAND]", "显示用法", nullptr});
 

@@ -8,9 +8,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -169,11 +167,6 @@ int Run(const std::vector<std::string>& args) {
                  (note.used.empty() ? "程序自己的设置" : " " + note.used),
              "servers-ini",
              JsonLine().Add("key", note.key).Add("value", ToTerminal(note.value)).Fields());
-    }
-    if (command->programFiles) {
-        // As the program does on every start.
-        MakeDirectoryPath(dir.substr(0, dir.size() - 1));
-        WriteVersionFile(dir);
     }
     return command->run(context);
 }
