@@ -147,6 +147,19 @@ printf 'YES\r\n' | "$tessel_bin" update-all >"$work/out.txt" 2>"$work/err.txt" |
 run 0 list --outdated
 grep -q "QuestHelper" "$work/out.txt" && fail "the update did not happen"
 
+# On a terminal the bars are drawn, each within the terminal's width.
+if command -v script >/dev/null; then
+  script -qec "stty cols 40; '$tessel_bin' install 2" /dev/null >"$work/tty.txt" </dev/null ||
+    fail "install on a terminal: $(cat "$work/tty.txt")"
+  "$python" - "$work/tty.txt" <<'PY' || fail "a progress line overflows 40 columns: $(cat "$work/tty.txt")"
+import re, sys, unicodedata
+text = open(sys.argv[1], encoding="utf-8", errors="replace").read()
+bars = [part for part in re.split(r"[\r\n]", text) if "%" in part]
+width = lambda s: sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in s)
+sys.exit(0 if bars and all(width(b) < 40 for b in bars) else 1)
+PY
+fi
+
 # An archive the server does not have: its HTTP status is named.
 mv "$work/demo/files/5.zip" "$work/5.zip"
 run 1 install 5
@@ -195,11 +208,12 @@ has_err "没有安装"
 
 # 7. delete-all names the directory and the count; --dry-run changes nothing.
 mkdir -p "$addons/MyNotes"
+count=$(ls -A "$addons" | wc -l)
 run 0 delete-all --dry-run
-has_out "$game/Interface.Addons 下的 2 项"
+has_out "$game/Interface.Addons 下的 $count 项"
 [ -d "$addons/MyNotes" ] || fail "--dry-run deleted"
 echo n | "$tessel_bin" delete-all >"$work/out.txt" 2>"$work/err.txt" && fail "delete-all ran on 'n'"
-has_err "$game/Interface.Addons 下的 2 项"
+has_err "$game/Interface.Addons 下的 $count 项"
 printf 'y\n' | "$tessel_bin" --offline delete-all >"$work/out.txt" 2>"$work/err.txt" ||
   fail "delete-all: $(cat "$work/err.txt")"
 [ -z "$(ls -A "$addons")" ] || fail "delete-all left: $(ls "$addons")"
