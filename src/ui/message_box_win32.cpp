@@ -36,13 +36,9 @@ CMsgBoxDlg::CMsgBoxDlg() : CSkinDialog(IDD_MESSAGE_BOX) {}
 bool CMsgBoxDlg::OnInitDialog() {
     CSkinDialog::OnInitDialog();
     captionHeight = 30;
-    // Tiled: the skin's slices are uniform along their runs, and a stretched
-    // one-pixel slice draws a seam where it meets its corner.
-    AddRectImage({.resourceId = IDP_DIALOG_BACKGROUND, .mode = SliceMode::Tile});
+    AddRectImage({.resourceId = IDP_DIALOG_BACKGROUND});
     // The band behind the buttons.
-    AddRectImage({.resourceId = IDP_PATH_LOWER_BAND,
-                  .place = {1, 163, kBoxWidth - 1, 210},
-                  .mode = SliceMode::Tile});
+    AddRectImage({.resourceId = IDP_PATH_LOWER_BAND, .place = {1, 163, kBoxWidth - 1, 210}});
     ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // Sized, then centred again over the owner (or the screen) as the
     // template placed it before.
