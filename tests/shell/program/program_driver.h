@@ -73,8 +73,9 @@ bool WaitForView(HWND main, const std::string& view, int timeoutMs = 30000);
 // Rows of the installed-addons list.
 int RowCount(HWND main);
 // Control ids of the program's windows the driver uses.
-constexpr int kMainRefreshLocal = 1004, kMainUpdateAll = 1007, kMainDeleteAll = 1008,
-              kMainList = 1011, kMainClose = 1015, kMainHelp = 1001, kMainStartGame = 1010;
+constexpr int kMainSettings = 1000, kMainRefreshLocal = 1004, kMainUpdateAll = 1007,
+              kMainDeleteAll = 1008, kMainList = 1011, kMainClose = 1015, kMainHelp = 1001,
+              kMainStartGame = 1010;
 constexpr int kBoxOk = IDOK, kBoxCancel = 1008;
 // A click at (x, y) of a row of the list (client coordinates of the row),
 // after the pointer has rested on the row so that it shows its links.

@@ -77,6 +77,30 @@ void Tour(ProgramProcess& program, GateProxy& gate) {
          "the addon is gone from the list");
     Shot(main, "07_after_delete");
 
+    // "设置": the path dialog with the game path of the settings file.
+    ClickControl(main, kMainSettings);
+    const HWND dialog = WaitForWindow([&] { return PathDialogWindow(pid); });
+    if (Step(dialog != nullptr, "\"设置\" shows the game path")) {
+        Shot(dialog, "08_path_dialog");
+        ClickControl(dialog, kMainClose);
+        Step(WaitFor([&] { return !IsShown(dialog); }), "its \"X\" closes it");
+    }
+
+    // "帮助": the help menu; its last item is the about box.
+    ClickControl(main, kMainHelp);
+    const HWND help = WaitForWindow([] { return MenuWindow(); }, 10000);
+    if (Step(help != nullptr, "\"帮助\" opens the help menu")) {
+        Shot(help, "09_help_menu");
+        ::PostMessageA(help, WM_KEYDOWN, VK_UP, 0);
+        ::PostMessageA(help, WM_KEYDOWN, VK_RETURN, 0);
+        const HWND about = WaitForWindow([&] { return AboutWindow(pid); });
+        if (Step(about != nullptr, "\"版本信息\" shows the about box")) {
+            Shot(about, "10_about");
+            ClickControl(about, kMainClose);
+            WaitFor([&] { return !IsShown(about); });
+        }
+    }
+
     // "X" hides the window into the tray; the icon brings it back.
     const HWND tray =
         ::FindWindowA("TRAY_ICON_MESSAGE_PROCESSOR_WND_CLASS", "TRAY_ICON_MESSAGE_PROCESSOR_WND");
@@ -87,14 +111,14 @@ void Tour(ProgramProcess& program, GateProxy& gate) {
     ::PostMessageA(tray, trayMessage, 128, WM_LBUTTONDOWN);
     Step(WaitFor([&] { return IsShown(main) && !::IsIconic(main); }),
          "a click on the tray icon shows it again");
-    Shot(main, "08_back_from_tray");
+    Shot(main, "11_back_from_tray");
 
     // The tray menu's "退出" ends the program.
     MoveMouseTo(main, 600, 300);
     ::PostMessageA(tray, trayMessage, 128, WM_RBUTTONDOWN);
     const HWND menu = WaitForWindow([] { return MenuWindow(); }, 10000);
     if (Step(menu != nullptr, "the tray menu opens")) {
-        Shot(menu, "09_tray_menu");
+        Shot(menu, "12_tray_menu");
         RECT items{};
         ::GetClientRect(menu, &items);
         ClickAt(menu, items.right / 2, items.bottom * 7 / 8);
