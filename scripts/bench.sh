@@ -39,7 +39,11 @@ echo
 echo "=== summary: ratio = this project / anchor (lower is better), median [min-max] of the runs"
 awk -F'|' '$1 == "summary" {
   goal = $6 + 0
-  verdict = goal > 0 ? ($3 + 0 <= goal ? "met" : "NOT met") : ""
-  printf "%-52s %6.2f [%5.2f-%5.2f]  %-8s %s\n", $2, $3, $4, $5,
-         goal > 0 ? sprintf("<= %.2f", goal) : "-", verdict
+  target = "-"
+  verdict = ""
+  if (goal > 0) {
+    target = sprintf("<= %.2f", goal)
+    verdict = ($3 + 0 <= goal) ? "met" : "NOT met"
+  }
+  printf "%-52s %6.2f [%5.2f-%5.2f]  %-8s %s\n", $2, $3, $4, $5, target, verdict
 }' "$log"
