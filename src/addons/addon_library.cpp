@@ -7,8 +7,20 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 #include "settings/directory_helpers.h"
+#include "settings/server_config.h"
 
 namespace vt {
+
+namespace {
+
+// The transfer tuning that servers.ini may set for its servers.
+AddonOptions WithServerTuning(AddonOptions options, const ServerConfig& servers) {
+    if (servers.chunkPauseMs >= 0)
+        options.chunkPauseMs = servers.chunkPauseMs;
+    return options;
+}
+
+}  // namespace
 
 AddonLibrary::AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWindow& window,
                            AddonListControl& list, AddonOptions options)
@@ -16,7 +28,7 @@ AddonLibrary::AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWin
       servers_(servers),
       window_(window),
       list_(list),
-      options_(options),
+      options_(WithServerTuning(options, servers)),
       catalogue_(std::make_shared<const Catalogue>()),
       local_(std::make_shared<const LocalAddonList>()) {}
 
@@ -123,6 +135,16 @@ AddonLibrary::LoadedFile AddonLibrary::loadedCatalogueFile() const {
 void AddonLibrary::SetLoadedCatalogueFile(const LoadedFile& file) {
     std::lock_guard<std::mutex> lock(stateMutex_);
     loadedFile_ = file;
+}
+
+CatalogueStatus AddonLibrary::catalogueStatus() const {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    return catalogueStatus_;
+}
+
+void AddonLibrary::SetCatalogueStatus(const CatalogueStatus& status) {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    catalogueStatus_ = status;
 }
 
 void AddonLibrary::QueueInstall(int32_t id) {

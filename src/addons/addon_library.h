@@ -44,6 +44,35 @@ struct AddonOptions {
     // How long a manager waits while another one works on the same program
     // or game directory.
     unsigned managerWaitMs = 3000;
+    // The short limit of what needs a quick answer from the catalogue
+    // server: connecting and each wait of the stamp query and the usage ping,
+    // and the response header of the catalogue download. A server that
+    // accepts and never answers holds a refresh up this long, not minutes.
+    int serverAnswerMs = 5000;
+    // Use the catalogue file on disk only: the refresh asks no server.
+    bool cacheOnly = false;
+};
+
+// Where the catalogue in memory came from, as the last RefreshCatalogue
+// found: for front ends that tell the user whether they see the server's
+// catalogue, a copy kept on disk, or none.
+struct CatalogueStatus {
+    enum class Source {
+        kNone,    // no catalogue could be loaded
+        kServer,  // the server sent it, or confirmed the file on disk current
+        kCache,   // the file on disk, without the server's word on it
+    };
+    Source source = Source::kNone;
+    bool refreshed = false;  // a refresh ran since the library was made
+    bool asked = false;      // the server was asked (not so with cacheOnly)
+    // Why the server's word is missing, when it is: the stamp query's
+    // status (kOk when it answered), the catalogue download's DownloadResult
+    // (-1 when none ran) and the HTTP status of a refused answer (0: none).
+    int stampStatus = 0;  // ExchangeStatus
+    int downloadResult = -1;
+    int httpStatus = 0;
+    bool malformed = false;           // the file on disk is not a well-formed catalogue
+    platform::FileTime fileTime = 0;  // modification time of the file loaded
 };
 
 class HttpDownload;
@@ -99,6 +128,10 @@ class AddonLibrary {
     };
     LoadedFile loadedCatalogueFile() const;
     void SetLoadedCatalogueFile(const LoadedFile& file);
+
+    // How the last RefreshCatalogue went (catalogue_refresh.h).
+    CatalogueStatus catalogueStatus() const;
+    void SetCatalogueStatus(const CatalogueStatus& status);
 
     // DownloadQueue: appended by requests, taken from the end by the worker.
     void QueueInstall(int32_t id);
@@ -157,6 +190,7 @@ class AddonLibrary {
     std::shared_ptr<const Catalogue> catalogue_;
     std::shared_ptr<const LocalAddonList> local_;
     LoadedFile loadedFile_;
+    CatalogueStatus catalogueStatus_;
     std::vector<int32_t> queue_;
     bool draining_ = false;
     std::multiset<int32_t> updating_;

@@ -106,6 +106,13 @@ class InstallObserver {
     virtual ~InstallObserver() = default;
     // Called on the install worker once per InstallOne.
     virtual void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) = 0;
+    // Called on the install worker before OnInstallFinished when the
+    // archive's download failed after the server answered with httpStatus
+    // (404 and the like), so that a front end can say what it answered.
+    virtual void OnDownloadAnswered(int32_t id, int httpStatus) {
+        (void)id;
+        (void)httpStatus;
+    }
 };
 
 }  // namespace vt

@@ -2,6 +2,7 @@
 
 #include "addons/addon_paths.h"
 #include "addons/addon_state.h"
+#include "addons/catalogue_refresh.h"
 #include "addons/update_backup.h"
 #include "archive/extract_archive.h"
 #include "net/http_download.h"
@@ -64,7 +65,12 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
         },
         id, -1, -1, true);
     result = download.Download(record->second.Url, archivePath, false);
-    return result == kDownloaded || result == kAlreadyCurrent;
+    if (result == kDownloaded || result == kAlreadyCurrent)
+        return true;
+    const int httpStatus = StatusOfHeader(download.headerText());
+    if (httpStatus != 0 && library.installObserver() != nullptr)
+        library.installObserver()->OnDownloadAnswered(id, httpStatus);
+    return false;
 }
 
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,

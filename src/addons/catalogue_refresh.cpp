@@ -25,18 +25,22 @@ std::string LocalStamp(AddonLibrary& library, const std::string& path) {
     return ReadLocalStamp(path);
 }
 
-}  // namespace
-
-bool QueryCatalogueStamp(const ServerConfig& servers, std::string& stamp) {
+// The stamp query with its status and the HTTP status of a refusal.
+ExchangeStatus AskStamp(const ServerConfig& servers, std::string& stamp, int timeoutMs,
+                        int* httpStatus) {
     stamp.clear();
     std::string answer;
-    if (!SecureExchange("", servers.catalogue + kStampInterfacePath, kCatalogueExchangeKey, answer))
-        return false;
-    stamp = QueryValue(answer, kStampName);
-    return true;
+    const ExchangeStatus status =
+        RunSecureExchange("", servers.catalogue + kStampInterfacePath, kCatalogueExchangeKey,
+                          answer, httpStatus, timeoutMs);
+    if (status == ExchangeStatus::kOk)
+        stamp = QueryValue(answer, kStampName);
+    return status;
 }
 
-bool DownloadCatalogue(AddonLibrary& library) {
+// DownloadCatalogue with the download's result and the HTTP status of its
+// last answer.
+bool FetchCatalogue(AddonLibrary& library, int& result, int& httpStatus) {
     const AddonOptions& options = library.options();
     const std::string programDir = library.app().ProgramDir();
     const std::string dir = programDir + "Download";
@@ -49,18 +53,54 @@ bool DownloadCatalogue(AddonLibrary& library) {
     // A stale partial file left in place would be resumed into a catalogue
     // made of two different versions.
     const std::string partial = target + ".down";
+    result = kTempOpenFailed;
+    httpStatus = 0;
     if (platform::PathExists(partial) && !platform::RemoveFile(partial))
         return false;
     HttpDownload download;
     ApplyTransferOptions(options, download);
     download.maxSize = options.catalogueMaxBytes;
     download.stop = library.cancelFlag();
-    const int result =
-        download.Download(library.servers().catalogue + kCatalogueServerPath, target, false);
+    if (options.serverAnswerMs > 0 &&
+        (download.headerTimeout <= 0 || download.headerTimeout > options.serverAnswerMs))
+        download.headerTimeout = options.serverAnswerMs;
+    result = download.Download(library.servers().catalogue + kCatalogueServerPath, target, false);
+    httpStatus = StatusOfHeader(download.headerText());
     if (result != kDownloaded && result != kAlreadyCurrent)
         return false;
     // Replace in one rename, so the catalogue file is never missing or half.
-    return platform::RenamePath(target, path, true);
+    if (platform::RenamePath(target, path, true))
+        return true;
+    result = kRenameFailed;
+    return false;
+}
+
+}  // namespace
+
+int StatusOfHeader(const std::string& headerText) {
+    // "HTTP/1.x NNN ..."
+    if (headerText.rfind("HTTP/", 0) != 0)
+        return 0;
+    const size_t space = headerText.find(' ');
+    if (space == std::string::npos || space + 4 > headerText.size())
+        return 0;
+    int status = 0;
+    for (size_t i = space + 1; i < space + 4; ++i) {
+        if (headerText[i] < '0' || headerText[i] > '9')
+            return 0;
+        status = status * 10 + (headerText[i] - '0');
+    }
+    return status;
+}
+
+bool QueryCatalogueStamp(const ServerConfig& servers, std::string& stamp, int timeoutMs) {
+    return AskStamp(servers, stamp, timeoutMs, nullptr) == ExchangeStatus::kOk;
+}
+
+bool DownloadCatalogue(AddonLibrary& library) {
+    int result = 0;
+    int httpStatus = 0;
+    return FetchCatalogue(library, result, httpStatus);
 }
 
 bool LoadCatalogueInto(AddonLibrary& library) {
@@ -86,22 +126,50 @@ bool LoadCatalogueInto(AddonLibrary& library) {
 }
 
 bool RefreshCatalogue(AddonLibrary& library) {
+    const AddonOptions& options = library.options();
     const std::string path = CataloguePath(library.app().ProgramDir());
+    CatalogueStatus status;
+    status.refreshed = true;
+    status.asked = !options.cacheOnly;
+    // Whether the server vouches for the file that ends up loaded.
+    bool confirmed = false;
     bool replaced = false;
-    if (platform::PathExists(path)) {
+    if (options.cacheOnly) {
+        // The file as it is.
+    } else if (platform::PathExists(path)) {
         std::string stamp;
-        if (QueryCatalogueStamp(library.servers(), stamp) && !stamp.empty() &&
-            stamp != LocalStamp(library, path))
-            replaced = DownloadCatalogue(library);
-    } else if (!DownloadCatalogue(library)) {
-        return false;
-    } else {
+        const ExchangeStatus asked =
+            AskStamp(library.servers(), stamp, options.serverAnswerMs, &status.httpStatus);
+        status.stampStatus = static_cast<int>(asked);
+        if (asked == ExchangeStatus::kOk && !stamp.empty()) {
+            if (stamp != LocalStamp(library, path)) {
+                replaced = FetchCatalogue(library, status.downloadResult, status.httpStatus);
+                confirmed = replaced;
+            } else {
+                confirmed = true;
+            }
+        }
+    } else if (FetchCatalogue(library, status.downloadResult, status.httpStatus)) {
         replaced = true;
+        confirmed = true;
+    } else {
+        // Nothing on disk and nothing fetched: the catalogue keeps what it held.
+        library.SetCatalogueStatus(status);
+        return false;
     }
     // A fresh copy may carry the old one's size and server time: parse it.
     if (replaced)
         library.SetLoadedCatalogueFile(AddonLibrary::LoadedFile());
-    return LoadCatalogueInto(library);
+    const bool loaded = LoadCatalogueInto(library);
+    if (loaded) {
+        status.source =
+            confirmed ? CatalogueStatus::Source::kServer : CatalogueStatus::Source::kCache;
+        status.fileTime = platform::GetModifiedTime(path);
+    } else {
+        status.malformed = platform::PathExists(path);
+    }
+    library.SetCatalogueStatus(status);
+    return loaded;
 }
 
 }  // namespace vt

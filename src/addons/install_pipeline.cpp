@@ -57,7 +57,8 @@ int RequestInstall(AddonLibrary& library, int32_t id, int closePopup) {
     }
     library.QueueInstall(id);
     // The ping would block this thread for a whole exchange; it runs beside.
-    library.StartWorker([&library, id] { SendUsagePing(library.servers(), id); });
+    library.StartWorker(
+        [&library, id] { SendUsagePing(library.servers(), id, library.options().serverAnswerMs); });
     if (list.FindKey(id) < 0)
         InsertRequestedRow(library, id);
     library.StartWorker([&library] { InstallWorker(library); });

@@ -9,11 +9,12 @@
 
 namespace vt {
 
-void SendUsagePing(const ServerConfig& servers, int32_t id) {
+void SendUsagePing(const ServerConfig& servers, int32_t id, int timeoutMs) {
     std::string form;
     AppendQueryParam(form, "PlugId", std::to_string(id));
     std::string answer;
-    SecureExchange(form, servers.catalogue + kUsagePingPath, kCatalogueExchangeKey, answer);
+    RunSecureExchange(form, servers.catalogue + kUsagePingPath, kCatalogueExchangeKey, answer,
+                      nullptr, timeoutMs);
 }
 
 }  // namespace vt

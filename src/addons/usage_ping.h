@@ -4,13 +4,15 @@
 
 #include <cstdint>
 
+#include "net/form_post.h"
+
 namespace vt {
 
 struct ServerConfig;
 
 // Posts "PlugId=<id>" to the catalogue server of servers through the
 // encrypted form exchange; the answer is not used. Blocks for the whole
-// exchange.
-void SendUsagePing(const ServerConfig& servers, int32_t id);
+// exchange; connecting and each wait may take timeoutMs.
+void SendUsagePing(const ServerConfig& servers, int32_t id, int timeoutMs = kFormPostTimeoutMs);
 
 }  // namespace vt

@@ -62,7 +62,8 @@ ExchangeStatus DecodeExchangeAnswer(const std::string& line, const std::string& 
 }
 
 ExchangeStatus RunSecureExchange(const std::string& data, const std::string& url,
-                                 const std::string& key, std::string& answer, int* httpStatus) {
+                                 const std::string& key, std::string& answer, int* httpStatus,
+                                 int timeoutMs) {
     answer.clear();
     if (httpStatus)
         *httpStatus = 0;
@@ -71,8 +72,9 @@ ExchangeStatus RunSecureExchange(const std::string& data, const std::string& url
     if (body.empty())
         return ExchangeStatus::kRequestTooLong;
     std::string line;
-    if (!PostForm(url, body, line, httpStatus))
-        return ExchangeStatus::kPostFailed;
+    bool timedOut = false;
+    if (!PostForm(url, body, line, httpStatus, timeoutMs, &timedOut))
+        return timedOut ? ExchangeStatus::kTimedOut : ExchangeStatus::kPostFailed;
     return DecodeExchangeAnswer(line, key, salt, answer);
 }
 

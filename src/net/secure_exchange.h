@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "net/form_post.h"
+
 namespace vt {
 
 // Limits of one exchange: the framed request text and the decrypted answer.
@@ -29,6 +31,7 @@ enum class ExchangeStatus {
     kPostFailed,      // no answer, or a status outside 200 to 299
     kNoMarker,        // the first answer line lacks "bingo"
     kNoSalt,          // the decrypted answer does not contain the salt
+    kTimedOut,        // no answer: connecting or a wait took longer than the limit
 };
 
 // The answer line's plaintext for key and salt: the line loses its first five
@@ -41,11 +44,12 @@ ExchangeStatus DecodeExchangeAnswer(const std::string& line, const std::string& 
                                     const std::string& salt, std::string& plaintext);
 
 // Posts data (an encoded form text, possibly empty) to url and decodes the
-// answer into answer (local code page). Blocks for the whole post.
-// httpStatus, when given, receives the answer's HTTP status (0 for none).
+// answer into answer (local code page). Blocks for the whole post; connecting
+// and each wait for the answer may take timeoutMs. httpStatus, when given,
+// receives the answer's HTTP status (0 for none).
 ExchangeStatus RunSecureExchange(const std::string& data, const std::string& url,
                                  const std::string& key, std::string& answer,
-                                 int* httpStatus = nullptr);
+                                 int* httpStatus = nullptr, int timeoutMs = kFormPostTimeoutMs);
 bool SecureExchange(const std::string& data, const std::string& url, const std::string& key,
                     std::string& answer);
 

@@ -24,7 +24,9 @@ struct HttpPostRequest {
 // line break or at maxLineLength, the rest of the body is not read). With
 // joinAllLines, firstLine holds all lines joined instead. False when the URL
 // cannot be parsed or the HTTP stack fails before a status arrives (or, with
-// joinAllLines, while the body is read).
-bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firstLine);
+// joinAllLines, while the body is read); timedOut, when given, then tells
+// whether the failure was a wait longer than request.timeoutMs.
+bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firstLine,
+                  bool* timedOut = nullptr);
 
 }  // namespace vt::platform

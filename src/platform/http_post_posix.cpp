@@ -64,11 +64,14 @@ bool IsHttpUrl(const std::string& url) {
 
 }  // namespace
 
-bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firstLine) {
+bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firstLine,
+                  bool* timedOut) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     status = 0;
     firstLine.clear();
+    if (timedOut)
+        *timedOut = false;
     if (!IsHttpUrl(request.url))
         return false;
 
@@ -104,6 +107,8 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
     if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && reader.done)) {
         // A failure after the status arrived still reports that status.
         status = static_cast<int>(code);
+        if (timedOut)
+            *timedOut = result == CURLE_OPERATION_TIMEDOUT;
         return false;
     }
     status = static_cast<int>(code);

@@ -23,9 +23,23 @@ void SetTimeouts(HINTERNET handle, int timeoutMs) {
 
 }  // namespace
 
-bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firstLine) {
+namespace {
+
+// Whether the last WinInet failure was a time-out, for the caller's report.
+bool Failed(bool* timedOut) {
+    if (timedOut)
+        *timedOut = GetLastError() == ERROR_INTERNET_TIMEOUT;
+    return false;
+}
+
+}  // namespace
+
+bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firstLine,
+                  bool* timedOut) {
     status = 0;
     firstLine.clear();
+    if (timedOut)
+        *timedOut = false;
 
     char host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
     char path[INTERNET_MAX_PATH_LENGTH + 1] = {};
@@ -69,7 +83,7 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
     HttpAddRequestHeadersA(handle, kHeaders, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
     if (!HttpSendRequestA(handle, nullptr, 0, const_cast<char*>(request.body.data()),
                           static_cast<DWORD>(request.body.size())))
-        return false;
+        return Failed(timedOut);
 
     DWORD code = 0, codeSize = sizeof code;
     if (!HttpQueryInfoA(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &codeSize,
@@ -85,7 +99,7 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
     for (;;) {
         DWORD got = 0;
         if (!InternetReadFile(handle, chunk, sizeof chunk, &got))
-            return false;
+            return Failed(timedOut);
         if (got == 0)
             break;
         bool ended = false;

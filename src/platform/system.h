@@ -43,7 +43,5 @@ bool InterruptRequested();
 // The program's arguments as UTF-8 (on Windows read from the wide command
 // line), without the program name.
 std::vector<std::string> CommandLineArgsUtf8(int argc, char** argv);
-// Makes the console accept and show UTF-8 text.
-void PrepareConsoleForUtf8();
 
 }  // namespace vt::platform

@@ -89,8 +89,6 @@ std::vector<std::string> CommandLineArgsUtf8(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-void PrepareConsoleForUtf8() {}
-
 namespace {
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");

@@ -108,11 +108,6 @@ std::vector<std::string> CommandLineArgsUtf8(int, char**) {
     return args;
 }
 
-void PrepareConsoleForUtf8() {
-    SetConsoleOutputCP(CP_UTF8);
-    SetConsoleCP(CP_UTF8);
-}
-
 namespace {
 std::atomic<bool> interrupted{false};
 

@@ -349,9 +349,21 @@ void CSkinDialog::DrawSlices(Gdiplus::Graphics& graphics, LayerEntry& item,
             graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
             graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
             graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-            graphics.DrawImage(cut.get(), target, kSmoothingReach, kSmoothingReach,
-                               piece.source.Width(), piece.source.Height(), Gdiplus::UnitPixel,
-                               &mirrored);
+            // Drawn one pixel wider on every side and clipped to its place:
+            // some GDI+ implementations leave a stretched image's first
+            // column and row unpainted, which showed as a line of the fill.
+            const auto perX = static_cast<Gdiplus::REAL>(piece.source.Width()) / target.Width;
+            const auto perY = static_cast<Gdiplus::REAL>(piece.source.Height()) / target.Height;
+            const Gdiplus::RectF widened(static_cast<Gdiplus::REAL>(target.X - 1),
+                                         static_cast<Gdiplus::REAL>(target.Y - 1),
+                                         static_cast<Gdiplus::REAL>(target.Width + 2),
+                                         static_cast<Gdiplus::REAL>(target.Height + 2));
+            const Gdiplus::GraphicsState unclipped = graphics.Save();
+            graphics.IntersectClip(target);
+            graphics.DrawImage(cut.get(), widened, kSmoothingReach - perX, kSmoothingReach - perY,
+                               piece.source.Width() + 2 * perX, piece.source.Height() + 2 * perY,
+                               Gdiplus::UnitPixel, &mirrored);
+            graphics.Restore(unclipped);
         }
     }
 }

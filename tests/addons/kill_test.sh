@@ -67,7 +67,7 @@ plant_old() { rm -rf "$addons"/*; cp -r "$work/old/." "$addons/"; }
 # The two states every round must end in, measured once.
 plant_old
 old_state=$(manifest)
-"$tessel_bin" update-all >/dev/null 2>&1 || fail "a clean update failed"
+"$tessel_bin" update-all --yes >/dev/null 2>&1 || fail "a clean update failed"
 new_state=$(manifest)
 rm -rf "$addons"/*
 empty_state=$(manifest)
@@ -75,8 +75,8 @@ empty_state=$(manifest)
 for round in $(seq 1 "$rounds"); do
   # Spread the kills from the download over the unpacking to the swap.
   delay=$(awk -v r="$round" -v n="$rounds" 'BEGIN { printf "%.3f", 0.05 + 2.3 * (r - 1) / n }')
-  for command in "update-all" "install 12"; do
-    if [ "$command" = "update-all" ]; then plant_old; before=$old_state; else rm -rf "$addons"/*; before=$empty_state; fi
+  for command in "update-all --yes" "install 12"; do
+    if [ "$command" = "update-all --yes" ]; then plant_old; before=$old_state; else rm -rf "$addons"/*; before=$empty_state; fi
     # shellcheck disable=SC2086
     "$tessel_bin" $command >/dev/null 2>&1 &
     client_pid=$!

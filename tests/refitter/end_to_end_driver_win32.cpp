@@ -141,8 +141,9 @@ TEST(EndToEnd, Install) {
     // What an earlier, interrupted run left in this wine prefix goes first.
     ASSERT_TRUE(CloseProgram());
     for (const std::string& left : {InstallDir(), GameDir(), ShortcutDir()}) {
-        if (platform::PathExists(left))
+        if (platform::PathExists(left)) {
             ASSERT_TRUE(platform::RemoveTree(left)) << left;
+        }
     }
 
     // A silent, per-user install.

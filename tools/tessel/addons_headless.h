@@ -1,6 +1,7 @@
 // The main window without a window, for the addon commands: posted messages
 // wait in a queue that the command's thread (the "user-interface thread")
-// pumps, and the sent progress message draws a progress bar on stderr.
+// pumps, and the sent progress message draws a progress bar on stderr when
+// stderr is a terminal (elsewhere each addon gets its one result line).
 #pragma once
 
 #include <chrono>
@@ -21,6 +22,10 @@ namespace vt::cli {
 
 using vt::ProgramText;
 
+// Why a download failed: the HTTP status the server refused with, else the
+// DownloadResult in words.
+std::string DownloadFailureText(int result, int httpStatus);
+
 class HeadlessWindow : public AddonWindow, public InstallObserver {
   public:
     HeadlessWindow(AddonRowTable& list, bool json) : list_(list), json_(json) {}
@@ -33,6 +38,7 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     void ClosePopupWindow() override {}
     void ShowAnotherManagerWorking() override;
     void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override;
+    void OnDownloadAnswered(int32_t id, int httpStatus) override;
 
     // Handles posted messages until the queue is empty and no worker of
     // library runs. A Ctrl-C meanwhile cancels the library's transfers.
@@ -42,6 +48,8 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     // Whether every install the workers reported succeeded.
     bool AllInstalled() const;
     int InstallsReported() const;
+    // The string-table entry of the last ShowMessage, 0 for none.
+    int LastMessage() const;
     const LeftPanelState& panel() const { return panel_; }
     // Labels for the progress bars (local code page), by addon Id.
     void SetLabels(const Catalogue& catalogue);
@@ -54,6 +62,7 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     };
     std::string Label(int32_t id) const;
     void DrawBar(int32_t id, int percent, int64_t done, int64_t total);
+    std::string FailureReason(int32_t id, InstallOutcome outcome, int detail) const;
 
     AddonRowTable& list_;
     const bool json_;
@@ -64,6 +73,9 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     std::deque<Posted> queue_;
     std::map<int32_t, std::string> labels_;
     std::map<int32_t, int> shownPercent_;
+    std::map<int32_t, int> answeredStatus_;  // HTTP status of a failed archive download
+    int barColumns_ = -1;                    // 0: no bars (stderr is no terminal)
+    int lastMessage_ = 0;
     int installs_ = 0;
     bool failures_ = false;
     bool interrupted_ = false;

@@ -1,10 +1,14 @@
 #include "cli.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <iostream>
+#include <mutex>
 
 #include "platform/code_page.h"
+#include "platform/console.h"
 #include "platform/file_names.h"
+#include "settings/directory_helpers.h"
+#include "settings/settings.h"
 
 namespace vt::cli {
 
@@ -15,7 +19,64 @@ std::vector<Command>& Registry() {
     return commands;
 }
 
+bool jsonErrors = false;
+
+// Standard output: written at once on a terminal, so the user sees each line
+// as it comes; kept in a buffer otherwise, so that a file, pipe or character
+// device gets few large writes instead of one per line.
+class StdoutBuffer {
+  public:
+    void Append(const std::string& utf8) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        text_ += utf8;
+        if (Interactive() || text_.size() >= kLimit)
+            FlushLocked();
+    }
+    bool Flush() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return FlushLocked();
+    }
+
+  private:
+    static constexpr size_t kLimit = 64 * 1024;
+    bool Interactive() {
+        if (kind_ < 0)
+            kind_ = static_cast<int>(platform::KindOfStream(platform::StdStream::kOut));
+        return kind_ == static_cast<int>(platform::StreamKind::kTerminal);
+    }
+    bool FlushLocked() {
+        if (text_.empty())
+            return ok_;
+        ok_ = platform::WriteStream(platform::StdStream::kOut, text_) && ok_;
+        text_.clear();
+        return ok_;
+    }
+    std::mutex mutex_;
+    std::string text_;
+    int kind_ = -1;
+    bool ok_ = true;
+};
+
+StdoutBuffer& Stdout() {
+    static StdoutBuffer buffer;
+    return buffer;
+}
+
+void ErrorLine(const std::string& plain, const std::string& json) {
+    PrintError((jsonErrors ? json : plain) + "\n");
+}
+
+std::string WithFields(const JsonLine& line, const std::string& jsonFields) {
+    return jsonFields.empty() ? line.Text() : "{" + line.Fields() + "," + jsonFields + "}";
+}
+
 }  // namespace
+
+void PrepareProgramFiles(const Context& context) {
+    const std::string dir = context.app.ProgramDir();
+    MakeDirectoryPath(dir.substr(0, dir.size() - 1));
+    WriteVersionFile(dir);
+}
 
 bool RegisterCommand(const Command& command) {
     Registry().push_back(command);
@@ -26,6 +87,14 @@ const std::vector<Command>& Commands() {
     return Registry();
 }
 
+const Command* FindCommand(const std::string& name) {
+    for (const Command& command : Commands()) {
+        if (name == command.name)
+            return &command;
+    }
+    return nullptr;
+}
+
 std::string ToTerminal(const std::string& local) {
     // Names the code page cannot spell show as themselves, not escaped.
     return platform::PathToUtf8(local);
@@ -34,25 +103,123 @@ std::string FromTerminal(const std::string& utf8) {
     return platform::Utf8ToLocal(utf8);
 }
 
-int Fail(const std::string& reasonUtf8) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "tessel: %s\n", reasonUtf8.c_str());
+void SetJsonErrors(bool json) {
+    jsonErrors = json;
+}
+
+int FailWith(const std::string& reasonUtf8, const char* code, const std::string& jsonFields) {
+    JsonLine line;
+    line.Add("error", code).Add("message", reasonUtf8);
+    ErrorLine("tessel: " + reasonUtf8, WithFields(line, jsonFields));
     return kExitFailure;
 }
 
-int UsageError(const Context&, const char* commandName) {
-    for (const Command& command : Commands()) {
-        if (std::string(command.name) == commandName) {
-            std::fprintf(stderr, "usage: tessel %s %s\n", command.name, command.usage);
-            return kExitUsage;
-        }
+int Fail(const std::string& reasonUtf8, const char* code) {
+    return FailWith(reasonUtf8, code, "");
+}
+
+void Note(const std::string& textUtf8, const char* code, const std::string& jsonFields) {
+    JsonLine line;
+    line.Add("note", code).Add("message", textUtf8);
+    ErrorLine("tessel: " + textUtf8, WithFields(line, jsonFields));
+}
+
+std::string UsageText(const Command* command) {
+    if (command != nullptr) {
+        std::string text = std::string("用法: tessel [全局选项] ") + command->name;
+        if (*command->usage)
+            text += std::string(" ") + command->usage;
+        return text + "\n  " + command->summary + "\n";
     }
-    std::fprintf(stderr, "tessel: unknown command '%s'\n", commandName);
+    std::string text =
+        "用法: tessel [全局选项] 命令 [参数]\n"
+        "      tessel help [命令]   tessel --version\n\n"
+        "全局选项（放在命令前后均可）:\n"
+        "  --program-dir DIR  程序目录（放 config、servers.ini 和插件目录缓存）\n"
+        "  --json             每行一个 JSON 对象；错误以 JSON 对象写到 stderr\n"
+        "  --offline          只用本机保存的插件目录，不连接服务器\n"
+        "  -h, --help         显示帮助\n\n"
+        "命令:\n";
+    // What a player needs first leads; the developers' tools follow by name.
+    static const char* const kLeading[] = {"set-game-path", "settings",   "list",   "search",
+                                           "install",       "update-all", "delete", "delete-all",
+                                           "refresh",       "detail"};
+    std::vector<const Command*> ordered;
+    for (const char* name : kLeading) {
+        if (const Command* found = FindCommand(name))
+            ordered.push_back(found);
+    }
+    std::vector<const Command*> rest;
+    for (const Command& each : Commands()) {
+        if (std::find(ordered.begin(), ordered.end(), &each) == ordered.end())
+            rest.push_back(&each);
+    }
+    std::sort(rest.begin(), rest.end(),
+              [](const Command* a, const Command* b) { return std::string(a->name) < b->name; });
+    ordered.insert(ordered.end(), rest.begin(), rest.end());
+    for (const Command* command_ : ordered) {
+        const Command& each = *command_;
+        std::string line = std::string("  ") + each.name;
+        if (*each.usage)
+            line += std::string(" ") + each.usage;
+        text += line + "\n      " + each.summary + "\n";
+    }
+    return text + "\n退出状态: 0 成功，1 失败（stderr 上有一行原因），2 用法错误。\n";
+}
+
+int UsageError(const Context&, const char* commandName, const std::string& why) {
+    const Command* command = FindCommand(commandName);
+    const std::string reason = why.empty() ? "参数不对" : why;
+    if (jsonErrors) {
+        JsonLine line;
+        line.Add("error", "usage").Add("message", reason).Add("usage", UsageText(command));
+        PrintError(line.Text() + "\n");
+    } else {
+        PrintError("tessel: " + reason + "\n" + UsageText(command));
+    }
     return kExitUsage;
 }
 
 void Print(const std::string& utf8) {
-    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    Stdout().Append(utf8);
+}
+
+bool Flush() {
+    return Stdout().Flush();
+}
+
+void PrintError(const std::string& utf8) {
+    Flush();
+    platform::WriteStream(platform::StdStream::kErr, utf8);
+}
+
+int ProgressColumns() {
+    if (platform::KindOfStream(platform::StdStream::kErr) != platform::StreamKind::kTerminal)
+        return 0;
+    const int columns = platform::TerminalColumns(platform::StdStream::kErr);
+    return columns > 0 ? columns : 80;
+}
+
+bool IsYes(const std::string& answer) {
+    size_t begin = answer.find_first_not_of(" \t");
+    size_t end = answer.find_last_not_of(" \t\r\n");
+    if (begin == std::string::npos || end == std::string::npos)
+        return false;
+    std::string word = answer.substr(begin, end - begin + 1);
+    for (char& c : word) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return word == "y" || word == "yes";
+}
+
+bool AskYes(const std::string& questionUtf8) {
+    PrintError(questionUtf8 + " [y/N] ");
+    std::string answer;
+    const bool answered = platform::ReadInputLine(answer);
+    if (!answered)
+        PrintError("\n");
+    return answered && IsYes(answer);
 }
 
 bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
@@ -139,6 +306,9 @@ JsonLine& JsonLine::Add(const std::string& key, int64_t value) {
 }
 JsonLine& JsonLine::Add(const std::string& key, bool value) {
     return AddRaw(key, value ? "true" : "false");
+}
+JsonLine& JsonLine::AddOrNull(const std::string& key, const std::string& value) {
+    return AddRaw(key, value.empty() ? "null" : JsonQuote(value));
 }
 
 void JsonLine::Print() const {

@@ -9,7 +9,7 @@ namespace vt::cli {
 namespace {
 
 int RunCatalogue(Context& context) {
-    const bool report = TakeFlag(context.args, "--report");
+    const bool report = TakeFlag(context.flags, "--report");
     if (context.args.size() != 1) {
         return UsageError(context, "catalogue");
     }
@@ -57,8 +57,9 @@ int RunCatalogue(Context& context) {
     return kExitOk;
 }
 
-const bool registered = RegisterCommand(
-    {"catalogue", "FILE [--report]", "read a catalogue file and list its addons", RunCatalogue});
+const bool registered =
+    RegisterCommand({"catalogue", "FILE [--report]", "读一个插件目录文件，列出其中的插件（开发用）",
+                     RunCatalogue, "--report"});
 
 }  // namespace
 

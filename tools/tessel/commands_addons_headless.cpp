@@ -1,13 +1,47 @@
 // The headless main window of the addon commands (see addons_headless.h).
-#include <cstdio>
-#include <iostream>
-
 #include "addons/install_pipeline.h"
 #include "addons_headless.h"
 #include "cli.h"
+#include "net/http_download.h"
 #include "platform/system.h"
+#include "terminal_text.h"
 
 namespace vt::cli {
+
+namespace {
+
+// Why a download failed, by DownloadResult.
+std::string DownloadReason(int result) {
+    static const char* const kReasons[] = {"已下载",
+                                           "已是最新",
+                                           "下载已取消",
+                                           "下载地址为空",
+                                           "下载地址无法解析",
+                                           "本地路径为空",
+                                           "服务器的回答无法使用",
+                                           "无法连接服务器",
+                                           "重试次数已用完",
+                                           "不支持的重试方式",
+                                           "内部错误",
+                                           "服务器回答的内容为空",
+                                           "无法打开临时文件",
+                                           "无法定位临时文件",
+                                           "文件超过大小上限",
+                                           "下载太慢",
+                                           "无法写临时文件（磁盘满了？）",
+                                           "下载好的文件无法改名"};
+    if (result >= 0 && result < static_cast<int>(sizeof kReasons / sizeof kReasons[0]))
+        return kReasons[result];
+    return "下载失败（" + std::to_string(result) + "）";
+}
+
+}  // namespace
+
+std::string DownloadFailureText(int result, int httpStatus) {
+    if (httpStatus >= 300)
+        return "服务器回答 HTTP " + std::to_string(httpStatus);
+    return DownloadReason(result);
+}
 
 void HeadlessWindow::PostListState(int code, int value) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -34,16 +68,11 @@ std::string HeadlessWindow::Label(int32_t id) const {
 }
 
 void HeadlessWindow::DrawBar(int32_t id, int percent, int64_t done, int64_t total) {
-    constexpr int kWidth = 24;
-    const int filled = percent * kWidth / 100;
-    std::string bar(static_cast<size_t>(filled), '#');
-    bar.append(static_cast<size_t>(kWidth - filled), '.');
-    std::fprintf(stderr, "\r  %-6d [%s] %3d%%  %8.1f KB / %.1f KB  %s", static_cast<int>(id),
-                 bar.c_str(), percent, static_cast<double>(done) / 1024,
-                 static_cast<double>(total) / 1024, ToTerminal(Label(id)).c_str());
-    if (percent >= 100)
-        std::fputc('\n', stderr);
-    std::fflush(stderr);
+    // One line rewritten in place; a column is left free so that no terminal
+    // wraps it.
+    const std::string line =
+        ProgressLine(ToTerminal(Label(id)), percent, done, total, barColumns_ - 1);
+    PrintError("\r" + line + std::string(percent >= 100 ? "\n" : ""));
 }
 
 void HeadlessWindow::SendDownloadProgress(int code, const DownloadProgress& progress) {
@@ -52,11 +81,15 @@ void HeadlessWindow::SendDownloadProgress(int code, const DownloadProgress& prog
     if (json_)
         return;
     const int32_t id = progress.user1;
-    int percent = code == kProgressDownloading ? ProgressPercent(progress) : -1;
+    const int percent = code == kProgressDownloading ? ProgressPercent(progress) : -1;
     if (percent < 0)
         return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (barColumns_ < 0)
+            barColumns_ = ProgressColumns();
+        if (barColumns_ == 0)
+            return;
         const auto shown = shownPercent_.find(id);
         if (shown != shownPercent_.end() && shown->second == percent)
             return;
@@ -65,67 +98,75 @@ void HeadlessWindow::SendDownloadProgress(int code, const DownloadProgress& prog
     DrawBar(id, percent, progress.doneSize, progress.totalSize);
 }
 
+void HeadlessWindow::OnDownloadAnswered(int32_t id, int httpStatus) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    answeredStatus_[id] = httpStatus;
+}
+
+std::string HeadlessWindow::FailureReason(int32_t id, InstallOutcome outcome, int detail) const {
+    switch (outcome) {
+        case InstallOutcome::kInstalled:
+            break;
+        case InstallOutcome::kNotInCatalogue:
+            return "插件目录里没有这个插件";
+        case InstallOutcome::kDownloadFailed: {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto answered = answeredStatus_.find(id);
+            return "下载失败：" + DownloadFailureText(detail, answered == answeredStatus_.end()
+                                                                  ? 0
+                                                                  : answered->second);
+        }
+        case InstallOutcome::kBrokenArchive:
+            return "压缩包已损坏";
+        case InstallOutcome::kExtractFailed:
+            return "压缩包无法解开或放到插件目录";
+        case InstallOutcome::kManagerBusy:
+            return ProgramText(196);
+    }
+    return "";
+}
+
 void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++installs_;
         failures_ = failures_ || outcome != InstallOutcome::kInstalled;
         const auto shown = shownPercent_.find(id);
-        if (!json_ && shown != shownPercent_.end() && shown->second < 100)
-            std::fputc('\n', stderr);
+        if (shown != shownPercent_.end() && shown->second < 100)
+            PrintError("\n");
         shownPercent_.erase(id);
     }
-    const char* what = "installed";
-    std::string reason;
-    switch (outcome) {
-        case InstallOutcome::kInstalled:
-            break;
-        case InstallOutcome::kNotInCatalogue:
-            what = "failed", reason = "not in the catalogue";
-            break;
-        case InstallOutcome::kDownloadFailed:
-            what = "failed", reason = DownloadResultText(detail);
-            break;
-        case InstallOutcome::kBrokenArchive:
-            what = "failed", reason = "the archive is damaged";
-            break;
-        case InstallOutcome::kExtractFailed:
-            what = "failed", reason = "the archive could not be unpacked and put in place";
-            break;
-        case InstallOutcome::kManagerBusy:
-            what = "failed", reason = "another addon manager is working on these directories";
-            break;
+    const std::string name = ToTerminal(Label(id));
+    if (outcome == InstallOutcome::kInstalled) {
+        if (json_)
+            JsonLine().Add("id", id).Add("name", name).Add("result", "installed").Print();
+        else
+            Print("已安装 " + std::to_string(id) + " " + name + "\n");
+        return;
     }
-    if (json_) {
-        JsonLine line;
-        line.Add("id", id).Add("name", ToTerminal(Label(id))).Add("result", what);
-        if (!reason.empty())
-            line.Add("reason", reason);
-        line.Print();
-    } else {
-        Print(std::string(what) + " " + std::to_string(id) + " " + ToTerminal(Label(id)) +
-              (reason.empty() ? "" : ": " + reason) + "\n");
-    }
+    const std::string reason = FailureReason(id, outcome, detail);
+    FailWith(std::to_string(id) + " " + name + " 没有装好：" + reason, "install-failed",
+             JsonLine().Add("id", id).Add("name", name).Fields());
 }
 
 void HeadlessWindow::ShowMessage(int stringId) {
-    std::string text = ProgramText(stringId);
-    while (!text.empty() && text.back() == '\n')
-        text.pop_back();
-    if (json_) {
-        JsonLine().Add("message", stringId).Add("text", text).Print();
-    } else {
-        Print(std::string(ProgramText(130)) + ": " + text + "\n");
-    }
+    // The commands say what the message means in their own words.
+    std::lock_guard<std::mutex> lock(mutex_);
+    lastMessage_ = stringId;
+}
+
+int HeadlessWindow::LastMessage() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lastMessage_;
 }
 
 bool HeadlessWindow::RunGamePathDialog() {
-    std::fprintf(stderr, "%s: run 'tessel set-game-path PATH' first\n", ProgramText(182));
+    // The commands check the game path before they ask for anything.
     return false;
 }
 
 void HeadlessWindow::ShowAnotherManagerWorking() {
-    std::fprintf(stderr, "tessel: another addon manager is working on these directories\n");
+    Note(ProgramText(196), "manager-busy");
 }
 
 bool HeadlessWindow::Interrupted() const {

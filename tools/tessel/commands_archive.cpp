@@ -64,9 +64,7 @@ int Report(const Context& context, const std::string& archive, const ArchiveRepo
 }
 
 int RunUnzip(Context& context) {
-    if (TakeFlag(context.args, "--json"))
-        context.json = true;
-    const bool testOnly = TakeFlag(context.args, "--test");
+    const bool testOnly = TakeFlag(context.flags, "--test");
     if (testOnly ? context.args.size() != 1 : context.args.size() != 2) {
         return UsageError(context, "unzip");
     }
@@ -84,7 +82,7 @@ int RunUnzip(Context& context) {
 
 const bool registered = RegisterCommand(
     {"unzip", "[--test] ARCHIVE [DIR]",
-     "extract every member into DIR (or only check them) and show each result", RunUnzip});
+     "把压缩包的每一项解到 DIR（或只检查），显示每项结果（开发用）", RunUnzip, "--test"});
 
 }  // namespace
 

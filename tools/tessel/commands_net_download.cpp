@@ -5,6 +5,7 @@
 
 #include "cli.h"
 #include "net/http_download.h"
+#include "terminal_text.h"
 
 namespace vt::cli {
 
@@ -62,45 +63,41 @@ bool ApplyProxy(const std::string& text, HttpDownload& download) {
     return port != 0;
 }
 
-// Redraws the bar only when the shown percentage changes.
+// Redraws the bar only when the shown percentage changes, and only on a
+// terminal, fitted to its width.
 class ProgressBar {
   public:
     void Show(const DownloadProgress& progress) {
         const int percent = progress.totalSize > 0
                                 ? static_cast<int>(progress.doneSize * 100 / progress.totalSize)
                                 : 0;
-        if (percent == shown_)
+        if (percent == shown_ || columns_ == 0)
             return;
         shown_ = percent;
-        const int filled = percent * kWidth / 100;
-        std::fprintf(stderr, "\r[%s%s] %3d%% %lld/%lld %s", std::string(filled, '#').c_str(),
-                     std::string(kWidth - filled, ' ').c_str(), percent,
-                     static_cast<long long>(progress.doneSize),
-                     static_cast<long long>(progress.totalSize),
-                     ToTerminal(progress.fileName).c_str());
-        std::fflush(stderr);
+        PrintError("\r" + ProgressLine(ToTerminal(progress.fileName), percent, progress.doneSize,
+                                       progress.totalSize, columns_ - 1));
         drawn_ = true;
     }
     void Finish() {
         if (drawn_)
-            std::fputc('\n', stderr);
+            PrintError("\n");
     }
 
   private:
-    static constexpr int kWidth = 30;
+    const int columns_ = ProgressColumns();
     int shown_ = -1;
     bool drawn_ = false;
 };
 
 int RunDownload(Context& context) {
-    const bool force = TakeFlag(context.args, "--force");
+    const bool force = TakeFlag(context.flags, "--force");
     std::string proxy;
     std::string auth;
     bool missing = false;
-    const bool hasProxy = TakeOption(context.args, "--proxy", proxy, &missing);
-    const bool hasAuth = TakeOption(context.args, "--auth", auth, &missing);
+    const bool hasProxy = TakeOption(context.flags, "--proxy", proxy, &missing);
+    const bool hasAuth = TakeOption(context.flags, "--auth", auth, &missing);
     std::string pause;
-    const bool hasPause = TakeOption(context.args, "--pause", pause, &missing);
+    const bool hasPause = TakeOption(context.flags, "--pause", pause, &missing);
     if (missing || context.args.size() != 2) {
         return UsageError(context, "download");
     }
@@ -146,8 +143,8 @@ const bool registered = RegisterCommand(
     {"download",
      "URL FILE [--force] [--proxy http|socks4|socks4a|socks5://[user:pass@]host:port] "
      "[--auth user:pass] [--pause MS]",
-     "download URL into FILE with resume (FILE.down), print the result number and its meaning",
-     RunDownload});
+     "把 URL 下载到 FILE（可续传，FILE.down），显示结果编号和含义（开发用）", RunDownload,
+     "--force --proxy= --auth= --pause="});
 
 }  // namespace
 

@@ -12,6 +12,8 @@ std::string Reason(ExchangeStatus status, int httpStatus) {
             return "";
         case ExchangeStatus::kRequestTooLong:
             return "the form text is too long for one exchange";
+        case ExchangeStatus::kTimedOut:
+            return "the server did not answer in time";
         case ExchangeStatus::kPostFailed:
             return httpStatus ? "the server answered HTTP status " + std::to_string(httpStatus)
                               : std::string("no answer from the server");
@@ -26,8 +28,8 @@ std::string Reason(ExchangeStatus status, int httpStatus) {
 int RunExchange(Context& context) {
     std::string key, data;
     bool missing = false;
-    const bool hasKey = TakeOption(context.args, "--key", key, &missing);
-    TakeOption(context.args, "--data", data, &missing);
+    const bool hasKey = TakeOption(context.flags, "--key", key, &missing);
+    TakeOption(context.flags, "--data", data, &missing);
     if (!hasKey || key.empty() || missing || context.args.size() != 1)
         return UsageError(context, "exchange");
 
@@ -51,9 +53,9 @@ int RunExchange(Context& context) {
     return kExitOk;
 }
 
-const bool registered = RegisterCommand(
-    {"exchange", "URL --key KEY [--data FORM]",
-     "post an encrypted form to a catalogue interface and print the answer", RunExchange});
+const bool registered = RegisterCommand({"exchange", "URL --key KEY [--data FORM]",
+                                         "向插件目录服务器的接口发送加密表单，显示回答（开发用）",
+                                         RunExchange, "--key= --data="});
 
 }  // namespace
 

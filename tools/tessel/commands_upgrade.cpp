@@ -104,6 +104,7 @@ std::string ProgramText(const UpgradeCheckReport& report, int currentVersion) {
 int RunCheckUpgrade(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "check-upgrade");
+    PrepareProgramFiles(context);
     const std::string programDir = context.app.ProgramDir();
     const UpgradeHostValues values =
         ProgramUpgradeValues(programDir, context.servers.upgrade, kProgramVersion);
@@ -146,9 +147,7 @@ int RunCheckUpgrade(Context& context) {
 }
 
 const bool registered = RegisterCommand(
-    {"check-upgrade", "",
-     "ask the upgrade server for new versions, keep the updater current and hand over",
-     RunCheckUpgrade});
+    {"check-upgrade", "", "向升级服务器检查新版本，更新升级程序并交接", RunCheckUpgrade});
 
 }  // namespace
 
