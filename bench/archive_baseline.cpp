@@ -1,13 +1,18 @@
-#include "archive_baseline.h"
-
+// The least an extractor must do, as a program of its own: read the archive
+// whole, walk the central directory, inflate each member into memory and
+// write it with open, write and close; directory members are made with
+// mkdir. No checks, no attributes, no times: the floor for whole-process
+// extraction.   archive_extract_zlib ARCHIVE TARGET_DIR
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
-
-#include "platform/files.h"
-
-namespace vt::bench {
 
 namespace {
 
@@ -20,10 +25,14 @@ uint32_t Le32(const uint8_t* p) {
 
 }  // namespace
 
-bool BaselineExtract(const std::string& archivePath, const std::string& targetDir) {
-    std::string zip;
-    if (!platform::ReadWholeFile(archivePath, zip) || zip.size() < 22)
-        return false;
+int main(int argc, char** argv) {
+    if (argc != 3)
+        return 2;
+    std::ifstream in(argv[1], std::ios::binary);
+    const std::string zip((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (zip.size() < 22)
+        return 1;
+    const std::string target = std::string(argv[2]) + "/";
     const auto* bytes = reinterpret_cast<const uint8_t*>(zip.data());
     const uint8_t* end = bytes + zip.size() - 22;  // archives without a comment
     const uint32_t count = Le16(end + 10);
@@ -41,8 +50,9 @@ bool BaselineExtract(const std::string& archivePath, const std::string& targetDi
         const uint8_t* local = bytes + Le32(entry + 42);
         const uint8_t* data = local + 30 + Le16(local + 26) + Le16(local + 28);
         at += 46 + nameLength + Le16(entry + 30) + Le16(entry + 32);
+        const std::string path = target + name;
         if (name.back() == '/') {
-            platform::MakeDirectory(targetDir + name);
+            ::mkdir(path.c_str(), 0755);
             continue;
         }
         out.resize(size);
@@ -56,12 +66,14 @@ bool BaselineExtract(const std::string& archivePath, const std::string& targetDi
         } else {
             out.assign(data, data + size);
         }
-        platform::File file;
-        if (file.Open(targetDir + name, platform::File::Mode::kWrite))
-            file.Write(out.data(), size);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return 1;
+        const bool written = ::write(fd, out.data(), size) == static_cast<ssize_t>(size);
+        ::close(fd);
+        if (!written)
+            return 1;
     }
     inflateEnd(&stream);
-    return true;
+    return 0;
 }
-
-}  // namespace vt::bench

@@ -1,12 +1,16 @@
 // The cipher work of one secure exchange (key schedule for a 44-byte key,
 // encrypting a 64-byte form, decrypting a 256-byte answer, all ECB), done by
-// BlowfishCipher and by OpenSSL's Blowfish; prints both and their ratio.
+// BlowfishCipher and by OpenSSL's Blowfish; prints both and their ratio,
+// the median of the runs (default 7) with its spread.
+//   cipher_bench [--runs N]
 #include <openssl/blowfish.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "bench_stats.h"
 #include "cipher/blowfish_cipher.h"
 
 namespace {
@@ -52,18 +56,19 @@ double OpenSslOnce() {
 
 }  // namespace
 
-int main() {
-    // Best of several runs each, interleaved, so both see the same machine state.
-    double ours = 1e9, openssl = 1e9;
-    for (int run = 0; run < 7; ++run) {
-        const double a = OursOnce(), b = OpenSslOnce();
-        if (a < ours)
-            ours = a;
-        if (b < openssl)
-            openssl = b;
+int main(int argc, char** argv) {
+    // Interleaved runs, so both see the same machine state.
+    const int runs = vt::bench::RunsOption(argc, argv, 7);
+    std::vector<double> ours, openssl;
+    for (int run = 0; run < runs; ++run) {
+        ours.push_back(OursOnce() / kExchanges);
+        openssl.push_back(OpenSslOnce() / kExchanges);
     }
-    std::printf("BlowfishCipher: %.2f us per exchange\n", ours / kExchanges * 1e6);
-    std::printf("OpenSSL BF:     %.2f us per exchange\n", openssl / kExchanges * 1e6);
-    std::printf("ratio (ours / OpenSSL): %.3f (goal <= 1.10)\n", ours / openssl);
+    const vt::bench::Spread a = vt::bench::SpreadOf(ours), b = vt::bench::SpreadOf(openssl);
+    std::printf("BlowfishCipher: %.2f us per exchange [%.2f-%.2f]\n", a.median * 1e6, a.min * 1e6,
+                a.max * 1e6);
+    std::printf("OpenSSL BF:     %.2f us per exchange [%.2f-%.2f]\n", b.median * 1e6, b.min * 1e6,
+                b.max * 1e6);
+    vt::bench::PrintRatio("cipher exchange: ours / OpenSSL", vt::bench::Ratios(ours, openssl), 1.1);
     return 0;
 }

@@ -1,7 +1,12 @@
 #include "addons/catalogue_file.h"
 
+#include <optional>
+#include <string_view>
 #include <utility>
 
+#include "xml/document_parser.h"
+#include "xml/entity_decoder.h"
+#include "xml/node_scanner.h"
 #include "xml/xml_document.h"
 
 namespace vt {
@@ -10,29 +15,126 @@ std::string CataloguePath(const std::string& programDir) {
     return programDir + "Download\\pluglist.xml";
 }
 
-Catalogue CatalogueFromDocument(CXmlDocument& document) {
-    Catalogue catalogue;
-    document.ResetPosition();
-    if (!document.NextElement("AddOnList")) {
+namespace {
+
+// The attributes a record is made of, and their names.
+enum AddonField { kFieldId, kFieldName, kFieldFolder, kFieldVer, kFieldUrl, kFieldCount };
+constexpr std::string_view kFieldNames[kFieldCount] = {"Id", "Name", "Folder", "Ver", "Url"};
+
+// Reads a catalogue document straight from its element index: one scan of
+// each record's start tag finds the raw values, and each value is decoded
+// once, into the record that stays in the map.
+class CatalogueReader {
+  public:
+    explicit CatalogueReader(const CXmlDocument& document)
+        : index_(document.Index()),
+          text_(document.Text()),
+          ignoreCase_((document.Flags() & CXmlDocument::kFlagIgnoreCase) != 0) {}
+
+    Catalogue Read() const {
+        Catalogue catalogue;
+        if (index_.Size() == 0)
+            return catalogue;
+        const uint32_t root = FindSibling(index_[0].firstChild, "AddOnList");
+        if (root == 0)
+            return catalogue;
+        std::string downloadUrl;
+        if (const auto url = FindAttribute(root, "DownLoadUrl"))
+            xml::AppendDecoded(*url, downloadUrl);
+        for (uint32_t p = FindSibling(index_[root].firstChild, "P"); p != 0;
+             p = FindSibling(index_[p].next, "P")) {
+            std::string_view values[kFieldCount];
+            ReadFields(p, values);
+            const int32_t id = IdOf(values[kFieldId]);
+            // One search serves both the duplicate test and the insertion.
+            const auto at = catalogue.lower_bound(id);
+            if (at != catalogue.end() && at->first == id)
+                continue;  // the first occurrence of an Id stays
+            AddonRecord& record = catalogue.emplace_hint(at, id, AddonRecord())->second;
+            record.Id = id;
+            xml::AppendDecoded(values[kFieldName], record.Name);
+            xml::AppendDecoded(values[kFieldFolder], record.Folder);
+            xml::AppendDecoded(values[kFieldVer], record.Ver);
+            record.Url.reserve(downloadUrl.size() + values[kFieldUrl].size());
+            record.Url.append(downloadUrl);
+            xml::AppendDecoded(values[kFieldUrl], record.Url);
+        }
         return catalogue;
     }
-    const std::string downloadUrl = document.MainAttribute("DownLoadUrl");
-    while (document.NextChildElement("P")) {
-        AddonRecord record;
-        record.Id = LeadingInteger(document.ChildAttribute("Id"));
-        // One search serves both the duplicate test and the insertion.
-        const auto at = catalogue.lower_bound(record.Id);
-        if (at != catalogue.end() && at->first == record.Id) {
-            continue;  // the first occurrence of an Id stays
-        }
-        record.Name = document.ChildAttribute("Name");
-        record.Folder = document.ChildAttribute("Folder");
-        record.Ver = document.ChildAttribute("Ver");
-        record.Url = downloadUrl + document.ChildAttribute("Url");
-        const int32_t id = record.Id;
-        catalogue.emplace_hint(at, id, std::move(record));
+
+  private:
+    size_t NameEnd(uint32_t element) const {
+        return xml::NameEnd(xml::NameSteps(), text_.data(), text_.size(),
+                            index_[element].start + 1);
     }
-    return catalogue;
+
+    bool Named(uint32_t element, std::string_view name) const {
+        const size_t start = index_[element].start + 1;
+        return xml::NamesEqual(text_.substr(start, NameEnd(element) - start), name, ignoreCase_);
+    }
+
+    uint32_t FindSibling(uint32_t from, std::string_view name) const {
+        for (uint32_t i = from; i != 0; i = index_[i].next) {
+            if (Named(i, name))
+                return i;
+        }
+        return 0;
+    }
+
+    // The raw value of the element's first attribute called name.
+    std::optional<std::string_view> FindAttribute(uint32_t element, std::string_view name) const {
+        std::optional<std::string_view> found;
+        xml::ScanAttributes(xml::NameSteps(), text_.data(), text_.size(), NameEnd(element),
+                            [&](const xml::AttributeSpan& span) {
+                                if (xml::NamesEqual(text_.substr(span.nameStart, span.nameLength),
+                                                    name, ignoreCase_)) {
+                                    found = text_.substr(span.valueStart, span.valueLength);
+                                }
+                                return !found;
+                            });
+        return found;
+    }
+
+    // The raw values of the record's attributes (the first of each name),
+    // empty when absent; the scan ends when all are found.
+    void ReadFields(uint32_t element, std::string_view (&values)[kFieldCount]) const {
+        bool seen[kFieldCount] = {};
+        int missing = kFieldCount;
+        xml::ScanAttributes(
+            xml::NameSteps(), text_.data(), text_.size(), NameEnd(element),
+            [&](const xml::AttributeSpan& span) {
+                const std::string_view name = text_.substr(span.nameStart, span.nameLength);
+                for (int field = 0; field < kFieldCount; ++field) {
+                    if (!seen[field] && xml::NamesEqual(name, kFieldNames[field], ignoreCase_)) {
+                        seen[field] = true;
+                        values[field] = text_.substr(span.valueStart, span.valueLength);
+                        --missing;
+                        break;
+                    }
+                }
+                return missing > 0;
+            });
+    }
+
+    static int32_t IdOf(std::string_view raw) {
+        if (raw.find('&') == std::string_view::npos)
+            return LeadingInteger(raw);
+        return LeadingInteger(xml::Decoded(raw));
+    }
+
+    const xml::ElementIndex& index_;
+    std::string_view text_;
+    bool ignoreCase_;
+};
+
+}  // namespace
+
+Catalogue CatalogueFromDocument(CXmlDocument& document) {
+    document.ResetPosition();
+    // A document opened for writing has no elements to walk.
+    if ((document.Flags() & CXmlDocument::kFlagWriteFile) != 0)
+        return Catalogue();
+    return CatalogueReader(document).Read();
 }
 
 bool LoadCatalogue(const std::string& path, Catalogue& catalogue) {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "archive/zip_archive.h"
 #include "archive/zip_paths.h"
 #include "archive/zip_reader.h"
 #include "platform/files.h"
@@ -110,14 +111,18 @@ ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& 
         const std::string name = entry.name;
         if (!MemberAllowed(name, finalDir))
             return kZipCannotCreate;
+        // In a directory this extraction made, the member is new: nothing
+        // there is read-only or a link yet.
+        const bool fresh = zip->archive.directories.Made(DirectoryPart(name));
         // Only names that stay inside targetDir are touched at all: not
         // through a link either, whose target would lose its read-only bit.
-        const bool safe = IsSafeMemberName(name) && !CrossesLink("", name);
-        if (safe)
+        const bool safe = fresh || !CrossesLink("", name);
+        if (safe && !fresh)
             platform::ClearReadOnly(name);
         const ZipResult result =
             UnzipItem(zip, entry.index, const_cast<char*>(name.c_str()), 0, kZipTargetName);
-        if (safe)
+        // Only the member's own read-only bit can have come since.
+        if (safe && (entry.attr & platform::kAttrReadOnly))
             platform::ClearReadOnly(name);
         return result;
     });

@@ -4,9 +4,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "archive/zip_directory.h"
 #include "archive/zip_member.h"
+#include "archive/zip_paths.h"
 #include "archive/zip_reader.h"
 
 namespace vt {
@@ -18,6 +20,10 @@ struct ZipArchive {
     int cachedIndex = -1;
     ZipEntry cachedEntry;
     std::string baseDirectory;  // current directory at open + "\\"
+    // The directories below baseDirectory that file targets made or found to
+    // be real directories (not links), so that each is made or checked once.
+    KnownDirectories directories;
+    std::vector<uint8_t> writeBuffer;  // the output block of file targets
 };
 
 constexpr int kZipReaderKind = 1;

@@ -130,6 +130,9 @@ ZipResult OpenDirectory(ZipSource source, ZipDirectory& directory) {
     directory.entryCount = entriesTotal;
     directory.centralOffset = centralOffset;
     directory.bytesBefore = endPosition - centralOffset - centralSize;
+    // The walk reads the central directory again and again between the
+    // members' reads: one read of it spares a seek and a read per member.
+    input.Keep(directory.bytesBefore + centralOffset, centralSize);
     return GoToFirstEntry(directory);
 }
 

@@ -1,5 +1,6 @@
 // UnzipItem to a file: directories, refusal of names that leave the
 // extraction directory, attributes and times.
+#include <algorithm>
 #include <vector>
 
 #include "archive/zip_archive.h"
@@ -9,15 +10,22 @@ namespace vt {
 
 namespace {
 
-constexpr size_t kOutputBufferSize = 16384;
+// The largest block written at once: small members go out in one write.
+constexpr size_t kOutputBufferSize = 1024 * 1024;
 constexpr size_t kMaxPathLength = 259;
 
-// Copies the open member into file; sets its times when everything arrived intact.
-ZipResult CopyMember(ZipMemberReader& member, platform::File& file, const ZipEntry& entry) {
-    std::vector<uint8_t> buffer(kOutputBufferSize);
+// Copies the open member into file through buffer; sets its times when
+// everything arrived intact.
+ZipResult CopyMember(ZipMemberReader& member, platform::File& file, const ZipEntry& entry,
+                     std::vector<uint8_t>& buffer) {
+    // No bigger than the member says it is: the reader stops there anyway.
+    const size_t block =
+        std::min<size_t>(std::max<size_t>(entry.uncompressedSize, 1), kOutputBufferSize);
+    if (buffer.size() < block)
+        buffer.resize(block);
     bool failed = false;
     for (;;) {
-        const int64_t got = member.Read(buffer.data(), buffer.size());
+        const int64_t got = member.Read(buffer.data(), block);
         if (got < 0) {
             failed = true;
             break;
@@ -28,6 +36,8 @@ ZipResult CopyMember(ZipMemberReader& member, platform::File& file, const ZipEnt
             failed = true;
             break;
         }
+        if (static_cast<size_t>(got) < block)
+            break;  // the member's end: a further read would give 0
     }
     if (failed || !member.Complete())
         return kZipIncomplete;
@@ -56,33 +66,43 @@ ZipResult UnzipToFile(ZipArchive& archive, int index, void* target, int targetTy
             return kZipCannotCreate;
         name = static_cast<const char*>(target);
         // Nothing is ever written outside the extraction directory.
-        // Nor through a link that an earlier member or anyone else put there.
         if (!IsSafeMemberName(name) ||
-            archive.baseDirectory.size() + name.size() > kMaxPathLength ||
-            CrossesLink(archive.baseDirectory, name)) {
+            archive.baseDirectory.size() + name.size() > kMaxPathLength) {
             return kZipCannotCreate;
         }
     } else if (target == nullptr) {
         return kZipBadArgument;
     }
+    // Nor through a link that an earlier member or anyone else put there:
+    // KnownDirectories checks each existing directory once, and a file in a
+    // directory this extraction made cannot be one.
     if (entry.attr & platform::kAttrDirectory) {
-        if (targetType == kZipTargetName)
-            MakeDirectoryChain(archive.baseDirectory, name);
+        if (targetType == kZipTargetName && archive.directories.Make(archive.baseDirectory, name) ==
+                                                KnownDirectories::kThroughLink) {
+            return kZipCannotCreate;
+        }
         return kZipOk;
     }
     ZipDirectory& directory = *archive.directory;
     if (!GoToEntry(directory, index) || !archive.member.Open(directory))
         return kZipHeaderMismatch;
     if (targetType == kZipTargetHandle) {
-        return CopyMember(archive.member, *static_cast<platform::File*>(target), entry);
+        return CopyMember(archive.member, *static_cast<platform::File*>(target), entry,
+                          archive.writeBuffer);
     }
     const std::string directoryPart = DirectoryPart(name);
-    if (!directoryPart.empty())
-        MakeDirectoryChain(archive.baseDirectory, directoryPart);
+    if (!directoryPart.empty() && archive.directories.Make(archive.baseDirectory, directoryPart) ==
+                                      KnownDirectories::kThroughLink) {
+        return kZipCannotCreate;
+    }
+    if (!archive.directories.Made(directoryPart) &&
+        platform::IsLink(archive.baseDirectory + name)) {
+        return kZipCannotCreate;
+    }
     platform::File file;
     if (!file.Open(name, platform::File::Mode::kWrite))
         return kZipCannotCreate;
-    result = CopyMember(archive.member, file, entry);
+    result = CopyMember(archive.member, file, entry, archive.writeBuffer);
     file.Close();
     // A new file is a plain archive file already; only the other bits need a call.
     if (entry.attr & kMarkedAttributes) {

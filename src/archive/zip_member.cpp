@@ -7,8 +7,9 @@
 namespace vt {
 
 namespace {
-constexpr size_t kInputBufferSize = 16384;
-}
+// Large enough that a big member's data is read in few calls.
+constexpr size_t kInputBufferSize = 256 * 1024;
+}  // namespace
 
 ZipMemberReader::~ZipMemberReader() {
     if (inflating_)

@@ -110,12 +110,50 @@ bool IsSafeMemberName(const std::string& name) {
     return start == name.size() || !refused(name.substr(start));
 }
 
-void MakeDirectoryChain(const std::string& baseDirectory, const std::string& path) {
-    for (size_t at : Separators(path)) {
-        if (at > 0)
-            platform::MakeDirectory(baseDirectory + path.substr(0, at));
+// Made and checked directories are remembered without their trailing
+// separators, so "a/b/" and "a/b" are one directory.
+KnownDirectories::Outcome KnownDirectories::MakeOne(const std::string& baseDirectory,
+                                                    const std::string& path) {
+    const auto known = known_.find(path);
+    if (known != known_.end())
+        return known->second ? kMade : kExisting;
+    const std::string full = baseDirectory + path;
+    if (platform::MakeDirectory(full)) {
+        known_.emplace(path, true);
+        return kMade;
     }
-    platform::MakeDirectory(baseDirectory + path);
+    if (platform::IsLink(full))
+        return kThroughLink;
+    // Remembered only when it is there: a failure to make it (an injected or
+    // passing fault) is tried again by the next member.
+    if (platform::IsDirectory(full))
+        known_.emplace(path, false);
+    return kExisting;
+}
+
+KnownDirectories::Outcome KnownDirectories::Make(const std::string& baseDirectory,
+                                                 const std::string& path) {
+    Outcome outcome = kExisting;
+    const std::vector<size_t> separators = Separators(path);
+    for (size_t at : separators) {
+        if (at == 0)
+            continue;
+        outcome = MakeOne(baseDirectory, path.substr(0, at));
+        if (outcome == kThroughLink)
+            return outcome;
+    }
+    if (!path.empty() && (separators.empty() || separators.back() + 1 != path.size()))
+        outcome = MakeOne(baseDirectory, path);
+    return outcome;
+}
+
+bool KnownDirectories::Made(const std::string& path) const {
+    const std::vector<size_t> separators = Separators(path);
+    std::string key = path;
+    if (!separators.empty() && separators.back() + 1 == path.size())
+        key.resize(separators.back());
+    const auto known = known_.find(key);
+    return known != known_.end() && known->second;
 }
 
 }  // namespace vt

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 
 namespace vt {
 
@@ -30,8 +31,29 @@ bool IsDeviceName(const std::string& component);
 // land outside baseDirectory.
 bool CrossesLink(const std::string& baseDirectory, const std::string& path);
 
-// Creates baseDirectory + each prefix of path up to a separator, shortest
-// first, then baseDirectory + path; failures are ignored.
-void MakeDirectoryChain(const std::string& baseDirectory, const std::string& path);
+// The directories one extraction made below its base directory, and the
+// existing ones it found to be real directories, each made or checked once
+// instead of once per member.
+class KnownDirectories {
+  public:
+    enum Outcome {
+        kMade,         // the deepest directory was made by this extraction
+        kExisting,     // it was there already (a real directory, or not made)
+        kThroughLink,  // a part of the path is a link: nothing below it is made
+    };
+    // Makes baseDirectory + each prefix of path up to a separator, shortest
+    // first, then the whole path when it does not end with a separator; an
+    // existing part that is a link stops the walk. Names are relative, as
+    // IsSafeMemberName allows them; an empty path is the base itself.
+    Outcome Make(const std::string& baseDirectory, const std::string& path);
+    // True when path (as given to Make, a trailing separator allowed) was made
+    // by this extraction: nothing in it can be a link or an older file.
+    bool Made(const std::string& path) const;
+
+  private:
+    Outcome MakeOne(const std::string& baseDirectory, const std::string& path);
+
+    std::unordered_map<std::string, bool> known_;  // relative path -> made by us
+};
 
 }  // namespace vt

@@ -29,12 +29,19 @@ class ZipSource {
     // Where the archive may start: the borrowed file's position at open, else 0.
     uint64_t Start() const { return start_; }
     // Exactly size bytes at an absolute position; false (and HadError for a
-    // file) when they cannot all be read.
+    // file) when they cannot all be read. A file is read forward in large
+    // blocks: reads that go on where the last one ended need no seek.
     bool ReadAt(uint64_t position, void* buffer, size_t size);
+    // Reads size bytes at position once and keeps them, so that later reads
+    // there (the central directory's) cost no system call and leave the
+    // forward reading of the members where it is. False (nothing kept) when
+    // they cannot be read or are too many to keep.
+    bool Keep(uint64_t position, size_t size);
     bool HadError() const { return hadError_; }
 
   private:
     bool FillCache(uint64_t position);
+    bool ReadFile(uint64_t position, uint8_t* buffer, size_t size);
 
     platform::File* file() { return owns_ ? &owned_ : borrowed_; }
 
@@ -50,6 +57,8 @@ class ZipSource {
     uint64_t cacheStart_ = 0;
     size_t cacheLength_ = 0;
     int64_t filePosition_ = -1;  // where the next file read starts, -1 unknown
+    std::vector<uint8_t> kept_;  // the bytes Keep read
+    uint64_t keptStart_ = 0;
 };
 
 // Little-endian fields.

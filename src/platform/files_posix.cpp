@@ -304,8 +304,9 @@ bool File::Open(const std::string& path, Mode mode) {
     const int fd = ::open(ToNativePath(path).c_str(), flags, 0644);
     if (fd < 0)
         return false;
+    // Only reading opens a directory; the writing modes fail on one (EISDIR).
     struct stat info;
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (mode == Mode::kRead && (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {
         ::close(fd);
         return false;
     }

@@ -80,8 +80,15 @@ int TimedRecv(Socket& socket, void* buffer, size_t capacity, int timeoutMs);
 // Repeats TimedSend until everything is sent or one call fails; the total sent.
 size_t SendAll(Socket& socket, const void* data, size_t length, int timeoutMs);
 
-// A listening socket on 127.0.0.1; port 0 picks a free one. For loopback
-// servers in tests and tools. Invalid on failure.
+// The backlog that asks listen() for the longest queue of pending connections
+// the system allows: Linux and the BSDs cut it to their limit (on Linux
+// net.core.somaxconn), and for WinSock it is SOMAXCONN, "the most it can".
+// A short queue makes a burst of connections wait for SYN retransmits.
+constexpr int kMaxListenBacklog = 0x7fffffff;
+
+// A listening socket on 127.0.0.1 with the longest backlog the system allows;
+// port 0 picks a free one. For loopback servers in tests and tools. Invalid
+// on failure.
 Socket ListenLoopback(uint16_t port, uint16_t& boundPort);
 // Waits at most timeoutMs for one connection; invalid on time-out or failure.
 Socket AcceptConnection(Socket& listener, int timeoutMs);

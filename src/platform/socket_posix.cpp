@@ -232,7 +232,7 @@ Socket ListenLoopback(uint16_t port, uint16_t& boundPort) {
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof local;
     if (::bind(Fd(socket), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-        ::listen(Fd(socket), 16) != 0 ||
+        ::listen(Fd(socket), kMaxListenBacklog) != 0 ||
         getsockname(Fd(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0) {
         StoreErrno();
         return Socket();

@@ -279,7 +279,7 @@ Socket ListenLoopback(uint16_t port, uint16_t& boundPort) {
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int size = sizeof local;
     if (bind(Raw(socket), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-        listen(Raw(socket), 16) != 0 ||
+        listen(Raw(socket), kMaxListenBacklog) != 0 ||
         getsockname(Raw(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0) {
         StoreWsaError();
         return Socket();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
+#include "xml/xml_document.h"
 
 namespace vt {
 namespace {
@@ -72,6 +73,66 @@ TEST_F(CatalogueFileTest, UnreadableOrIllFormedFileGivesNothing) {
     EXPECT_FALSE(LoadCatalogue(path, catalogue));
     EXPECT_TRUE(catalogue.empty());
     EXPECT_EQ(ReadLocalStamp(path), "");
+}
+
+// The records as the document's general walk reads them, one attribute
+// lookup at a time: the catalogue reader must agree with it on every input.
+Catalogue ThroughTheWalk(CXmlDocument& document) {
+    Catalogue catalogue;
+    document.ResetPosition();
+    if (!document.NextElement("AddOnList"))
+        return catalogue;
+    const std::string downloadUrl = document.MainAttribute("DownLoadUrl");
+    while (document.NextChildElement("P")) {
+        AddonRecord record;
+        record.Id = LeadingInteger(document.ChildAttribute("Id"));
+        if (catalogue.count(record.Id) != 0)
+            continue;
+        record.Name = document.ChildAttribute("Name");
+        record.Folder = document.ChildAttribute("Folder");
+        record.Ver = document.ChildAttribute("Ver");
+        record.Url = downloadUrl + document.ChildAttribute("Url");
+        catalogue.emplace(record.Id, std::move(record));
+    }
+    return catalogue;
+}
+
+TEST_F(CatalogueFileTest, RecordsAgreeWithTheGeneralWalk) {
+    const char* const documents[] = {
+        // Repeated attributes (the first counts), references in every field and
+        // the Id, attributes in any order, unquoted and empty values.
+        "<AddOnList DownLoadUrl='u&amp;/' DownLoadUrl='x'>"
+        "<P Url='a.zip' Ver=\"1\" Name='A' Name='B' Id='&#51;' Folder='F&lt;'/>"
+        "<P Id=4 Name=Four Url=&quot;4 Folder= Ver/>"
+        "<P Id='4' Name='dup'/><P id='6' Name='lower-case id'/>"
+        "<P Id='7' Nam='x' Names='y' Name='z'>text<P Id='8'/></P></AddOnList>",
+        // The list is not the first element; a nested AddOnList does not count.
+        "<?xml version='1.0'?><!-- c --><Other><AddOnList><P Id='1'/></AddOnList></Other>"
+        "<AddOnList><P Id='2' Name='&#x4E2D;'/></AddOnList><AddOnList><P Id='3'/></AddOnList>",
+        // Ill-formed: an element left open, a tag cut short at the end.
+        "<AddOnList DownLoadUrl='h/'><P Id='1' Name='one'><P Id='2' Url='2.zip'/>",
+        "<AddOnList><P Id='1' Name='cut",
+        "",
+    };
+    for (const char* text : documents) {
+        for (const bool ignoreCase : {false, true}) {
+            CXmlDocument document;
+            if (ignoreCase)
+                document.SetFlags(CXmlDocument::kFlagIgnoreCase);
+            document.SetText(text);
+            const Catalogue expected = ThroughTheWalk(document);
+            const Catalogue got = CatalogueFromDocument(document);
+            ASSERT_EQ(got.size(), expected.size()) << text;
+            for (auto i = got.begin(), j = expected.begin(); i != got.end(); ++i, ++j) {
+                EXPECT_EQ(i->first, j->first) << text;
+                EXPECT_EQ(i->second.Id, j->second.Id) << text;
+                EXPECT_EQ(i->second.Name, j->second.Name) << text;
+                EXPECT_EQ(i->second.Folder, j->second.Folder) << text;
+                EXPECT_EQ(i->second.Ver, j->second.Ver) << text;
+                EXPECT_EQ(i->second.Url, j->second.Url) << text;
+            }
+        }
+    }
 }
 
 TEST_F(CatalogueFileTest, PathIsInTheDownloadDirectory) {

@@ -7,6 +7,7 @@ catalogue). Listens on PORT (default: a free one) and prints
 Usage: stall_server.py ROOT BYTES_PER_SECOND LOG [PORT]"""
 import http.server
 import os
+import socket
 import sys
 import time
 
@@ -61,6 +62,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 
 http.server.ThreadingHTTPServer.allow_reuse_address = True
+# The system's longest accept queue (the default of 5 makes bursts wait).
+http.server.ThreadingHTTPServer.request_queue_size = socket.SOMAXCONN
 server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
 print("listening on 127.0.0.1:%d" % server.server_address[1], flush=True)
 server.serve_forever()

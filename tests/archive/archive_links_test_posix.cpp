@@ -45,5 +45,33 @@ TEST(ArchiveLinks, MembersBehindLinksAreRefusedAndTheTargetsUntouched) {
     platform::ClearReadOnly(outside / "victim.lua");
 }
 
+// A link deep in an existing tree, met after its parent was already used by
+// other members, and a link where a member file of a fresh directory goes
+// cannot be (the directory is new): only the link's members are refused.
+TEST(ArchiveLinks, LinksBelowDirectoriesAlreadyUsedAreStillFound) {
+    TempDir dir;
+    TempDir outside;
+    platform::MakeDirectory(dir / "out");
+    platform::MakeDirectory(dir / "out\\Real");
+    platform::MakeDirectory(dir / "out\\Real\\Sub");
+    const std::string out = platform::ToNativePath(dir / "out\\");
+    ASSERT_EQ(
+        ::symlink(platform::ToNativePath(outside.path()).c_str(), (out + "Real/Sub/Deep").c_str()),
+        0);
+    test::WriteTestFile(dir / "a.zip", BuildZip({{.name = "Real/Sub/a.lua", .data = "a"},
+                                                 {.name = "Real/Sub/Deep/b/c.lua", .data = "bad"},
+                                                 {.name = "Real/Sub/Deep/d.lua", .data = "bad"},
+                                                 {.name = "Real/Sub/New/e.lua", .data = "e"}}));
+    const ArchiveReport report = ExtractArchive(dir / "a.zip", dir / "out");
+    ASSERT_EQ(report.members.size(), 4u);
+    EXPECT_EQ(report.members[0].result, kZipOk);
+    EXPECT_EQ(report.members[1].result, kZipCannotCreate);
+    EXPECT_EQ(report.members[2].result, kZipCannotCreate);
+    EXPECT_EQ(report.members[3].result, kZipOk);
+    EXPECT_FALSE(platform::PathExists(outside / "b"));
+    EXPECT_FALSE(platform::PathExists(outside / "d.lua"));
+    EXPECT_EQ(test::ReadTestFile(dir / "out\\Real\\Sub\\New\\e.lua"), "e");
+}
+
 }  // namespace
 }  // namespace vt

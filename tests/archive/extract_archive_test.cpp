@@ -94,6 +94,39 @@ TEST(ExtractArchive, WindowsMadeReadOnlyMemberEndsWritableAndReplacesOldFile) {
     EXPECT_FALSE(platform::IsReadOnly(dir / "out\\locked.txt"));
 }
 
+// Unpacking over an earlier copy: the directories exist, some files are
+// read-only, members come before their directory entries and spell their
+// separators either way. A second run over the first gives the same tree.
+TEST(ExtractArchive, OverExistingDirectoriesAndFiles) {
+    TempDir dir;
+    platform::MakeDirectory(dir / "out");
+    platform::MakeDirectory(dir / "out\\Addon");
+    test::WriteTestFile(dir / "out\\Addon\\old.lua", "old");
+    platform::SetAttributes(dir / "out\\Addon\\old.lua", platform::kAttrReadOnly);
+    test::WriteTestFile(dir / "out\\top.lua", "old top");
+    platform::SetAttributes(dir / "out\\top.lua", platform::kAttrReadOnly);
+    test::WriteTestFile(
+        dir / "a.zip",
+        BuildZip(
+            {{.name = "Addon/old.lua", .data = "new"},
+             {.name = "Addon/New/deep/x.lua", .data = "x"},
+             {.name = "Addon\\New\\y.lua", .data = "y", .method = 0},
+             {.name = "Addon/New/", .data = "", .method = 0, .externalAttributes = 040755u << 16},
+             {.name = "Addon/New/z.lua", .data = "z", .externalAttributes = 0x21},
+             {.name = "top.lua", .data = "new top"}}));
+    for (int run = 0; run < 2; ++run) {
+        const ArchiveReport report = ExtractArchive(dir / "a.zip", dir / "out");
+        EXPECT_TRUE(report.Ok()) << run;
+        EXPECT_EQ(ReadTestFile(dir / "out\\Addon\\old.lua"), "new");
+        EXPECT_EQ(ReadTestFile(dir / "out\\Addon\\New\\deep\\x.lua"), "x");
+        EXPECT_EQ(ReadTestFile(dir / "out\\Addon\\New\\y.lua"), "y");
+        EXPECT_EQ(ReadTestFile(dir / "out\\Addon\\New\\z.lua"), "z");
+        EXPECT_EQ(ReadTestFile(dir / "out\\top.lua"), "new top");
+        for (const char* name : {"Addon\\old.lua", "Addon\\New\\z.lua", "top.lua"})
+            EXPECT_FALSE(platform::IsReadOnly(dir / (std::string("out\\") + name))) << name << run;
+    }
+}
+
 TEST(ExtractArchive, ChineseNamesAndModificationTimes) {
     TempDir dir;
     platform::MakeDirectory(dir / "out");

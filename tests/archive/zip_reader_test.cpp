@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "archive/zip_builder.h"
 #include "archive/zip_result.h"
 #include "support/temp_dir.h"
@@ -103,6 +106,38 @@ TEST(ZipReader, BytesInFrontAreSkippedForEverySource) {
         EXPECT_EQ(out, Pattern(40000));
         EXPECT_EQ(ReadMember(zip_handle, 0, out), kZipOk);
         EXPECT_EQ(out, "alpha");
+    }
+}
+
+// Members larger and smaller than the read-ahead, read forwards, backwards
+// and out of order from a file: every byte comes from its own place.
+TEST(ZipReader, MembersReadInAnyOrderAcrossTheReadAhead) {
+    const std::vector<std::string> data = {
+        "small one",         Pattern(600000),
+        "small two",         Pattern(300000).substr(1000) + std::string(90000, 'z'),
+        std::string(5, 'e'), Pattern(131072)};
+    std::vector<TestMember> members;
+    for (size_t i = 0; i < data.size(); ++i)
+        members.push_back({.name = "m" + std::to_string(i),
+                           .data = data[i],
+                           .method = static_cast<uint16_t>(i % 2 ? 0 : 8)});
+    test::TempDir dir;
+    test::WriteTestFile(dir / "big.zip", BuildZip(members, std::string(3000, 'X')));
+    platform::File file;
+    ASSERT_TRUE(file.Open(dir / "big.zip", platform::File::Mode::kRead));
+    ASSERT_TRUE(file.Seek(3000));
+    ZipHandle byHandle(OpenZip(&file, 0, kZipSourceHandle));
+    ZipHandle byName(OpenZip((dir / "big.zip").c_str(), 0, kZipSourceName));
+    for (HZIP zip : {byName.get(), byHandle.get()}) {
+        ASSERT_NE(zip, nullptr);
+        for (const std::vector<int>& order : std::vector<std::vector<int>>{
+                 {0, 1, 2, 3, 4, 5}, {5, 4, 3, 2, 1, 0}, {3, 0, 5, 1, 4, 2, 3}}) {
+            for (int index : order) {
+                std::string out;
+                EXPECT_EQ(ReadMember(zip, index, out, 70000), kZipOk) << index;
+                EXPECT_TRUE(out == data[static_cast<size_t>(index)]) << index;
+            }
+        }
     }
 }
 

@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <fstream>
+#endif
 #include <string>
 
 #include "platform/socket_pair.h"
@@ -59,6 +66,25 @@ TEST(TimedSocket, ConnectAndSendReportWinSockErrors) {
     EXPECT_LT(total, 256u * block.size());
     EXPECT_EQ(platform::LastSocketError(), platform::kSocketTimedOut);
 }
+
+#ifdef __linux__
+// A short accept queue makes a burst of connections wait a second for SYN
+// retransmits; the listener asks for the system's limit. For a listening
+// socket, Linux reports the queue limit in tcpi_sacked.
+TEST(TimedSocket, ListenerQueueIsTheSystemLimit) {
+    int limit = 0;
+    std::ifstream("/proc/sys/net/core/somaxconn") >> limit;
+    ASSERT_GT(limit, 0);
+    uint16_t port = 0;
+    platform::Socket listener = platform::ListenLoopback(0, port);
+    ASSERT_TRUE(listener.IsValid());
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    ASSERT_EQ(getsockopt(static_cast<int>(listener.Handle()), IPPROTO_TCP, TCP_INFO, &info, &size),
+              0);
+    EXPECT_EQ(info.tcpi_sacked, static_cast<uint32_t>(limit));
+}
+#endif
 
 }  // namespace
 }  // namespace vt

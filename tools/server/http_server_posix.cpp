@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "http_server.h"
+#include "platform/socket.h"
 
 namespace vt::server {
 
@@ -204,7 +205,7 @@ int HttpServer::Loop::Bind(const std::string& address, int port) {
     if (socket.get() < 0 ||
         ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(socket.get(), reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 ||
-        ::listen(socket.get(), 511) != 0)
+        ::listen(socket.get(), platform::kMaxListenBacklog) != 0)
         return -1;
     socklen_t length = sizeof where;
     if (::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&where), &length) != 0)
