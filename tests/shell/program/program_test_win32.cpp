@@ -154,10 +154,14 @@ class ProgramTest : public ::testing::Test {
     }
 
     // A refresh of the list that is sure to have reread the settings: held
-    // at the gate until its loading view shows, then let through.
+    // at the gate until its loading view shows, then let through. The
+    // button's command is posted rather than clicked: this is the tests'
+    // own step, and a click could land while the window is still busy
+    // with the box before it.
     static void Rescan(HWND main) {
         g_gate->Hold();
-        ClickControl(main, kRefreshLocal);
+        ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(kRefreshLocal, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(main, kRefreshLocal)));
         EXPECT_TRUE(WaitForView(main, "loading")) << PanelView(main);
         g_gate->Open();
         EXPECT_TRUE(WaitFor(
@@ -374,6 +378,32 @@ TEST_F(ProgramTest, TrayToggleAboutAndExit) {
     EXPECT_TRUE(program.WaitForExit(20000)) << "the program did not end";
     EXPECT_EQ(program.ExitCode(), 0u);
     EXPECT_FALSE(iconPresent()) << "the icon stayed in the notification area";
+}
+
+TEST_F(ProgramTest, UpgradeCheckAskedFromTheMenuSaysWhenTheServerFails) {
+    // The upgrade module beside the program, its server a closed port: the
+    // start-up check fails without a word, the one asked for says so.
+    const std::string program = WindowsPath(Env("TESSEL_PROGRAM"));
+    ASSERT_TRUE(CopyFileTo(program.substr(0, program.find_last_of('\\') + 1) + "Surgewell.dll",
+                           programDir_ + "Surgewell.dll"));
+    const std::string server = "http://127.0.0.1:" + Env("TESSEL_PROXY_PORT");
+    WriteTestFile(programDir_ + "servers.ini",
+                  "[Servers]\r\nCatalogue=" + server + "\r\nUpgrade=http://127.0.0.1:9\r\n");
+    ProgramProcess run;
+    const HWND main = StartProgram(run);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForView(main, "no-game-path"));
+    EXPECT_EQ(MessageBoxWindow(run.Pid()), nullptr);
+
+    // "软件升级", the third item of the help menu.
+    ClickControl(main, kHelp);
+    const HWND menu = WaitForWindow([] { return MenuWindow(); }, 10000);
+    ASSERT_NE(menu, nullptr);
+    for (int i = 0; i < 3; ++i)
+        ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(AnswerBox(run.Pid(), "program_upgrade_server_busy", kBoxOk, false));
+    EXPECT_TRUE(run.Running());
 }
 
 TEST_F(ProgramTest, GameLaunchWithoutPathMissingFileAndStarted) {
