@@ -121,7 +121,7 @@ if [ "$mode" = cli ]; then
   tessel list
 
   say "Update every addon with an update"
-  tessel update-all
+  tessel update-all --yes
   tessel list
 
   say "Delete addon ${ids[0]}"
