@@ -39,9 +39,14 @@ if [ -z "${DISPLAY:-}" ]; then
   [ -n "${DISPLAY:-}" ] || { echo "gui-session: no X server could be started" >&2; exit 1; }
 fi
 
-# One wine server, persistent until the end, then the prefix (made once).
+# The prefix first (made once: its set-up waits for the wine server to
+# end, which a persistent one never does), then one wine server, persistent
+# until the end, with its services started here so that they hold none of
+# the command's output open.
 mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+bash "$root/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
 wineserver -w 2>/dev/null || true
 wineserver -p
 bash "$root/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
