@@ -21,7 +21,6 @@
 #include "platform/profile.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 
 namespace {
@@ -61,7 +60,7 @@ double Seconds(Clock::time_point from) {
 std::string MakeWorkDir(const char* name) {
     const std::string dir =
         std::string("/tmp/vt_addons_bench_") + name + "_" + std::to_string(std::rand());
-    vt::MakeDirectoryPath(dir);
+    vt::platform::MakeDirectoryPath(dir);
     return dir;
 }
 
@@ -69,8 +68,8 @@ std::string MakeWorkDir(const char* name) {
 // returns the server configuration read from servers.ini.
 vt::ServerConfig SetUpProgram(vt::CAppState& app, const std::string& program,
                               const std::string& game, const std::string& catalogueServer) {
-    vt::MakeDirectoryPath(program + "/Download");
-    vt::MakeDirectoryPath(game + "/Interface/Addons");
+    vt::platform::MakeDirectoryPath(program + "/Download");
+    vt::platform::MakeDirectoryPath(game + "/Interface/Addons");
     vt::platform::WriteWholeFile(game + "/vaelpatchchinese.exe", "");
     app.SetProgramDir(program + "/");
     vt::platform::WriteProfileString(program + "/config", "Setting", "GamePath",
@@ -134,19 +133,19 @@ void BenchReloadAll() {
     std::printf("  bare listing and version-file reads:             %.2f ms (%zu bytes)\n",
                 bare * 1000, bytes / kRuns);
     std::printf("  ratio %.2f (goal <= 1.5)\n", reload / bare);
-    vt::DeleteDirectoryTree(work);
+    vt::platform::DeleteDirectoryTree(work);
 }
 
 #ifdef TESSEL_SERVER_PATH
 void BenchInstall() {
     const std::string work = MakeWorkDir("install");
     const std::string root = work + "/catalogue";
-    vt::MakeDirectoryPath(root + "/files");
+    vt::platform::MakeDirectoryPath(root + "/files");
     std::string catalogue = "# Id\tVer\tFolder\tName\n";
     std::string ids;
     for (int id = 1; id <= 30; ++id) {
         const std::string folder = "Bench" + std::to_string(id);
-        vt::MakeDirectoryPath(work + "/src/" + folder);
+        vt::platform::MakeDirectoryPath(work + "/src/" + folder);
         vt::platform::WriteWholeFile(work + "/src/" + folder + "/tesselver.txt",
                                      "## X-Tessel-UpdateVer: 1\r\n");
         std::string lua;
@@ -201,7 +200,7 @@ void BenchInstall() {
         const double ours = Seconds(start);
 
         const std::string target = work + "/curl_addons";
-        vt::MakeDirectoryPath(target);
+        vt::platform::MakeDirectoryPath(target);
         const auto shellStart = Clock::now();
         std::system(("cd " + work + " && for i in" + ids + "; do curl -s -o $i.zip " + url +
                      "/files/$i.zip && unzip -q -o $i.zip -d " + target + " && rm $i.zip; done")
@@ -216,7 +215,7 @@ void BenchInstall() {
         std::printf("  ratio %.2f (goal <= 1.5)\n", ours / shell);
     }
     std::system(("kill $(cat " + work + "/server.pid)").c_str());
-    vt::DeleteDirectoryTree(work);
+    vt::platform::DeleteDirectoryTree(work);
 }
 #endif
 

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "net/http_download.h"
+#include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 
 namespace vt {
 
@@ -58,7 +58,7 @@ platform::LockResult AddonLibrary::HoldManager() {
     // "Interface" is made so the lock has a place.
     const std::string gameDir = app_.GameDir();
     if (!gameDir.empty() && platform::IsDirectory(gameDir)) {
-        MakeDirectoryPath(gameDir + "Interface");
+        platform::MakeDirectoryPath(gameDir + "Interface");
         result = gameLock_.Acquire(GameLockPath(gameDir), wait);
         if (result != platform::LockResult::kAcquired) {
             programLock_.Release();

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "settings/path_text.h"
+#include "platform/file_names.h"
 #include "settings/server_config.h"
 
 namespace vt {
@@ -31,7 +31,8 @@ bool IsPlainFolderName(const std::string& name) {
     if (name.empty() || name == "." || name == "..")
         return false;
     // A GBK trail byte may be 0x5C; only a backslash of its own separates.
-    return LastPathSeparator(name) == std::string::npos && name.find(':') == std::string::npos;
+    return platform::LastPathSeparator(name) == std::string::npos &&
+           name.find(':') == std::string::npos;
 }
 
 }  // namespace vt

@@ -6,7 +6,6 @@
 #include "addons/update_backup.h"
 #include "platform/files.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 
 namespace vt {
 
@@ -60,7 +59,7 @@ bool DeleteAllAddons(AddonLibrary& library) {
         RecoverInterruptedUpdates(addonDir,
                                   [&library](int32_t id) { return library.IsUpdating(id); });
         done = DiscardEntry(addonDir, addonDir);
-        MakeDirectoryPath(addonDir);
+        platform::MakeDirectoryPath(addonDir);
     }
     StartReloadAll(library);
     return done;

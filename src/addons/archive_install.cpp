@@ -8,7 +8,6 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 
 namespace vt {
 
@@ -43,7 +42,7 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
     archivePath = ArchivePath(programDir, id);
     const std::string dir = DownloadDir(programDir);
     if (!platform::IsDirectory(dir))
-        MakeDirectoryPath(dir.substr(0, dir.size() - 1));
+        platform::MakeDirectoryPath(dir.substr(0, dir.size() - 1));
     // An old complete archive would pass the up-to-date check; its partial
     // ".down" file is what a resume needs.
     if (platform::PathExists(archivePath) && !platform::RemoveFile(archivePath)) {
@@ -78,7 +77,7 @@ InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::stri
         return addonDir.empty() ? InstallOutcome::kExtractFailed : InstallOutcome::kBrokenArchive;
     }
     if (!platform::IsDirectory(addonDir)) {
-        MakeDirectoryPath(addonDir);
+        platform::MakeDirectoryPath(addonDir);
         platform::SleepMs(static_cast<unsigned>(library.options().directoryWaitMs));
     }
 

@@ -8,7 +8,6 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 #include "xml/xml_document.h"
 
@@ -41,7 +40,7 @@ bool DownloadCatalogue(AddonLibrary& library) {
     const std::string programDir = library.app().ProgramDir();
     const std::string dir = programDir + "Download";
     if (!platform::IsDirectory(dir)) {
-        MakeDirectoryPath(dir);
+        platform::MakeDirectoryPath(dir);
         platform::SleepMs(static_cast<unsigned>(options.directoryWaitMs));
     }
     const std::string path = CataloguePath(programDir);

@@ -10,7 +10,6 @@
 #include "addons/version_file.h"
 #include "platform/files.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/settings.h"
 
 namespace vt {

@@ -1,7 +1,5 @@
 #include "net/secure_exchange.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <vector>
 
 #include "cipher/blowfish_cipher.h"
@@ -19,13 +17,8 @@ BlowfishCipher MakeCipher(const std::string& key, const std::string& salt) {
 
 }  // namespace
 
-std::string MakeSalt(size_t count) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    std::string salt(count, '0');
-    for (char& c : salt)
-        c = kDigits[std::rand() % 16];
-    return salt;
+std::string MakeSalt(size_t count, uint32_t second) {
+    return platform::RandomHexText(second, count);
 }
 
 std::string BuildExchangeBody(const std::string& data, const std::string& key,

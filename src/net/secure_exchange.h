@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "platform/random.h"
 
 namespace vt {
 
@@ -12,9 +15,10 @@ namespace vt {
 constexpr size_t kMaxExchangeRequestLength = 102399;
 constexpr size_t kMaxExchangeAnswerLength = 102400;
 
-// count random characters of "0123456789ABCDEF"; reseeds the run-time random
-// generator from the current second, so exchanges in the same second share it.
-std::string MakeSalt(size_t count);
+// count random characters of "0123456789ABCDEF" drawn from a generator seeded
+// with second (platform::RandomHexText): exchanges started in the same second
+// share their salt, each new second brings another.
+std::string MakeSalt(size_t count, uint32_t second = platform::SecondsSeed());
 
 // The request body for data under key and salt: "data=" + salt[4..8] +
 // hex ciphertext of (salt + data + NUL) + salt[0..4]. Empty when the framed

@@ -1,5 +1,7 @@
-// File helpers that need nothing beyond the File class.
+// File helpers built on the system-specific operations.
 #include "platform/files.h"
+
+#include "platform/file_names.h"
 
 namespace vt::platform {
 
@@ -40,6 +42,27 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
     File file;
     return file.Open(path, File::Mode::kWrite) && file.Write(contents.data(), contents.size());
+}
+
+bool MakeDirectoryPath(const std::string& path) {
+    const size_t separator = LastPathSeparator(path);
+    if (separator != std::string::npos && separator > 0) {
+        const std::string parent = path.substr(0, separator);
+        if (parent.back() != ':' && !PathExists(parent))
+            MakeDirectoryPath(parent);
+    }
+    if (!PathExists(path))
+        MakeDirectory(path);
+    return true;
+}
+
+bool DeleteDirectoryTree(const std::string& path) {
+    std::string target = path;
+    if (!target.empty() && (target.back() == '\\' || target.back() == '/'))
+        target.pop_back();
+    if (target.empty() || !IsDirectory(target))
+        return false;
+    return RemoveTree(target);
 }
 
 bool IsReadOnly(const std::string& path) {

@@ -103,6 +103,13 @@ class File {
     intptr_t handle_ = -1;
 };
 
+// Creates path and any missing parents (stopping at a drive such as "C:").
+// Always true, as callers find out from the file operations that follow.
+bool MakeDirectoryPath(const std::string& path);
+// Drops one trailing separator, then deletes the directory and everything in
+// it silently (RemoveTree); false when it is no directory or anything stays.
+bool DeleteDirectoryTree(const std::string& path);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 // Writes a whole file, replacing it.

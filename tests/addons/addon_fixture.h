@@ -16,7 +16,6 @@
 #include "platform/profile.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 #include "support/temp_dir.h"
 #include "zip_builder.h"
@@ -81,7 +80,7 @@ class AddonFixture : public ::testing::Test {
         servers_ = LoadServerConfig(app_.ProgramDir());
         SetGamePath(game_ / "vaelpatchchinese.exe");
         addonDir_ = game_ / "Interface\\Addons";
-        MakeDirectoryPath(addonDir_);
+        platform::MakeDirectoryPath(addonDir_);
         library_ = MakeLibrary(FastOptions());
         library_->SetInstallObserver(&observer_);
     }
@@ -138,7 +137,7 @@ class AddonFixture : public ::testing::Test {
                           {folder + "\\" + "main.lua", marker}});
     }
     void WriteCatalogueFile(const std::string& stamp, const std::vector<CatalogueEntry>& entries) {
-        MakeDirectoryPath(program_ / "Download");
+        platform::MakeDirectoryPath(program_ / "Download");
         WriteTestFile(program_ / "Download\\pluglist.xml",
                       CatalogueXml(stamp, server_.Root() + "/files/", entries));
     }

@@ -22,7 +22,7 @@ TEST_F(InstallLinksTest, ALinkedFolderIsReplacedAndItsTargetUntouched) {
               0);
     SetCatalogue({{5, "Five", "Other", "1"}});
     ASSERT_TRUE(ScanLocalAddons(*library_));
-    MakeDirectoryPath(program_ / "Download");
+    platform::MakeDirectoryPath(program_ / "Download");
     WriteTestFile(ArchivePath(app_.ProgramDir(), 5),
                   BuildZip({{"Linked/", ""}, {"Linked/x.lua", "new"}}));
     EXPECT_EQ(InstallArchive(*library_, 5, ArchivePath(app_.ProgramDir(), 5), false),

@@ -219,7 +219,7 @@ TEST_F(InstallPipelineTest, UpdateAllAndTheDeletions) {
     EXPECT_TRUE(platform::ListSubdirectories(addonDir_).empty());
     EXPECT_TRUE(LocalIds().empty());
 
-    DeleteDirectoryTree(game_ / "Interface");
+    platform::DeleteDirectoryTree(game_ / "Interface");
     DeleteAllAddons(*library_);
     library_->WaitIdle();
     EXPECT_TRUE(platform::IsDirectory(addonDir_));

@@ -51,15 +51,15 @@ class InstallSafetyTest : public AddonFixture {
         return tree;
     }
     void Plant(const Tree& tree) {
-        DeleteDirectoryTree(addonDir_);
+        platform::DeleteDirectoryTree(addonDir_);
         for (const auto& [path, content] : tree) {
-            MakeDirectoryPath(addonDir_ + "\\" + path.substr(0, path.rfind('\\')));
+            platform::MakeDirectoryPath(addonDir_ + "\\" + path.substr(0, path.rfind('\\')));
             WriteTestFile(addonDir_ + "\\" + path, content);
         }
     }
     void PutArchive(int32_t id, const Tree& tree) {
         ZipMembers members(tree.begin(), tree.end());
-        MakeDirectoryPath(program_ / "Download");
+        platform::MakeDirectoryPath(program_ / "Download");
         WriteTestFile(ArchivePath(app_.ProgramDir(), id), BuildZip(members));
     }
     bool WorkDirectoriesGone() const {
@@ -169,7 +169,7 @@ TEST_F(InstallSafetyTest, NothingIsTouchedWhileAnotherManagerWorks) {
     Plant(Version("1", 2));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     // The other manager is half way through an update of its own.
-    MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1");
+    platform::MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1");
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A_Options",
                                      UpdateBackupRoot(addonDir_) + "\\1\\A_Options"));
     const Tree during = Snapshot();
@@ -290,7 +290,7 @@ TEST_F(InstallSafetyTest, ADeleteAllThatFailsSaysSoAndLeavesNoOldVersionToComeBa
     SetCatalogue({{1, "Alpha", "A", "2"}});
     Plant({{"Keep\\keep.txt", "mine"}});
     // An update died after setting version 1 aside.
-    MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1\\A");
+    platform::MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1\\A");
     WriteTestFile(UpdateBackupRoot(addonDir_) + "\\1\\A\\f0.lua", "v1");
     // The third deletion is one inside the addon directory.
     platform::FailFileOperation(platform::FileOp::kDelete, 3);
@@ -312,7 +312,7 @@ TEST_F(InstallSafetyTest, ADeleteAllThatFailsSaysSoAndLeavesNoOldVersionToComeBa
 TEST_F(InstallSafetyTest, AStalePartialCatalogueThatCannotGoIsNeverResumed) {
     ServeCatalogue("s2", {{1, "Alpha", "A", "2"}});
     const std::string partial = program_ / "Download\\pluglist.xmlTemp.down";
-    MakeDirectoryPath(program_ / "Download");
+    platform::MakeDirectoryPath(program_ / "Download");
     WriteTestFile(partial, "<?xml version=\"1.0\"?><AddOnList><ver>s1</ver>");
     platform::FailFileOperation(platform::FileOp::kDelete, 1);
     EXPECT_FALSE(DownloadCatalogue(*library_));

@@ -127,7 +127,7 @@ TEST_F(ReloadAllTest, EachLibraryKeepsToTheStateAndServersItWasGiven) {
     otherApp.SetProgramDir(otherProgram.path());
     platform::WriteProfileString(otherProgram / "config", "Setting", "GamePath",
                                  otherGame / "vaelpatchchinese.exe");
-    MakeDirectoryPath(otherGame / "Interface\\Addons\\Other");
+    platform::MakeDirectoryPath(otherGame / "Interface\\Addons\\Other");
     FakeList otherList;
     FakeWindow otherWindow{otherList};
     {

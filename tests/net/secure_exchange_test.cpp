@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "cipher/blowfish_cipher.h"
 #include "form_test_server.h"
 #include "net/exchange_peer.h"
@@ -74,10 +76,31 @@ TEST(SecureExchangeAnswer, MarkerSaltAndBounds) {
     EXPECT_EQ(plain.size(), kMaxExchangeAnswerLength - 8);
 }
 
-TEST(MakeSalt, HexDigitsOfTheRequestedLength) {
-    const std::string salt = MakeSalt(8);
-    EXPECT_EQ(salt.size(), 8u);
-    EXPECT_EQ(salt.find_first_not_of("0123456789ABCDEF"), std::string::npos);
+// The salt ties an answer to its request: the peer reads it back from the
+// framed body, and an answer made for one second's salt is refused under the
+// next second's.
+TEST(MakeSalt, TiesEachAnswerToTheSecondOfItsRequest) {
+    const uint32_t second = 1700000000;
+    const std::string salt = MakeSalt(8, second);
+    ASSERT_EQ(salt.size(), 8u);
+    EXPECT_EQ(salt.find_first_not_of("0123456789ABCDEF"), std::string::npos);  // sent unencoded
+    EXPECT_EQ(MakeSalt(8, second), salt);  // exchanges in one second share it
+    EXPECT_EQ(MakeSalt(8).size(), 8u);
+
+    std::string seen, data;
+    ASSERT_TRUE(
+        DecodeExchangeRequest(BuildExchangeBody("a=1", kKey, salt).substr(5), kKey, seen, data));
+    EXPECT_EQ(seen, salt);
+
+    const std::string answer = EncodeExchangeAnswer("x", kKey, salt);
+    std::set<std::string> salts{salt};
+    for (uint32_t later = second + 1; later <= second + 60; ++later) {
+        const std::string other = MakeSalt(8, later);
+        salts.insert(other);
+        std::string plain;
+        EXPECT_EQ(DecodeExchangeAnswer(answer, kKey, other, plain), ExchangeStatus::kNoSalt);
+    }
+    EXPECT_EQ(salts.size(), 61u);
 }
 
 // The loopback server plays the catalogue server's interface.

@@ -105,5 +105,22 @@ TEST(FilesTest, FileModesTimesAndTruncation) {
     EXPECT_FALSE(file.Open(dir.path(), File::Mode::kRead));  // a directory is no file
 }
 
+TEST(FilesTest, MakeAndDeleteNestedTrees) {
+    test::TempDir dir;
+    const std::string deep = dir / "a\\\xB2\xE5\\c";
+    EXPECT_TRUE(MakeDirectoryPath(deep));
+    EXPECT_TRUE(IsDirectory(deep));
+    EXPECT_TRUE(MakeDirectoryPath(deep));  // already there
+    test::WriteTestFile(deep + "\\f", "x");
+    ASSERT_TRUE(SetAttributes(deep + "\\f", kAttrReadOnly));
+
+    EXPECT_TRUE(DeleteDirectoryTree(dir / "a\\"));
+    EXPECT_FALSE(PathExists(dir / "a"));
+    EXPECT_FALSE(DeleteDirectoryTree(dir / "a"));
+    test::WriteTestFile(dir / "plain", "x");
+    EXPECT_FALSE(DeleteDirectoryTree(dir / "plain"));  // a file is no tree
+    EXPECT_TRUE(PathExists(dir / "plain"));
+}
+
 }  // namespace
 }  // namespace vt::platform

@@ -6,7 +6,6 @@
 #include "archive/zip_result.h"
 #include "cli.h"
 #include "platform/files.h"
-#include "settings/directory_helpers.h"
 
 namespace vt::cli {
 
@@ -76,7 +75,7 @@ int RunUnzip(Context& context) {
     if (testOnly)
         return Report(context, context.args[0], VerifyZipArchive(archive));
     const std::string target = FromTerminal(context.args[1]);
-    MakeDirectoryPath(target);
+    platform::MakeDirectoryPath(target);
     if (!platform::IsDirectory(target))
         return Fail("cannot create directory " + context.args[1]);
     return Report(context, context.args[0], ExtractArchive(archive, target));

@@ -7,7 +7,6 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 #include "settings/settings.h"
 
@@ -79,7 +78,7 @@ int main(int argc, char** argv) {
         if (name == command.name) {
             context.args = std::move(args);
             // As the program does on every start.
-            MakeDirectoryPath(dir.substr(0, dir.size() - 1));
+            platform::MakeDirectoryPath(dir.substr(0, dir.size() - 1));
             WriteVersionFile(dir);
             const int code = command.run(context);
             std::fflush(stdout);
