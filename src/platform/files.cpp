@@ -8,7 +8,17 @@ namespace vt::platform {
 namespace {
 constexpr uint64_t kTicksPerSecond = 10'000'000;
 constexpr uint64_t kUnixEpochTicks = 116'444'736'000'000'000ULL;  // 1970-01-01 in FILETIME
+thread_local FileError lastFileError;
 }  // namespace
+
+FileError LastFileError() {
+    return lastFileError;
+}
+
+bool RecordFileError(int number, std::string message) {
+    lastFileError = {number, std::move(message)};
+    return false;
+}
 
 FileTime UnixTimeToFileTime(int64_t seconds) {
     return static_cast<FileTime>(seconds * static_cast<int64_t>(kTicksPerSecond) +

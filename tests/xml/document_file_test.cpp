@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/files.h"
 #include "support/temp_dir.h"
 #include "xml/document_file.h"
 #include "xml/encoding_table.h"
@@ -97,15 +98,23 @@ TEST(DocumentFileTest, ZeroBytesAreDropped) {
     EXPECT_NE(loaded.report.find("<nulls_removed count=\"2\"/>"), std::string::npos);
 }
 
+// The file error is the system's: its number and its own message.
 TEST(DocumentFileTest, MissingFileLeavesAnEmptyDocument) {
     test::TempDir dir;
     CXmlDocument doc;
     ASSERT_TRUE(doc.SetText("<a/>"));
     EXPECT_FALSE(doc.LoadFile(dir / "none.xml"));
-    EXPECT_NE(doc.Report().find("<file_error msg=\""), std::string::npos);
-    EXPECT_NE(doc.Report().find("n=\"2\""), std::string::npos);
+    const std::string missing = platform::FileErrorMessage(platform::kErrorFileNotFound);
+    ASSERT_FALSE(missing.empty());
+    EXPECT_NE(doc.Report().find("<file_error msg=\"" + missing + "\" n=\"2\"/>"), std::string::npos)
+        << doc.Report();
     EXPECT_EQ(doc.Index().Size(), 0u);
     EXPECT_FALSE(doc.NextElement());
+
+    // A directory cannot be read as a document either.
+    EXPECT_FALSE(doc.LoadFile(dir.path()));
+    EXPECT_NE(doc.Report().find("<file_error msg=\""), std::string::npos) << doc.Report();
+    EXPECT_NE(doc.Report().find("\" n=\"5\"/>"), std::string::npos) << doc.Report();
 }
 
 TEST(DocumentFileTest, DeclaredEncodingComesOnlyFromTheTop) {
