@@ -95,7 +95,7 @@ class AddonListControl {
 enum class InstallOutcome {
     kInstalled,
     kNotInCatalogue,  // the Id is not in the catalogue at download time
-    kDownloadFailed,  // detail: the DownloadResult
+    kDownloadFailed,  // the DownloadResult says why
     kBrokenArchive,   // downloaded, but it does not open or a member fails its check
     kExtractFailed,   // the new version could not be unpacked or put in place
     kManagerBusy,     // another manager works on the same directories
@@ -104,8 +104,9 @@ enum class InstallOutcome {
 class InstallObserver {
   public:
     virtual ~InstallObserver() = default;
-    // Called on the install worker once per InstallOne.
-    virtual void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) = 0;
+    // Called on the install worker once per InstallOne; download is the
+    // download's result (kDownloaded where none ran).
+    virtual void OnInstallFinished(int32_t id, InstallOutcome outcome, DownloadResult download) = 0;
 };
 
 }  // namespace vt

@@ -31,13 +31,8 @@ class UpdatingScope {
 
 }  // namespace
 
-bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath, int& result) {
-    const std::shared_ptr<const Catalogue> catalogue = library.catalogue();
-    const auto record = catalogue->find(id);
-    if (record == catalogue->end()) {
-        result = -1;
-        return false;
-    }
+DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::string& url,
+                               std::string& archivePath) {
     const std::string programDir = library.app().ProgramDir();
     archivePath = ArchivePath(programDir, id);
     const std::string dir = DownloadDir(programDir);
@@ -45,10 +40,8 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
         platform::MakeDirectoryPath(dir.substr(0, dir.size() - 1));
     // An old complete archive would pass the up-to-date check; its partial
     // ".down" file is what a resume needs.
-    if (platform::PathExists(archivePath) && !platform::RemoveFile(archivePath)) {
-        result = kRenameFailed;  // the old archive keeps the name
-        return false;
-    }
+    if (platform::PathExists(archivePath) && !platform::RemoveFile(archivePath))
+        return kRenameFailed;  // the old archive keeps the name
 
     HttpDownload download;
     ApplyTransferOptions(library.options(), download);
@@ -62,8 +55,7 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
                 window.SendDownloadProgress(kProgressDownloading, progress);
         },
         id, -1, -1, true);
-    result = download.Download(record->second.Url, archivePath, false);
-    return result == kDownloaded || result == kAlreadyCurrent;
+    return download.Download(url, archivePath, false);
 }
 
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,

@@ -54,7 +54,7 @@ bool DownloadCatalogue(AddonLibrary& library) {
     ApplyTransferOptions(options, download);
     download.maxSize = options.catalogueMaxBytes;
     download.stop = library.cancelFlag();
-    const int result =
+    const DownloadResult result =
         download.Download(library.servers().catalogue + kCatalogueServerPath, target, false);
     if (result != kDownloaded && result != kAlreadyCurrent)
         return false;

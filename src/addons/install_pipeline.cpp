@@ -23,7 +23,8 @@ void InsertRequestedRow(AddonLibrary& library, int32_t id) {
     library.list().SetProgress(id, 0);
 }
 
-void Report(AddonLibrary& library, int32_t id, InstallOutcome outcome, int detail) {
+void Report(AddonLibrary& library, int32_t id, InstallOutcome outcome,
+            DownloadResult detail = kDownloaded) {
     if (InstallObserver* observer = library.installObserver())
         observer->OnInstallFinished(id, outcome, detail);
 }
@@ -81,7 +82,7 @@ void InstallWorker(AddonLibrary& library) {
             int32_t id = 0;
             while (library.TakeLastQueued(id)) {
                 if (!manager.held()) {
-                    Report(library, id, InstallOutcome::kManagerBusy, 0);
+                    Report(library, id, InstallOutcome::kManagerBusy);
                 } else if (library.TransfersCancelled()) {
                     Report(library, id, InstallOutcome::kDownloadFailed, kDownloadCancelled);
                 } else {
@@ -109,12 +110,20 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
         InsertRequestedRow(library, id);
     }
 
+    std::string url;
+    {
+        const std::shared_ptr<const Catalogue> catalogue = library.catalogue();
+        const auto record = catalogue->find(id);
+        if (record == catalogue->end()) {
+            Report(library, id, InstallOutcome::kNotInCatalogue);
+            return false;
+        }
+        url = record->second.Url;
+    }
     std::string archivePath;
-    int result = 0;
-    if (!DownloadArchive(library, id, archivePath, result)) {
-        Report(library, id,
-               result < 0 ? InstallOutcome::kNotInCatalogue : InstallOutcome::kDownloadFailed,
-               result);
+    const DownloadResult result = DownloadArchive(library, id, url, archivePath);
+    if (result != kDownloaded && result != kAlreadyCurrent) {
+        Report(library, id, InstallOutcome::kDownloadFailed, result);
         return false;
     }
     const InstallOutcome outcome = InstallArchive(library, id, archivePath, isUpdate);

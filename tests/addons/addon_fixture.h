@@ -32,13 +32,13 @@ struct CatalogueEntry {
 // Collects what the install worker reports.
 class RecordingObserver : public InstallObserver {
   public:
-    void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override {
+    void OnInstallFinished(int32_t id, InstallOutcome outcome, DownloadResult detail) override {
         std::lock_guard<std::mutex> lock(mutex_);
         order_.push_back(id);
         outcomes_.push_back(outcome);
         details_.push_back(detail);
     }
-    std::vector<int> details() const {
+    std::vector<DownloadResult> details() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return details_;
     }
@@ -55,7 +55,7 @@ class RecordingObserver : public InstallObserver {
     mutable std::mutex mutex_;
     std::vector<int32_t> order_;
     std::vector<InstallOutcome> outcomes_;
-    std::vector<int> details_;
+    std::vector<DownloadResult> details_;
 };
 
 class AddonFixture : public ::testing::Test {

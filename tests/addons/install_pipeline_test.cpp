@@ -179,8 +179,10 @@ TEST_F(InstallPipelineTest, AnInterruptedDownloadResumesFromItsPartialFile) {
         AddonLibrary stalled(app_, servers_, window_, list_, impatient);
         stalled.SetCatalogue(Catalogue(*library_->catalogue()));
         std::string archive;
-        int result = 0;
-        EXPECT_FALSE(DownloadArchive(stalled, 2, archive, result));
+        const DownloadResult result =
+            DownloadArchive(stalled, 2, stalled.catalogue()->at(2).Url, archive);
+        EXPECT_NE(result, kDownloaded);
+        EXPECT_NE(result, kAlreadyCurrent);
         EXPECT_GE(platform::FileSize(archive + ".down"), 100000);
         WriteTestFile(archive, "left over from an earlier run");
     }

@@ -32,7 +32,7 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     bool RunGamePathDialog() override;
     void ClosePopupWindow() override {}
     void ShowAnotherManagerWorking() override;
-    void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override;
+    void OnInstallFinished(int32_t id, InstallOutcome outcome, DownloadResult download) override;
 
     // Handles posted messages until the queue is empty and no worker of
     // library runs. A Ctrl-C meanwhile cancels the library's transfers.

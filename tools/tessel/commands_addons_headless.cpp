@@ -65,7 +65,8 @@ void HeadlessWindow::SendDownloadProgress(int code, const DownloadProgress& prog
     DrawBar(id, percent, progress.doneSize, progress.totalSize);
 }
 
-void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) {
+void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome,
+                                       DownloadResult download) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++installs_;
@@ -84,7 +85,7 @@ void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome, int d
             what = "failed", reason = "not in the catalogue";
             break;
         case InstallOutcome::kDownloadFailed:
-            what = "failed", reason = DownloadResultText(detail);
+            what = "failed", reason = DownloadResultText(download);
             break;
         case InstallOutcome::kBrokenArchive:
             what = "failed", reason = "the archive is damaged";

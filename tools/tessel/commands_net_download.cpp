@@ -124,7 +124,8 @@ int RunDownload(Context& context) {
     if (!context.json) {
         download.SetNotify([&bar](const DownloadProgress& p) { bar.Show(p); }, -1, -1, -1, true);
     }
-    const int result = download.Download(context.args[0], FromTerminal(context.args[1]), force);
+    const DownloadResult result =
+        download.Download(context.args[0], FromTerminal(context.args[1]), force);
     bar.Finish();
 
     const bool ok = result == kDownloaded || result == kAlreadyCurrent;
