@@ -3,13 +3,13 @@
 
 #include "addons/catalogue_file.h"
 #include "archive/extract_archive.h"
+#include "archive/zip_writer.h"
 #include "net/http_download.h"
 #include "net/secure_exchange.h"
 #include "net/url_codec.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "server_fixture.h"
-#include "zip_writer.h"
 
 namespace vt::test {
 namespace {
@@ -90,8 +90,8 @@ TEST_F(ServerDownload, DemoArchivesAreWellFormed) {
     EXPECT_NE(old.find("X-Tessel-UpdateVer: 6"), std::string::npos);
 
     // A flipped byte inside a deflated member is caught by its CRC.
-    std::string zip =
-        server::BuildZip({{"a/", "", false}, {"a/x.txt", std::string(5000, 'q') + "end", true}});
+    std::string zip = WriteZip(
+        {MakeZipMember("a/", "", false), MakeZipMember("a/x.txt", std::string(5000, 'q') + "end")});
     WriteTestFile(work_ / "good.zip", zip);
     EXPECT_TRUE(VerifyZipArchive(work_ / "good.zip").Ok());
     zip[60] ^= 0x40;
