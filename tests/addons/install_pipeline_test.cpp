@@ -57,6 +57,35 @@ TEST_F(InstallPipelineTest, ARequestDownloadsUnpacksPingsAndRefreshes) {
     EXPECT_EQ(window_.panel().notBusy, 1);
 }
 
+// The worker waits for each sent progress message to be handled, while its
+// posted list states wait until the window's own thread takes them: the
+// window sees the download and the install before it learns that the list
+// was busy, and the states still arrive whole and in order.
+TEST_F(InstallPipelineTest, SentMessagesAreHandledAtOncePostedOnesWhenTheWindowTakesThem) {
+    using Handled = FakeWindow::Handled;
+    ServeCatalogue("s1", {{7, "Seven", "Seven", "3"}});
+    ServeAddon(7, "Seven", "3");
+    Refresh();
+    const size_t before = window_.handled().size();
+    InstallAndWait({7});
+
+    EXPECT_GT(window_.PostedWaiting(), 0u);
+    std::vector<Handled> handled = window_.handled();
+    ASSERT_GT(handled.size(), before);
+    for (size_t i = before; i < handled.size(); ++i)
+        EXPECT_EQ(handled[i].kind, Handled::kProgress);
+    EXPECT_EQ(handled.back(), (Handled{Handled::kProgress, kProgressInstalled, 7}));
+
+    const size_t sent = handled.size();
+    window_.DeliverPosted();
+    handled = window_.handled();
+    ASSERT_GE(handled.size(), sent + 4);
+    EXPECT_EQ(handled[sent], (Handled{Handled::kListState, 8, 1}));
+    EXPECT_EQ(handled[sent + 2], (Handled{Handled::kListState, 9, 0}));
+    EXPECT_EQ(handled[sent + 3], (Handled{Handled::kListState, 9, 1}));
+    EXPECT_EQ(window_.panel().notBusy, 1);
+}
+
 TEST_F(InstallPipelineTest, TheLastQueuedIsInstalledFirst) {
     ServeCatalogue("s1", {{7, "a", "F7", "1"}, {8, "b", "F8", "1"}, {9, "c", "F9", "1"}});
     for (int id : {7, 8, 9})
