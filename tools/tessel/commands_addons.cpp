@@ -2,6 +2,7 @@
 // and detail, driving the addon library through a headless main window.
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -139,15 +140,38 @@ void PrintList(const Context& context, Session& session) {
     }
 }
 
-int RunList(Context& context) {
-    if (!context.args.empty())
-        return UsageError(context, "list");
+// How a command's session starts: holding the lock only, after the refresh
+// the window's start-up runs, or after it and with a game path set.
+enum class Start { kLocked, kReloaded, kWithGame };
+
+// Runs body in a session that holds the manager lock (a command refuses
+// while another manager works), started as start says.
+int InSession(Context& context, Start start, const std::function<int(Session&)>& body) {
     Session session(context);
     if (!session.Locked())
         return session.RefuseUnlocked();
-    session.Reload();
-    PrintList(context, session);
-    return kExitOk;
+    if (start != Start::kLocked)
+        session.Reload();
+    if (start == Start::kWithGame && session.app.GameDir().empty())
+        return Fail("no game path is set");
+    return body(session);
+}
+
+// Waits for the installs the command asked for; the exit status.
+int FinishInstalls(Session& session) {
+    session.window.Pump(session.library);
+    if (session.window.Interrupted())
+        return InterruptedFailure();
+    return session.window.AllInstalled() ? kExitOk : kExitFailure;
+}
+
+int RunList(Context& context) {
+    if (!context.args.empty())
+        return UsageError(context, "list");
+    return InSession(context, Start::kReloaded, [&](Session& session) -> int {
+        PrintList(context, session);
+        return kExitOk;
+    });
 }
 
 int RunInstall(Context& context) {
@@ -160,44 +184,41 @@ int RunInstall(Context& context) {
     }
     if (ids.empty())
         return UsageError(context, "install");
-    Session session(context);
-    if (!session.Locked())
-        return session.RefuseUnlocked();
-    session.Reload();
-    bool ok = true;
-    for (int32_t id : ids) {
-        const int result = RequestInstall(session.library, id, 0);
-        ok = ok && result != kRequestNoGameDir;
-    }
-    session.window.Pump(session.library);
-    if (!ok)
-        return Fail("no game path is set");
-    if (session.window.Interrupted())
-        return InterruptedFailure();
-    return session.window.AllInstalled() ? kExitOk : kExitFailure;
+    return InSession(context, Start::kReloaded, [&](Session& session) -> int {
+        bool ok = true;
+        for (int32_t id : ids)
+            ok = RequestInstall(session.library, id, 0) != kRequestNoGameDir && ok;
+        if (!ok) {
+            session.window.Pump(session.library);
+            return Fail("no game path is set");
+        }
+        return FinishInstalls(session);
+    });
 }
 
 int RunUpdateAll(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "update-all");
-    Session session(context);
-    if (!session.Locked())
-        return session.RefuseUnlocked();
-    session.Reload();
-    if (session.app.GameDir().empty())
-        return Fail("no game path is set");
-    if (UpdateAll(session.library) == 0) {
+    return InSession(context, Start::kWithGame, [&](Session& session) -> int {
+        if (UpdateAll(session.library) > 0)
+            return FinishInstalls(session);
         if (context.json) {
             JsonLine().Add("updates", 0).Print();
         } else {
             Print("every installed addon is current\n");
         }
         return kExitOk;
+    });
+}
+
+// Whether any of the folders is still in the addon directory.
+bool AnyFolderLeft(const std::string& addonDir, const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders) {
+        const std::string path = addonDir + "\\" + folder;
+        if (IsPlainFolderName(folder) && (platform::PathExists(path) || platform::IsLink(path)))
+            return true;
     }
-    session.window.Pump(session.library);
-    if (session.window.Interrupted())
-        return InterruptedFailure();
-    return session.window.AllInstalled() ? kExitOk : kExitFailure;
+    return false;
 }
 
 int RunDelete(Context& context) {
@@ -205,117 +226,104 @@ int RunDelete(Context& context) {
     int32_t id = 0;
     if (context.args.size() != 1 || !ParseId(context.args[0], id))
         return UsageError(context, "delete");
-    Session session(context);
-    if (!session.Locked())
-        return session.RefuseUnlocked();
-    session.Reload();
-    if (session.window.panel().notBusy == 0) {
-        session.window.ShowMessage(kStringDeleteWhileBusy);
-        return kExitFailure;
-    }
-    const std::shared_ptr<const LocalAddonList> local = session.library.localAddons();
-    const AddonRecord* entry = FindLocalAddon(*local, id);
-    if (entry == nullptr)
-        return Fail("addon " + std::to_string(id) + " is not installed");
-    const std::string label = RowLabel(*entry);
-    // The folders, not the Id, tell whether the delete worked: the rescan
-    // numbers local-only folders afresh, and another one may take this Id.
-    std::vector<std::string> folders{entry->Folder};
-    folders.insert(folders.end(), entry->SubFolders.begin(), entry->SubFolders.end());
-    if (!AskConfirm(context, kStringConfirmDelete, yes))
-        return Fail("not deleted");
-    DeleteAddon(session.library, id);
-    session.list.DeleteRow(session.list.FindKey(id));
-    StartReloadAll(session.library);
-    session.window.Pump(session.library);
-    const std::string addonDir = AddonDir(session.app.GameDir());
-    bool gone = !addonDir.empty();
-    for (const std::string& folder : folders) {
-        const std::string path = addonDir + "\\" + folder;
-        if (IsPlainFolderName(folder) && (platform::PathExists(path) || platform::IsLink(path)))
-            gone = false;
-    }
-    if (context.json) {
-        JsonLine().Add("id", id).Add("name", ToTerminal(label)).Add("deleted", gone).Print();
-    } else {
-        Print((gone ? "deleted " : "still present: ") + std::to_string(id) + " " +
-              ToTerminal(label) + "\n");
-    }
-    return gone ? kExitOk : kExitFailure;
+    return InSession(context, Start::kReloaded, [&](Session& session) -> int {
+        if (session.window.panel().notBusy == 0) {
+            session.window.ShowMessage(kStringDeleteWhileBusy);
+            return kExitFailure;
+        }
+        const std::shared_ptr<const LocalAddonList> local = session.library.localAddons();
+        const AddonRecord* entry = FindLocalAddon(*local, id);
+        if (entry == nullptr)
+            return Fail("addon " + std::to_string(id) + " is not installed");
+        const std::string label = RowLabel(*entry);
+        // The folders, not the Id, tell whether the delete worked: the rescan
+        // numbers local-only folders afresh, and another one may take this Id.
+        std::vector<std::string> folders{entry->Folder};
+        folders.insert(folders.end(), entry->SubFolders.begin(), entry->SubFolders.end());
+        if (!AskConfirm(context, kStringConfirmDelete, yes))
+            return Fail("not deleted");
+        DeleteAddon(session.library, id);
+        session.list.DeleteRow(session.list.FindKey(id));
+        StartReloadAll(session.library);
+        session.window.Pump(session.library);
+        const std::string addonDir = AddonDir(session.app.GameDir());
+        const bool gone = !addonDir.empty() && !AnyFolderLeft(addonDir, folders);
+        if (context.json) {
+            JsonLine().Add("id", id).Add("name", ToTerminal(label)).Add("deleted", gone).Print();
+        } else {
+            Print((gone ? "deleted " : "still present: ") + std::to_string(id) + " " +
+                  ToTerminal(label) + "\n");
+        }
+        return gone ? kExitOk : kExitFailure;
+    });
 }
 
 int RunDeleteAll(Context& context) {
     const bool yes = TakeFlag(context.args, "--yes");
     if (!context.args.empty())
         return UsageError(context, "delete-all");
-    Session session(context);
-    if (!session.Locked())
-        return session.RefuseUnlocked();
-    session.Reload();
-    if (session.app.GameDir().empty())
-        return Fail("no game path is set");
-    if (!AskConfirm(context, kStringConfirmDeleteAll, yes))
-        return Fail("not deleted");
-    const bool emptied = DeleteAllAddons(session.library);
-    session.window.Pump(session.library);
-    const int left = emptied ? session.list.RowCount() : std::max(session.list.RowCount(), 1);
-    if (context.json) {
-        JsonLine().Add("remaining", left).Print();
-    } else {
-        Print("deleted every addon; " + std::to_string(left) + " remaining\n");
-    }
-    return left == 0 ? kExitOk : kExitFailure;
+    return InSession(context, Start::kWithGame, [&](Session& session) -> int {
+        if (!AskConfirm(context, kStringConfirmDeleteAll, yes))
+            return Fail("not deleted");
+        const bool emptied = DeleteAllAddons(session.library);
+        session.window.Pump(session.library);
+        const int left = emptied ? session.list.RowCount() : std::max(session.list.RowCount(), 1);
+        if (context.json) {
+            JsonLine().Add("remaining", left).Print();
+        } else {
+            Print("deleted every addon; " + std::to_string(left) + " remaining\n");
+        }
+        return left == 0 ? kExitOk : kExitFailure;
+    });
 }
 
 int RunRefresh(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "refresh");
-    Session session(context);
-    if (!session.Locked())
-        return session.RefuseUnlocked();
-    const bool ok = RefreshCatalogue(session.library);
-    const std::string stamp = ReadLocalStamp(CataloguePath(context.app.ProgramDir()));
-    const size_t count = session.library.catalogue()->size();
-    if (context.json) {
-        JsonLine()
-            .Add("ok", ok)
-            .Add("addons", static_cast<int64_t>(count))
-            .Add("stamp", ToTerminal(stamp))
-            .Print();
-    } else if (ok) {
-        Print("catalogue: " + std::to_string(count) + " addons, stamp " + ToTerminal(stamp) + "\n");
-    }
-    return ok ? kExitOk
-              : Fail("the catalogue could not be fetched or read from " +
-                     context.servers.catalogue + kCatalogueServerPath);
+    return InSession(context, Start::kLocked, [&](Session& session) -> int {
+        const bool ok = RefreshCatalogue(session.library);
+        const std::string stamp = ReadLocalStamp(CataloguePath(context.app.ProgramDir()));
+        const size_t count = session.library.catalogue()->size();
+        if (context.json) {
+            JsonLine()
+                .Add("ok", ok)
+                .Add("addons", static_cast<int64_t>(count))
+                .Add("stamp", ToTerminal(stamp))
+                .Print();
+        } else if (ok) {
+            Print("catalogue: " + std::to_string(count) + " addons, stamp " + ToTerminal(stamp) +
+                  "\n");
+        }
+        return ok ? kExitOk
+                  : Fail("the catalogue could not be fetched or read from " +
+                         context.servers.catalogue + kCatalogueServerPath);
+    });
 }
 
 int RunDetail(Context& context) {
     int32_t id = 0;
     if (context.args.size() != 1 || !ParseId(context.args[0], id))
         return UsageError(context, "detail");
-    Session session(context);
-    if (!session.Locked())
-        return session.RefuseUnlocked();
-    session.Reload();
-    if (id >= 20000) {
-        session.window.ShowMessage(172);
+    return InSession(context, Start::kReloaded, [&](Session& session) -> int {
+        if (id >= 20000) {
+            session.window.ShowMessage(172);
+            return kExitOk;
+        }
+        const DetailState state = DetailStateOf(*session.library.localAddons(), id);
+        const std::string url = DetailPageUrl(context.servers, id, state);
+        static const char* const kStateNames[] = {"current", "not installed", "update available"};
+        if (context.json) {
+            JsonLine()
+                .Add("id", id)
+                .Add("detailState", static_cast<int>(state))
+                .Add("url", url)
+                .Print();
+        } else {
+            Print("DetailState: " + std::to_string(state) + " (" + kStateNames[state] +
+                  ")\nURL: " + url + "\n");
+        }
         return kExitOk;
-    }
-    const DetailState state = DetailStateOf(*session.library.localAddons(), id);
-    const std::string url = DetailPageUrl(context.servers, id, state);
-    static const char* const kStateNames[] = {"current", "not installed", "update available"};
-    if (context.json) {
-        JsonLine()
-            .Add("id", id)
-            .Add("detailState", static_cast<int>(state))
-            .Add("url", url)
-            .Print();
-    } else {
-        Print("DetailState: " + std::to_string(state) + " (" + kStateNames[state] +
-              ")\nURL: " + url + "\n");
-    }
-    return kExitOk;
+    });
 }
 
 const bool registered =
