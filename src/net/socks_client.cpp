@@ -178,31 +178,27 @@ bool CheckProxyReply(const ProxyReply& reply, ProxyReplyKind kind) {
 
 SocksResult Socks4Handshake(platform::Socket& socket, RecvRing& ring, const SocksRequest& request,
                             bool allowName) {
-    enum class State { kResolve, kConnectByAddress, kConnectByName, kDone, kFailed };
+    enum class State { kResolve, kConnect, kDone, kFailed };
     State state = State::kResolve;
-    uint32_t address = platform::kNoAddress;
+    std::string message;
     ProxyReply reply;
     for (;;) {
         switch (state) {
-            case State::kResolve:
-                address = ResolveHost(request.host);
-                state = address != platform::kNoAddress ? State::kConnectByAddress
-                        : allowName                     ? State::kConnectByName
-                                                        : State::kFailed;
+            case State::kResolve: {
+                // SOCKS4a sends a name the client cannot resolve as it is.
+                const uint32_t address = ResolveHost(request.host);
+                if (address != platform::kNoAddress) {
+                    message =
+                        Socks4ConnectMessage(kSocksConnect, request.port, address, request.user);
+                } else if (allowName) {
+                    message = Socks4aConnectMessage(kSocksConnect, request.port, request.host,
+                                                    request.user);
+                }
+                state = message.empty() ? State::kFailed : State::kConnect;
                 break;
-            case State::kConnectByAddress:
-                state = Exchange(socket, ring, request,
-                                 Socks4ConnectMessage(kSocksConnect, request.port, address,
-                                                      request.user),
-                                 ProxyReplyKind::kSocks4, reply)
-                            ? State::kDone
-                            : State::kFailed;
-                break;
-            case State::kConnectByName:
-                state = Exchange(socket, ring, request,
-                                 Socks4aConnectMessage(kSocksConnect, request.port, request.host,
-                                                       request.user),
-                                 ProxyReplyKind::kSocks4, reply)
+            }
+            case State::kConnect:
+                state = Exchange(socket, ring, request, message, ProxyReplyKind::kSocks4, reply)
                             ? State::kDone
                             : State::kFailed;
                 break;

@@ -54,6 +54,18 @@ bool WriteWholeFile(const std::string& path, const std::string& contents) {
     return file.Open(path, File::Mode::kWrite) && file.Write(contents.data(), contents.size());
 }
 
+std::vector<std::string> ListSubdirectories(const std::string& dir) {
+    return ListEntries(dir, EntryKind::kDirectories);
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) {
+    return ListEntries(dir, EntryKind::kFiles);
+}
+
+std::vector<std::string> ListDirectory(const std::string& dir) {
+    return ListEntries(dir, EntryKind::kAll);
+}
+
 bool MakeDirectoryPath(const std::string& path) {
     const size_t separator = LastPathSeparator(path);
     if (separator != std::string::npos && separator > 0) {

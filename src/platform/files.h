@@ -130,6 +130,10 @@ bool MakeDirectoryPath(const std::string& path);
 // it silently (RemoveTree); false when it is no directory or anything stays.
 bool DeleteDirectoryTree(const std::string& path);
 
+// For the platform implementations: the names of the entries of dir of one
+// kind, in the order of CompareFileNames.
+enum class EntryKind { kDirectories, kFiles, kAll };
+std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind);
 // For the platform implementations: record why a file call failed as this
 // thread's LastFileError, and give false. FileCallFailed takes the system's
 // error of the call that just failed (errno, GetLastError).

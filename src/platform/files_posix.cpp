@@ -149,7 +149,22 @@ bool StatPath(const std::string& path, struct stat& info) {
     return ::stat(ToNativePath(path).c_str(), &info) == 0;
 }
 
-enum class EntryKind { kDirectories, kFiles, kAll };
+FileTime ToFileTime(const struct timespec& time) {
+    return UnixTimeToFileTime(time.tv_sec) + static_cast<FileTime>(time.tv_nsec / 100);
+}
+
+struct timespec ToTimespec(FileTime time, bool keep) {
+    struct timespec result {};
+    if (keep) {
+        result.tv_nsec = UTIME_OMIT;
+        return result;
+    }
+    result.tv_sec = FileTimeToUnixTime(time);
+    result.tv_nsec = static_cast<long>((time % 10'000'000) * 100);
+    return result;
+}
+
+}  // namespace
 
 std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
     struct Found {
@@ -185,23 +200,6 @@ std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
     return names;
 }
 
-FileTime ToFileTime(const struct timespec& time) {
-    return UnixTimeToFileTime(time.tv_sec) + static_cast<FileTime>(time.tv_nsec / 100);
-}
-
-struct timespec ToTimespec(FileTime time, bool keep) {
-    struct timespec result {};
-    if (keep) {
-        result.tv_nsec = UTIME_OMIT;
-        return result;
-    }
-    result.tv_sec = FileTimeToUnixTime(time);
-    result.tv_nsec = static_cast<long>((time % 10'000'000) * 100);
-    return result;
-}
-
-}  // namespace
-
 bool PathExists(const std::string& path) {
     struct stat info;
     return StatPath(path, info);
@@ -218,16 +216,6 @@ bool IsLink(const std::string& path) {
         native.pop_back();
     struct stat info;
     return ::lstat(native.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
-std::vector<std::string> ListSubdirectories(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kDirectories);
-}
-std::vector<std::string> ListFiles(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kFiles);
-}
-std::vector<std::string> ListDirectory(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kAll);
 }
 
 bool RemoveFile(const std::string& path) {

@@ -102,17 +102,6 @@ std::vector<WideEntry> WideEntries(const std::wstring& dir) {
     return entries;
 }
 
-enum class EntryKind { kDirectories, kFiles, kAll };
-
-std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
-    std::vector<std::string> names;
-    for (const WideEntry& entry : WideEntries(ToWidePath(dir))) {
-        if (kind == EntryKind::kAll || entry.isDirectory == (kind == EntryKind::kDirectories))
-            names.push_back(FromWideName(entry.name));
-    }
-    return names;
-}
-
 bool RemoveWideTree(const std::wstring& root) {
     const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -173,6 +162,15 @@ std::wstring LongPathForm(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
+    std::vector<std::string> names;
+    for (const WideEntry& entry : WideEntries(ToWidePath(dir))) {
+        if (kind == EntryKind::kAll || entry.isDirectory == (kind == EntryKind::kDirectories))
+            names.push_back(FromWideName(entry.name));
+    }
+    return names;
+}
 
 bool FileCallFailed() {
     const DWORD error = GetLastError();
@@ -260,18 +258,6 @@ bool IsDirectory(const std::string& path) {
 bool IsLink(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(WithoutTrailingSeparator(ToWidePath(path)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-std::vector<std::string> ListSubdirectories(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kDirectories);
-}
-
-std::vector<std::string> ListFiles(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kFiles);
-}
-
-std::vector<std::string> ListDirectory(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kAll);
 }
 
 bool RemoveFile(const std::string& path) {

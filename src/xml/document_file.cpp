@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/ascii_text.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "xml/char_classes.h"
@@ -30,23 +31,10 @@ constexpr ByteOrderMark kMarks[] = {
     {"\xFE\xFF", 2, "UTF-16BE", CXmlDocument::kFlagUtf16BEFile},
 };
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(static_cast<unsigned char>(a[i])) !=
-            AsciiLower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The value after "charset=" in a Content-Type text.
 std::string CharsetOf(std::string_view content) {
     for (size_t i = 0; i + 7 <= content.size(); ++i) {
-        if (!EqualsIgnoreCase(content.substr(i, 7), "charset")) {
+        if (!platform::EqualsIgnoreCase(content.substr(i, 7), "charset")) {
             continue;
         }
         size_t k = i + 7;
@@ -243,26 +231,26 @@ std::string DeclaredEncoding(std::string_view top) {
         const size_t nameEnd = node.nameStart + node.nameLength;
         AttributeSpan span{};
         if (type == kNodeProcessingInstruction && node.start == 0) {
-            if (EqualsIgnoreCase(name, "xml")) {
+            if (platform::EqualsIgnoreCase(name, "xml")) {
                 if (FindAttribute(top, nameEnd, "encoding", true, span)) {
                     return std::string(top.substr(span.valueStart, span.valueLength));
                 }
                 return std::string();
             }
         } else if (type == kNodeEndTag) {
-            if (EqualsIgnoreCase(name, "head")) {
+            if (platform::EqualsIgnoreCase(name, "head")) {
                 break;
             }
         } else if (type == kNodeElement) {
             if (!html) {
-                if (!EqualsIgnoreCase(name, "html")) {
+                if (!platform::EqualsIgnoreCase(name, "html")) {
                     break;
                 }
                 html = true;
-            } else if (EqualsIgnoreCase(name, "meta") &&
+            } else if (platform::EqualsIgnoreCase(name, "meta") &&
                        FindAttribute(top, nameEnd, "http-equiv", true, span) &&
-                       EqualsIgnoreCase(top.substr(span.valueStart, span.valueLength),
-                                        "Content-Type")) {
+                       platform::EqualsIgnoreCase(top.substr(span.valueStart, span.valueLength),
+                                                  "Content-Type")) {
                 if (FindAttribute(top, nameEnd, "content", true, span)) {
                     return CharsetOf(top.substr(span.valueStart, span.valueLength));
                 }
