@@ -27,7 +27,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class NullList : public vt::AddonListControl {
+class NullList : public vt::addons::AddonListControl {
   public:
     void DeleteAllRows() override { rows_ = 0; }
     int AddRow(int32_t, const std::string&, int) override { return rows_++; }
@@ -42,11 +42,11 @@ class NullList : public vt::AddonListControl {
     int rows_ = 0;
 };
 
-class NullWindow : public vt::AddonWindow {
+class NullWindow : public vt::addons::AddonWindow {
   public:
     void PostListState(int, int) override {}
     void PostInstallAddon(int32_t, int) override {}
-    void SendDownloadProgress(int, const vt::DownloadProgress&) override {}
+    void SendDownloadProgress(int, const vt::net::DownloadProgress&) override {}
     void ShowMessage(int) override {}
     bool RunGamePathDialog() override { return false; }
     void ClosePopupWindow() override {}
@@ -66,8 +66,9 @@ std::string MakeWorkDir(const char* name) {
 
 // Writes the program's files and sets app up as the program's start-up does;
 // returns the server configuration read from servers.ini.
-vt::ServerConfig SetUpProgram(vt::CAppState& app, const std::string& program,
-                              const std::string& game, const std::string& catalogueServer) {
+vt::settings::ServerConfig SetUpProgram(vt::settings::CAppState& app, const std::string& program,
+                                        const std::string& game,
+                                        const std::string& catalogueServer) {
     vt::platform::MakeDirectoryPath(program + "/Download");
     vt::platform::MakeDirectoryPath(game + "/Interface/Addons");
     vt::platform::WriteWholeFile(game + "/vaelpatchchinese.exe", "");
@@ -76,7 +77,7 @@ vt::ServerConfig SetUpProgram(vt::CAppState& app, const std::string& program,
                                      game + "/vaelpatchchinese.exe");
     vt::platform::WriteProfileString(program + "/servers.ini", "Servers", "Catalogue",
                                      catalogueServer);
-    return vt::LoadServerConfig(app.ProgramDir());
+    return vt::settings::LoadServerConfig(app.ProgramDir());
 }
 
 void BenchReloadAll() {
@@ -85,8 +86,9 @@ void BenchReloadAll() {
     const std::string game = work + "/game";
     // Nothing listens on port 1: the stamp query fails at once, as with a
     // server that is down, and the catalogue file stays.
-    vt::CAppState app;
-    const vt::ServerConfig servers = SetUpProgram(app, program, game, "http://127.0.0.1:1");
+    vt::settings::CAppState app;
+    const vt::settings::ServerConfig servers =
+        SetUpProgram(app, program, game, "http://127.0.0.1:1");
     std::ostringstream xml;
     xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<AddOnList "
            "DownLoadUrl=\"http://127.0.0.1:1/files/\">"
@@ -109,12 +111,12 @@ void BenchReloadAll() {
 
     NullWindow window;
     NullList list;
-    vt::AddonLibrary library(app, servers, window, list);
-    vt::ReloadAll(library);  // the first run parses the catalogue file
+    vt::addons::AddonLibrary library(app, servers, window, list);
+    vt::addons::ReloadAll(library);  // the first run parses the catalogue file
     constexpr int kRuns = 20;
     auto start = Clock::now();
     for (int i = 0; i < kRuns; ++i)
-        vt::ReloadAll(library);
+        vt::addons::ReloadAll(library);
     const double reload = Seconds(start) / kRuns;
 
     size_t bytes = 0;
@@ -183,19 +185,19 @@ void BenchInstall() {
     const std::string url = "http://127.0.0.1:" + std::to_string(port);
     const std::string program = work + "/program";
     const std::string game = work + "/game";
-    vt::CAppState app;
-    const vt::ServerConfig servers = SetUpProgram(app, program, game, url);
+    vt::settings::CAppState app;
+    const vt::settings::ServerConfig servers = SetUpProgram(app, program, game, url);
 
     NullWindow window;
     NullList list;
-    vt::AddonOptions options;
+    vt::addons::AddonOptions options;
     options.chunkPauseMs = 0;
     {
-        vt::AddonLibrary library(app, servers, window, list, options);
-        vt::ReloadAll(library);  // the catalogue, as the window has it at start-up
+        vt::addons::AddonLibrary library(app, servers, window, list, options);
+        vt::addons::ReloadAll(library);  // the catalogue, as the window has it at start-up
         const auto start = Clock::now();
         for (int id = 1; id <= 30; ++id)
-            vt::RequestInstall(library, id, 0);
+            vt::addons::RequestInstall(library, id, 0);
         library.WaitIdle();
         const double ours = Seconds(start);
 

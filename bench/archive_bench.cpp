@@ -92,7 +92,7 @@ void Compare(const char* title, const std::string& archive, const std::string& o
     const std::vector<double> best = BestSeconds(
         out,
         {[&] {
-             if (!ExtractArchive(archive, out).Ok())
+             if (!vt::archive::ExtractArchive(archive, out).Ok())
                  std::printf("  extraction failed!\n");
          },
          [&] { bench::BaselineExtract(archive, out + "\\"); },

@@ -7,8 +7,8 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -41,11 +41,11 @@ std::string MakeCatalogue() {
     return xml;
 }
 
-vt::Catalogue WithTessel(const std::string& path, size_t* indexBytes) {
-    vt::CXmlDocument doc;
-    vt::Catalogue catalogue;
+vt::addons::Catalogue WithTessel(const std::string& path, size_t* indexBytes) {
+    vt::xml::CXmlDocument doc;
+    vt::addons::Catalogue catalogue;
     if (doc.LoadFile(path)) {
-        catalogue = vt::CatalogueFromDocument(doc);
+        catalogue = vt::addons::CatalogueFromDocument(doc);
     }
     if (indexBytes != nullptr) {
         *indexBytes = doc.Index().AllocatedBytes();
@@ -53,8 +53,8 @@ vt::Catalogue WithTessel(const std::string& path, size_t* indexBytes) {
     return catalogue;
 }
 
-vt::Catalogue WithPugixml(const std::string& path) {
-    vt::Catalogue catalogue;
+vt::addons::Catalogue WithPugixml(const std::string& path) {
+    vt::addons::Catalogue catalogue;
     pugi::xml_document doc;
     if (!doc.load_file(path.c_str())) {
         return catalogue;
@@ -63,8 +63,8 @@ vt::Catalogue WithPugixml(const std::string& path) {
     const std::string downloadUrl =
         vt::platform::Utf8ToLocal(root.attribute("DownLoadUrl").value());
     for (pugi::xml_node p = root.child("P"); p; p = p.next_sibling("P")) {
-        vt::AddonRecord record;
-        record.Id = vt::LeadingInteger(p.attribute("Id").value());
+        vt::addons::AddonRecord record;
+        record.Id = vt::addons::LeadingInteger(p.attribute("Id").value());
         if (catalogue.count(record.Id) != 0) {
             continue;
         }
@@ -82,8 +82,8 @@ std::string Attribute(const tinyxml2::XMLElement* e, const char* name) {
     return vt::platform::Utf8ToLocal(value == nullptr ? "" : value);
 }
 
-vt::Catalogue WithTinyxml2(const std::string& path) {
-    vt::Catalogue catalogue;
+vt::addons::Catalogue WithTinyxml2(const std::string& path) {
+    vt::addons::Catalogue catalogue;
     tinyxml2::XMLDocument doc;
     if (doc.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS) {
         return catalogue;
@@ -95,8 +95,8 @@ vt::Catalogue WithTinyxml2(const std::string& path) {
     const std::string downloadUrl = Attribute(root, "DownLoadUrl");
     for (const tinyxml2::XMLElement* p = root->FirstChildElement("P"); p != nullptr;
          p = p->NextSiblingElement("P")) {
-        vt::AddonRecord record;
-        record.Id = vt::LeadingInteger(Attribute(p, "Id"));
+        vt::addons::AddonRecord record;
+        record.Id = vt::addons::LeadingInteger(Attribute(p, "Id"));
         if (catalogue.count(record.Id) != 0) {
             continue;
         }
@@ -117,7 +117,7 @@ double Seconds(const std::function<size_t()>& job) {
     return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
-bool SameCatalogue(const vt::Catalogue& a, const vt::Catalogue& b) {
+bool SameCatalogue(const vt::addons::Catalogue& a, const vt::addons::Catalogue& b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     size_t indexBytes = 0;
-    const vt::Catalogue ours = WithTessel(path, &indexBytes);
+    const vt::addons::Catalogue ours = WithTessel(path, &indexBytes);
     const bool agree =
         SameCatalogue(ours, WithPugixml(path)) && SameCatalogue(ours, WithTinyxml2(path));
 

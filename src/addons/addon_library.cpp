@@ -8,10 +8,10 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 
-namespace vt {
+namespace vt::addons {
 
-AddonLibrary::AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWindow& window,
-                           AddonListControl& list, AddonOptions options)
+AddonLibrary::AddonLibrary(settings::CAppState& app, const settings::ServerConfig& servers,
+                           AddonWindow& window, AddonListControl& list, AddonOptions options)
     : app_(app),
       servers_(servers),
       window_(window),
@@ -20,7 +20,7 @@ AddonLibrary::AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWin
       catalogue_(std::make_shared<const Catalogue>()),
       local_(std::make_shared<const LocalAddonList>()) {}
 
-void ApplyTransferOptions(const AddonOptions& options, HttpDownload& download) {
+void ApplyTransferOptions(const AddonOptions& options, net::HttpDownload& download) {
     download.chunkPauseMs = options.chunkPauseMs;
     download.connectTimeout = options.connectTimeoutMs;
     download.receiveTimeout = options.receiveTimeoutMs;
@@ -210,4 +210,4 @@ void AddonLibrary::WaitIdle() {
     workersIdle_.wait(lock, [this] { return workers_ == 0; });
 }
 
-}  // namespace vt
+}  // namespace vt::addons

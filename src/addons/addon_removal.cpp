@@ -7,7 +7,7 @@
 #include "platform/files.h"
 #include "settings/app_state.h"
 
-namespace vt {
+namespace vt::addons {
 
 int UpdateAll(AddonLibrary& library) {
     int posted = 0;
@@ -65,4 +65,4 @@ bool DeleteAllAddons(AddonLibrary& library) {
     return done;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

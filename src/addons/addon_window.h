@@ -10,7 +10,7 @@
 
 #include "net/http_download.h"
 
-namespace vt {
+namespace vt::addons {
 
 // Messages of the main window (WM_USER + 2013 and up).
 enum MainWindowMessage : unsigned {
@@ -58,7 +58,7 @@ class AddonWindow {
     // Posted UM_INSTALL_ADDON (id, closePopup).
     virtual void PostInstallAddon(int32_t id, int closePopup) = 0;
     // Sent UM_DOWNLOAD_PROGRESS (code, &progress).
-    virtual void SendDownloadProgress(int code, const DownloadProgress& progress) = 0;
+    virtual void SendDownloadProgress(int code, const net::DownloadProgress& progress) = 0;
     // ShowMessage with a string-table entry under the title "提示".
     virtual void ShowMessage(int stringId) = 0;
     // The game-path dialog; true when the user confirmed a path.
@@ -106,7 +106,8 @@ class InstallObserver {
     virtual ~InstallObserver() = default;
     // Called on the install worker once per InstallOne; download is the
     // download's result (kDownloaded where none ran).
-    virtual void OnInstallFinished(int32_t id, InstallOutcome outcome, DownloadResult download) = 0;
+    virtual void OnInstallFinished(int32_t id, InstallOutcome outcome,
+                                   net::DownloadResult download) = 0;
 };
 
-}  // namespace vt
+}  // namespace vt::addons

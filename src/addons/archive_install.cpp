@@ -9,7 +9,7 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -31,8 +31,8 @@ class UpdatingScope {
 
 }  // namespace
 
-DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::string& url,
-                               std::string& archivePath) {
+net::DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::string& url,
+                                    std::string& archivePath) {
     const std::string programDir = library.app().ProgramDir();
     archivePath = ArchivePath(programDir, id);
     const std::string dir = DownloadDir(programDir);
@@ -41,15 +41,15 @@ DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::str
     // An old complete archive would pass the up-to-date check; its partial
     // ".down" file is what a resume needs.
     if (platform::PathExists(archivePath) && !platform::RemoveFile(archivePath))
-        return kRenameFailed;  // the old archive keeps the name
+        return net::kRenameFailed;  // the old archive keeps the name
 
-    HttpDownload download;
+    net::HttpDownload download;
     ApplyTransferOptions(library.options(), download);
     download.maxSize = library.options().archiveMaxBytes;
     download.stop = library.cancelFlag();
     AddonWindow& window = library.window();
     download.SetNotify(
-        [&library, &window](const DownloadProgress& progress) {
+        [&library, &window](const net::DownloadProgress& progress) {
             // Once the owner is stopping, its window may not answer any more.
             if (!library.TransfersCancelled())
                 window.SendDownloadProgress(kProgressDownloading, progress);
@@ -61,10 +61,10 @@ DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::str
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,
                               bool isUpdate) {
     const std::string addonDir = AddonDir(library.app().GameDir());
-    ArchiveRules rules;
+    archive::ArchiveRules rules;
     rules.finalDir = addonDir;
     rules.limits = library.options().unpackLimits;
-    if (addonDir.empty() || !VerifyZipArchive(archivePath, rules).Ok()) {
+    if (addonDir.empty() || !archive::VerifyZipArchive(archivePath, rules).Ok()) {
         platform::RemoveFile(archivePath);
         return addonDir.empty() ? InstallOutcome::kExtractFailed : InstallOutcome::kBrokenArchive;
     }
@@ -92,7 +92,7 @@ InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::stri
     }
     // Unpacked beside the addon directory: nothing installed changes until
     // the whole new version is on disk.
-    const bool intact = ExtractArchive(archivePath, StagingDir(addonDir), rules).Ok();
+    const bool intact = archive::ExtractArchive(archivePath, StagingDir(addonDir), rules).Ok();
     platform::RemoveFile(archivePath);
     std::lock_guard<std::mutex> lock(library.addonDirMutex());
     if (!intact) {
@@ -104,4 +104,4 @@ InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::stri
                : InstallOutcome::kExtractFailed;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -7,15 +7,15 @@
 #include "addons/addon_library.h"
 #include "net/http_download.h"
 
-namespace vt {
+namespace vt::addons {
 
 // Downloads url, the catalogue record's archive of id, to archivePath:
 // ProgramDir + "Download\\%d.zip". An old archive of that name is deleted
 // first but its ".down" partial file kept, so an interrupted transfer
 // resumes. Progress goes to the window as UM_DOWNLOAD_PROGRESS (2) records
 // keyed by id. kDownloaded and kAlreadyCurrent mean the archive is there.
-DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::string& url,
-                               std::string& archivePath);
+net::DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::string& url,
+                                    std::string& archivePath);
 
 // Installs the downloaded archive into GameDir + "Interface\\Addons". The
 // archive is checked first under every rule of the unpacking (it opens, is no
@@ -28,4 +28,4 @@ DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::str
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,
                               bool isUpdate);
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -4,13 +4,13 @@
 
 #include "xml/xml_document.h"
 
-namespace vt {
+namespace vt::addons {
 
 std::string CataloguePath(const std::string& programDir) {
     return programDir + "Download\\pluglist.xml";
 }
 
-Catalogue CatalogueFromDocument(CXmlDocument& document) {
+Catalogue CatalogueFromDocument(xml::CXmlDocument& document) {
     Catalogue catalogue;
     document.ResetPosition();
     if (!document.NextElement("AddOnList")) {
@@ -37,7 +37,7 @@ Catalogue CatalogueFromDocument(CXmlDocument& document) {
 
 bool LoadCatalogue(const std::string& path, Catalogue& catalogue) {
     catalogue.clear();
-    CXmlDocument document;
+    xml::CXmlDocument document;
     if (!document.LoadFile(path)) {
         return false;
     }
@@ -45,7 +45,7 @@ bool LoadCatalogue(const std::string& path, Catalogue& catalogue) {
     return true;
 }
 
-std::string StampFromDocument(CXmlDocument& document) {
+std::string StampFromDocument(xml::CXmlDocument& document) {
     document.ResetPosition();
     if (!document.NextElement("AddOnList") || !document.NextChildElement("ver")) {
         return std::string();
@@ -54,11 +54,11 @@ std::string StampFromDocument(CXmlDocument& document) {
 }
 
 std::string ReadLocalStamp(const std::string& path) {
-    CXmlDocument document;
+    xml::CXmlDocument document;
     if (!document.LoadFile(path)) {
         return std::string();
     }
     return StampFromDocument(document);
 }
 
-}  // namespace vt
+}  // namespace vt::addons

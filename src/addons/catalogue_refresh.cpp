@@ -11,7 +11,7 @@
 #include "settings/server_config.h"
 #include "xml/xml_document.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -26,12 +26,13 @@ std::string LocalStamp(AddonLibrary& library, const std::string& path) {
 
 }  // namespace
 
-bool QueryCatalogueStamp(const ServerConfig& servers, std::string& stamp) {
+bool QueryCatalogueStamp(const settings::ServerConfig& servers, std::string& stamp) {
     stamp.clear();
     std::string answer;
-    if (!SecureExchange("", servers.catalogue + kStampInterfacePath, kCatalogueExchangeKey, answer))
+    if (!net::SecureExchange("", servers.catalogue + kStampInterfacePath, kCatalogueExchangeKey,
+                             answer))
         return false;
-    stamp = QueryValue(answer, kStampName);
+    stamp = net::QueryValue(answer, kStampName);
     return true;
 }
 
@@ -50,13 +51,13 @@ bool DownloadCatalogue(AddonLibrary& library) {
     const std::string partial = target + ".down";
     if (platform::PathExists(partial) && !platform::RemoveFile(partial))
         return false;
-    HttpDownload download;
+    net::HttpDownload download;
     ApplyTransferOptions(options, download);
     download.maxSize = options.catalogueMaxBytes;
     download.stop = library.cancelFlag();
-    const DownloadResult result =
+    const net::DownloadResult result =
         download.Download(library.servers().catalogue + kCatalogueServerPath, target, false);
-    if (result != kDownloaded && result != kAlreadyCurrent)
+    if (result != net::kDownloaded && result != net::kAlreadyCurrent)
         return false;
     // Replace in one rename, so the catalogue file is never missing or half.
     return platform::RenamePath(target, path, true);
@@ -71,7 +72,7 @@ bool LoadCatalogueInto(AddonLibrary& library) {
     if (last.loaded && file.size >= 0 && last.size == file.size && last.modified == file.modified)
         return true;
 
-    CXmlDocument document;
+    xml::CXmlDocument document;
     if (!document.LoadFile(path)) {
         library.SetCatalogue(Catalogue());
         library.SetLoadedCatalogueFile(AddonLibrary::LoadedFile());
@@ -103,4 +104,4 @@ bool RefreshCatalogue(AddonLibrary& library) {
     return LoadCatalogueInto(library);
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -6,11 +6,11 @@
 
 #include "addons/addon_library.h"
 
-namespace vt {
+namespace vt::addons {
 
 // Asks the catalogue server's stamp interface for the current stamp; false
 // when the exchange fails.
-bool QueryCatalogueStamp(const ServerConfig& servers, std::string& stamp);
+bool QueryCatalogueStamp(const settings::ServerConfig& servers, std::string& stamp);
 
 // Fetches "/Config/pluglist.xml" of the library's catalogue server afresh
 // into the catalogue file's "Temp" sibling (at most
@@ -31,4 +31,4 @@ bool RefreshCatalogue(AddonLibrary& library);
 // is LoadCatalogue's.
 bool LoadCatalogueInto(AddonLibrary& library);
 
-}  // namespace vt
+}  // namespace vt::addons

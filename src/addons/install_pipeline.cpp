@@ -8,7 +8,7 @@
 #include "addons/usage_ping.h"
 #include "settings/app_state.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -24,7 +24,7 @@ void InsertRequestedRow(AddonLibrary& library, int32_t id) {
 }
 
 void Report(AddonLibrary& library, int32_t id, InstallOutcome outcome,
-            DownloadResult detail = kDownloaded) {
+            net::DownloadResult detail = net::kDownloaded) {
     if (InstallObserver* observer = library.installObserver())
         observer->OnInstallFinished(id, outcome, detail);
 }
@@ -84,7 +84,7 @@ void InstallWorker(AddonLibrary& library) {
                 if (!manager.held()) {
                     Report(library, id, InstallOutcome::kManagerBusy);
                 } else if (library.TransfersCancelled()) {
-                    Report(library, id, InstallOutcome::kDownloadFailed, kDownloadCancelled);
+                    Report(library, id, InstallOutcome::kDownloadFailed, net::kDownloadCancelled);
                 } else {
                     InstallOne(library, id);
                 }
@@ -121,8 +121,8 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
         url = record->second.Url;
     }
     std::string archivePath;
-    const DownloadResult result = DownloadArchive(library, id, url, archivePath);
-    if (result != kDownloaded && result != kAlreadyCurrent) {
+    const net::DownloadResult result = DownloadArchive(library, id, url, archivePath);
+    if (result != net::kDownloaded && result != net::kAlreadyCurrent) {
         Report(library, id, InstallOutcome::kDownloadFailed, result);
         return false;
     }
@@ -133,7 +133,7 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
 
     // Once the owner is stopping, its window may no longer answer.
     if (!library.TransfersCancelled()) {
-        DownloadProgress installed;
+        net::DownloadProgress installed;
         installed.user1 = id;
         installed.user2 = -1;
         installed.user3 = -1;
@@ -142,4 +142,4 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

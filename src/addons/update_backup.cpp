@@ -6,7 +6,7 @@
 #include "platform/file_names.h"
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -199,4 +199,4 @@ bool AbortInstall(int32_t id, const std::string& addonDir) {
     return done;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

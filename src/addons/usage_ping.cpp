@@ -7,13 +7,13 @@
 #include "net/url_codec.h"
 #include "settings/server_config.h"
 
-namespace vt {
+namespace vt::addons {
 
-void SendUsagePing(const ServerConfig& servers, int32_t id) {
+void SendUsagePing(const settings::ServerConfig& servers, int32_t id) {
     std::string form;
-    AppendQueryParam(form, "PlugId", std::to_string(id));
+    net::AppendQueryParam(form, "PlugId", std::to_string(id));
     std::string answer;
-    SecureExchange(form, servers.catalogue + kUsagePingPath, kCatalogueExchangeKey, answer);
+    net::SecureExchange(form, servers.catalogue + kUsagePingPath, kCatalogueExchangeKey, answer);
 }
 
-}  // namespace vt
+}  // namespace vt::addons

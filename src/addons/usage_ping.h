@@ -4,13 +4,15 @@
 
 #include <cstdint>
 
-namespace vt {
-
+namespace vt::settings {
 struct ServerConfig;
+}  // namespace vt::settings
+
+namespace vt::addons {
 
 // Posts "PlugId=<id>" to the catalogue server of servers through the
 // encrypted form exchange; the answer is not used. Blocks for the whole
 // exchange.
-void SendUsagePing(const ServerConfig& servers, int32_t id);
+void SendUsagePing(const settings::ServerConfig& servers, int32_t id);
 
-}  // namespace vt
+}  // namespace vt::addons

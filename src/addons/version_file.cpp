@@ -6,7 +6,7 @@
 #include "platform/ascii_text.h"
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -97,4 +97,4 @@ VersionHeaders ReadVersionHeaders(const std::string& path) {
     return ParseVersionHeaders(ReadBounded(path));
 }
 
-}  // namespace vt
+}  // namespace vt::addons

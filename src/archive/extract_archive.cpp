@@ -7,7 +7,7 @@
 #include "archive/zip_reader.h"
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -132,4 +132,4 @@ ArchiveReport VerifyZipArchive(const std::string& archivePath, const ArchiveRule
     });
 }
 
-}  // namespace vt
+}  // namespace vt::archive

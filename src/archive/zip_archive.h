@@ -9,7 +9,7 @@
 #include "archive/zip_member.h"
 #include "archive/zip_reader.h"
 
-namespace vt {
+namespace vt::archive {
 
 struct ZipArchive {
     std::optional<ZipDirectory> directory;
@@ -33,4 +33,4 @@ ZipResult DescribeEntry(ZipArchive& archive, int index, ZipEntry& entry);
 // memory member open).
 ZipResult UnzipToFile(ZipArchive& archive, int index, void* target, int targetType);
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -5,7 +5,7 @@
 #include "archive/zip_archive.h"
 #include "archive/zip_paths.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -91,4 +91,4 @@ ZipResult UnzipToFile(ZipArchive& archive, int index, void* target, int targetTy
     return result;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 constexpr size_t kInputBufferSize = 16384;
@@ -98,4 +98,4 @@ bool ZipMemberReader::Complete() const {
     return source_ != nullptr && !failed_ && uncompressedLeft_ == 0 && crc_ == expectedCrc_;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

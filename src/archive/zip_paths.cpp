@@ -7,7 +7,7 @@
 #include "platform/file_names.h"
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -91,4 +91,4 @@ void MakeDirectoryChain(const std::string& baseDirectory, const std::string& pat
     platform::MakeDirectory(baseDirectory + path);
 }
 
-}  // namespace vt
+}  // namespace vt::archive

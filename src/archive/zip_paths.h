@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vt {
+namespace vt::archive {
 
 // Separators are "/" and "\\" outside double-byte characters (a GBK trail
 // byte may be 0x5C).
@@ -34,4 +34,4 @@ bool CrossesLink(const std::string& baseDirectory, const std::string& path);
 // first, then baseDirectory + path; failures are ignored.
 void MakeDirectoryChain(const std::string& baseDirectory, const std::string& path);
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vt {
+namespace vt::archive {
 
 // What a zip operation came to; the numbers are the reader's own.
 enum ZipResult : uint32_t {
@@ -35,4 +35,4 @@ void SetLastZipResult(ZipResult result);
 // "0x700" style text with a short meaning, for logs and the command line.
 std::string ZipResultText(ZipResult result);
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 constexpr size_t kCacheSize = 64 * 1024;
@@ -111,4 +111,4 @@ bool ZipSource::ReadAt(uint64_t position, void* buffer, size_t size) {
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -111,4 +111,4 @@ std::string WriteZip(const std::vector<ZipWriterMember>& members, const std::str
     return zip;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

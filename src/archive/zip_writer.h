@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vt {
+namespace vt::archive {
 
 struct ZipWriterMember {
     std::string name;  // stored as given; folders end in "/"
@@ -37,4 +37,4 @@ ZipWriterMember MakeZipMember(std::string name, std::string data = {}, bool defl
 // directory and the end record.
 std::string WriteZip(const std::vector<ZipWriterMember>& members, const std::string& prefix = "");
 
-}  // namespace vt
+}  // namespace vt::archive

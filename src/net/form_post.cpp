@@ -2,7 +2,7 @@
 
 #include "platform/http_post.h"
 
-namespace vt {
+namespace vt::net {
 
 bool PostForm(const std::string& url, const std::string& body, std::string& firstLine,
               int* status) {
@@ -22,4 +22,4 @@ bool PostForm(const std::string& url, const std::string& body, std::string& firs
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::net

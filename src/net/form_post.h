@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace vt {
+namespace vt::net {
 
 // The longest first answer line PostForm keeps: the marker and the hex text of
 // the largest answer SecureExchange can decrypt, with room to spare. Longer
@@ -18,4 +18,4 @@ constexpr size_t kMaxAnswerLineLength = 5 + 2 * 102400 + 64;
 bool PostForm(const std::string& url, const std::string& body, std::string& firstLine,
               int* status = nullptr);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -11,7 +11,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -541,4 +541,4 @@ DownloadResult HttpDownload::Download(const std::string& url, const std::string&
     return result;
 }
 
-}  // namespace vt
+}  // namespace vt::net

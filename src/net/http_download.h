@@ -15,7 +15,7 @@
 #include "platform/files.h"
 #include "platform/socket.h"
 
-namespace vt {
+namespace vt::net {
 
 // The value Download returns; 0 and 1 count as success.
 enum DownloadResult {
@@ -225,4 +225,4 @@ class HttpDownload {
     std::unique_ptr<RecvRing> ring_;  // bound to socket_; released first
 };
 
-}  // namespace vt
+}  // namespace vt::net

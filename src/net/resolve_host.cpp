@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -38,4 +38,4 @@ bool ConnectToHost(platform::Socket& socket, const std::string& host, uint16_t p
            platform::TimedConnect(socket, address, port, timeoutMs) == 0;
 }
 
-}  // namespace vt
+}  // namespace vt::net

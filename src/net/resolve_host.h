@@ -7,7 +7,7 @@
 
 #include "platform/socket.h"
 
-namespace vt {
+namespace vt::net {
 
 // IPv4 address of name in network byte order (a dotted quad converts
 // directly), or platform::kNoAddress with the last socket error
@@ -25,4 +25,4 @@ void SetHostResolver(HostResolver resolve);
 // set) when either fails.
 bool ConnectToHost(platform::Socket& socket, const std::string& host, uint16_t port, int timeoutMs);
 
-}  // namespace vt
+}  // namespace vt::net

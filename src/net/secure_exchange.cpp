@@ -6,13 +6,13 @@
 #include "net/form_post.h"
 #include "net/url_codec.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
-BlowfishCipher MakeCipher(const std::string& key, const std::string& salt) {
+cipher::BlowfishCipher MakeCipher(const std::string& key, const std::string& salt) {
     const std::string keyBytes = key + salt;
-    return BlowfishCipher(keyBytes.data(), keyBytes.size());
+    return cipher::BlowfishCipher(keyBytes.data(), keyBytes.size());
 }
 
 }  // namespace
@@ -31,7 +31,7 @@ std::string BuildExchangeBody(const std::string& data, const std::string& key,
         return {};
     const std::string plain = salt + data + '\0';
     const std::string hex =
-        MakeCipher(key, salt).EncryptToHex(plain.data(), plain.size(), kCipherEcb);
+        MakeCipher(key, salt).EncryptToHex(plain.data(), plain.size(), cipher::kCipherEcb);
     return "data=" + salt.substr(4) + hex + salt.substr(0, 4);
 }
 
@@ -46,7 +46,8 @@ ExchangeStatus DecodeExchangeAnswer(const std::string& line, const std::string& 
     // One block more than the limit, always zero, keeps the text terminated
     // even when the answer fills the whole limit.
     std::vector<char> buffer(kMaxExchangeAnswerLength + 8, '\0');
-    MakeCipher(key, salt).DecryptFromHex(hex, buffer.data(), kMaxExchangeAnswerLength, kCipherEcb);
+    MakeCipher(key, salt).DecryptFromHex(hex, buffer.data(), kMaxExchangeAnswerLength,
+                                         cipher::kCipherEcb);
     plaintext.assign(buffer.data());
     if (plaintext.find(salt) == std::string::npos)
         return ExchangeStatus::kNoSalt;
@@ -74,4 +75,4 @@ bool SecureExchange(const std::string& data, const std::string& url, const std::
     return RunSecureExchange(data, url, key, answer) == ExchangeStatus::kOk;
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -9,7 +9,7 @@
 
 #include "platform/random.h"
 
-namespace vt {
+namespace vt::net {
 
 // Limits of one exchange: the framed request text and the decrypted answer.
 constexpr size_t kMaxExchangeRequestLength = 102399;
@@ -53,4 +53,4 @@ ExchangeStatus RunSecureExchange(const std::string& data, const std::string& url
 bool SecureExchange(const std::string& data, const std::string& url, const std::string& key,
                     std::string& answer);
 
-}  // namespace vt
+}  // namespace vt::net

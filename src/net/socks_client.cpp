@@ -4,7 +4,7 @@
 
 #include "net/resolve_host.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -273,4 +273,4 @@ SocksResult Socks5Handshake(platform::Socket& socket, RecvRing& ring, const Sock
     }
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -9,7 +9,7 @@
 #include "net/recv_ring.h"
 #include "platform/socket.h"
 
-namespace vt {
+namespace vt::net {
 
 constexpr uint8_t kSocksConnect = 1;
 constexpr uint8_t kSocks5AddressIPv4 = 1;
@@ -70,4 +70,4 @@ SocksResult Socks4Handshake(platform::Socket& socket, RecvRing& ring, const Sock
                             bool allowName);
 SocksResult Socks5Handshake(platform::Socket& socket, RecvRing& ring, const SocksRequest& request);
 
-}  // namespace vt
+}  // namespace vt::net

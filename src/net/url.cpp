@@ -4,7 +4,7 @@
 
 #include "platform/ascii_text.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -55,4 +55,4 @@ bool ParseUrl(const std::string& url, UrlParts& parts) {
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -12,7 +12,7 @@
 #define TESSEL_FORUM_SERVER "http://127.0.0.1:8080"
 #endif
 
-namespace vt {
+namespace vt::settings {
 
 namespace {
 
@@ -43,4 +43,4 @@ ServerConfig LoadServerConfig(const std::string& programDir) {
             ReadServer(file, "Forum", defaults.forum)};
 }
 
-}  // namespace vt
+}  // namespace vt::settings

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace vt {
+namespace vt::settings {
 
 struct ServerConfig {
     std::string catalogue;  // pages, catalogue, archives and the form interfaces
@@ -22,4 +22,4 @@ ServerConfig DefaultServerConfig();
 // an empty value or one without "://" keeps the default.
 ServerConfig LoadServerConfig(const std::string& programDir);
 
-}  // namespace vt
+}  // namespace vt::settings

@@ -6,7 +6,7 @@
 #include "platform/system.h"
 #include "settings/app_state.h"
 
-namespace vt {
+namespace vt::settings {
 
 namespace {
 
@@ -62,4 +62,4 @@ void WriteVersionFile(const std::string& programDir) {
     platform::WriteProfileString(programDir + "ver.ini", "u", "v", std::to_string(kProgramVersion));
 }
 
-}  // namespace vt
+}  // namespace vt::settings

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vt {
+namespace vt::settings {
 
 class CAppState;
 
@@ -32,4 +32,4 @@ bool SaveGamePath(CAppState& app, const std::string& path);
 // Writes the program version into programDir + "ver.ini" for the updater.
 void WriteVersionFile(const std::string& programDir);
 
-}  // namespace vt
+}  // namespace vt::settings

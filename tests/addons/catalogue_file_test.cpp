@@ -4,7 +4,7 @@
 
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::addons {
 namespace {
 
 class CatalogueFileTest : public ::testing::Test {
@@ -79,4 +79,4 @@ TEST_F(CatalogueFileTest, PathIsInTheDownloadDirectory) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::addons

@@ -78,13 +78,16 @@ class CatalogueTestServer {
             const size_t field = body.find("data=");
             const bool decoded =
                 field != std::string::npos &&
-                DecodeExchangeRequest(body.substr(field + 5), kCatalogueExchangeKey, salt, data);
+                net::DecodeExchangeRequest(body.substr(field + 5), addons::kCatalogueExchangeKey,
+                                           salt, data);
             std::string answer;
-            if (decoded && path == kUsagePingPath) {
+            if (decoded && path == addons::kUsagePingPath) {
                 pings_.push_back(data);
-                answer = EncodeExchangeAnswer("Result%3D1", kCatalogueExchangeKey, salt);
-            } else if (decoded && path == kStampInterfacePath && !stamp_.empty()) {
-                answer = EncodeExchangeAnswer("XMLMD5%3D" + stamp_, kCatalogueExchangeKey, salt);
+                answer =
+                    net::EncodeExchangeAnswer("Result%3D1", addons::kCatalogueExchangeKey, salt);
+            } else if (decoded && path == addons::kStampInterfacePath && !stamp_.empty()) {
+                answer = net::EncodeExchangeAnswer("XMLMD5%3D" + stamp_,
+                                                   addons::kCatalogueExchangeKey, salt);
             }
             lock.unlock();
             connection.Send(answer.empty() ? Answer(404, "") : Answer(200, answer));

@@ -18,10 +18,10 @@
 
 namespace vt::test {
 
-using FakeList = AddonRowTable;
-using FakeRow = AddonRow;
+using FakeList = addons::AddonRowTable;
+using FakeRow = addons::AddonRow;
 
-class FakeWindow : public AddonWindow {
+class FakeWindow : public addons::AddonWindow {
   public:
     // One message as the window handled it.
     struct Handled {
@@ -41,15 +41,15 @@ class FakeWindow : public AddonWindow {
         std::lock_guard<std::mutex> lock(mutex_);
         queue_.push_back({Handled::kInstallAddon, id, closePopup});
     }
-    void SendDownloadProgress(int code, const DownloadProgress& progress) override {
+    void SendDownloadProgress(int code, const net::DownloadProgress& progress) override {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             handled_.push_back({Handled::kProgress, code, progress.user1});
             progress_.emplace_back(code, progress.user1);
-            if (code == kProgressDownloading)
+            if (code == addons::kProgressDownloading)
                 lastDone_ = progress.doneSize;
         }
-        HandleDownloadProgress(list_, code, progress);
+        addons::HandleDownloadProgress(list_, code, progress);
     }
     void ShowMessage(int stringId) override {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -115,7 +115,7 @@ class FakeWindow : public AddonWindow {
         std::lock_guard<std::mutex> lock(mutex_);
         return pathDialogs_;
     }
-    LeftPanelState panel() {
+    addons::LeftPanelState panel() {
         std::lock_guard<std::mutex> lock(mutex_);
         Deliver();
         return panel_;
@@ -128,7 +128,7 @@ class FakeWindow : public AddonWindow {
             handled_.push_back(message);
             if (message.kind == Handled::kListState) {
                 states_.emplace_back(message.wParam, message.lParam);
-                ApplyListState(panel_, message.wParam, message.lParam);
+                addons::ApplyListState(panel_, message.wParam, message.lParam);
             } else {
                 installs_.emplace_back(message.wParam, message.lParam);
             }
@@ -146,7 +146,7 @@ class FakeWindow : public AddonWindow {
     int pathDialogs_ = 0;
     int busyNotes_ = 0;
     int64_t lastDone_ = 0;
-    LeftPanelState panel_;
+    addons::LeftPanelState panel_;
 };
 
 }  // namespace vt::test

@@ -5,10 +5,10 @@
 
 #include <set>
 
-namespace vt::test {
+namespace vt::addons {
 namespace {
 
-class LocalScanTest : public AddonFixture {
+class LocalScanTest : public test::AddonFixture {
   protected:
     const AddonRecord* Entry(const std::string& folder) const {
         for (const AddonRecord& r : *library_->localAddons()) {
@@ -112,7 +112,7 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A", transaction + "\\A"));
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A_Options", transaction + "\\A_Options"));
     platform::MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
-    WriteTestFile(StagingDir(addonDir_) + "\\A\\half.lua", "partial");
+    test::WriteTestFile(StagingDir(addonDir_) + "\\A\\half.lua", "partial");
 
     library_->MarkUpdating(1, true);  // still running here: left alone
     ASSERT_TRUE(ScanLocalAddons(*library_));
@@ -135,8 +135,9 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A", transaction + ".done\\A"));
     ASSERT_TRUE(platform::RemoveFile(transaction + ".done\\A\\tesselver.txt"));
     platform::MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
-    WriteTestFile(StagingDir(addonDir_) + "\\A\\main.lua", "new");
-    WriteTestFile(StagingDir(addonDir_) + "\\A\\tesselver.txt", VersionFileText("", "5"));
+    test::WriteTestFile(StagingDir(addonDir_) + "\\A\\main.lua", "new");
+    test::WriteTestFile(StagingDir(addonDir_) + "\\A\\tesselver.txt",
+                        test::VersionFileText("", "5"));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_EQ(AddonFile("A\\main.lua"), "new");
     EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
@@ -146,7 +147,7 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     // The same with the addon directory gone meanwhile: it comes back.
     platform::MakeDirectoryPath(transaction + ".done");
     platform::MakeDirectoryPath(StagingDir(addonDir_) + "\\B");
-    WriteTestFile(StagingDir(addonDir_) + "\\B\\main.lua", "b");
+    test::WriteTestFile(StagingDir(addonDir_) + "\\B\\main.lua", "b");
     ASSERT_TRUE(platform::DeleteDirectoryTree(addonDir_));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_EQ(AddonFile("B\\main.lua"), "b");
@@ -154,4 +155,4 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
 }
 
 }  // namespace
-}  // namespace vt::test
+}  // namespace vt::addons

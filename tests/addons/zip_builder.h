@@ -14,10 +14,10 @@ using ZipMembers = std::vector<std::pair<std::string, std::string>>;  // (name, 
 // A zip archive whose members are stored uncompressed; names use "\\" or "/"
 // as given.
 inline std::string BuildZip(const ZipMembers& members) {
-    std::vector<ZipWriterMember> stored;
+    std::vector<archive::ZipWriterMember> stored;
     for (const auto& [name, content] : members)
-        stored.push_back(MakeZipMember(name, content, false));
-    return WriteZip(stored);
+        stored.push_back(archive::MakeZipMember(name, content, false));
+    return archive::WriteZip(stored);
 }
 
 // The version file of an addon folder.

@@ -10,7 +10,7 @@
 #include "platform/native_path_posix.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 using test::BuildZip;
@@ -46,4 +46,4 @@ TEST(ArchiveLinks, MembersBehindLinksAreRefusedAndTheTargetsUntouched) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

@@ -12,7 +12,7 @@
 
 namespace vt::test {
 
-using TestMember = ZipWriterMember;
+using TestMember = archive::ZipWriterMember;
 
 inline std::string BuildZip(std::vector<TestMember> members, const std::string& prefix = "") {
     for (TestMember& member : members) {
@@ -20,7 +20,7 @@ inline std::string BuildZip(std::vector<TestMember> members, const std::string& 
         member.externalAttributes = member.externalAttributes.value_or(0100644u << 16);
         member.dosTime = member.dosTime.value_or(0x52CF6457);
     }
-    return WriteZip(members, prefix);
+    return archive::WriteZip(members, prefix);
 }
 
 inline void PutLe16(std::string& out, uint32_t v) {

@@ -5,7 +5,7 @@
 #include "archive/zip_builder.h"
 #include "archive/zip_reader.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 using test::BuildZip;
@@ -205,4 +205,4 @@ TEST(ZipHostile, TruncatedAndFlippedArchivesNeverPassBadData) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

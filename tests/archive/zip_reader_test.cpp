@@ -8,7 +8,7 @@
 #include "archive/zip_result.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 using test::BuildZip;
@@ -220,4 +220,4 @@ TEST(ZipReader, BadArgumentsAndHandles) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 using test::AnswerHead;
@@ -155,4 +155,4 @@ TEST(HttpDownloadBounds, TheOwnersStopFlagEndsTheTransferAndStaysSet) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

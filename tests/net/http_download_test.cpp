@@ -13,7 +13,7 @@
 #include "platform/system.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 using test::AnswerHead;
@@ -334,4 +334,4 @@ TEST(HttpDownload, Socks5MethodRefusalIsAConnectionFailure) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

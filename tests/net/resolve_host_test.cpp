@@ -6,7 +6,7 @@
 
 #include "net/loopback_server.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 // The names the tests of this program use, as a hosts file would give them;
@@ -49,4 +49,4 @@ TEST(ResolveHost, NamesGoThroughTheResolverDottedQuadsDoNot) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

@@ -10,7 +10,7 @@
 #include "net/loopback_server.h"
 #include "net/url_codec.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 const std::string kKey =
@@ -23,7 +23,7 @@ TEST(SecureExchangeBody, FramesCiphertextWithTheSaltHalves) {
     EXPECT_EQ(body.substr(body.size() - 4), "1234");
     const std::string keyBytes = kKey + "1234ABCD";
     char plain[16] = {};
-    BlowfishCipher(keyBytes.data(), keyBytes.size())
+    cipher::BlowfishCipher(keyBytes.data(), keyBytes.size())
         .DecryptFromHex(body.substr(9, 32), plain, sizeof plain);
     EXPECT_STREQ(plain, "1234ABCD");
 
@@ -181,8 +181,9 @@ TEST_F(SecureExchangeLoopback, BadAnswersFail) {
          [](const std::string& salt) {
              const std::string keyBytes = kKey + salt;
              const char plain[] = "no salt in here";
-             return test::Answer(200, "bingo" + BlowfishCipher(keyBytes.data(), keyBytes.size())
-                                                    .EncryptToHex(plain, sizeof plain));
+             return test::Answer(200,
+                                 "bingo" + cipher::BlowfishCipher(keyBytes.data(), keyBytes.size())
+                                               .EncryptToHex(plain, sizeof plain));
          },
          ExchangeStatus::kNoSalt},
         {"server error",
@@ -238,4 +239,4 @@ TEST(SecureExchangeUrl, UnusableUrlsFail) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

@@ -5,7 +5,7 @@
 #include "net/loopback_server.h"
 #include "net/resolve_host.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 using test::LoopbackServer;
@@ -121,4 +121,4 @@ TEST(SocksHandshake, Socks4aSendsUnresolvableHostsByName) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

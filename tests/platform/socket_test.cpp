@@ -7,7 +7,7 @@
 #include "platform/socket_pair.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::platform {
 namespace {
 
 using test::MakeSocketPair;
@@ -63,4 +63,4 @@ TEST(TimedSocket, ConnectAndSendReportWinSockErrors) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::platform

@@ -4,7 +4,7 @@
 
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::settings {
 namespace {
 
 TEST(ServerConfigTest, ValuesOverrideDefaultsOnlyWhenTheyNameAServer) {
@@ -21,4 +21,4 @@ TEST(ServerConfigTest, ValuesOverrideDefaultsOnlyWhenTheyNameAServer) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::settings

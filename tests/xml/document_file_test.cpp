@@ -9,7 +9,7 @@
 #include "xml/entity_table.h"
 #include "xml/xml_document.h"
 
-namespace vt {
+namespace vt::xml {
 namespace {
 
 // "中文" in UTF-8, UTF-16LE, UTF-16BE and GBK.
@@ -177,4 +177,4 @@ TEST(DocumentFileTest, TablesResolveTheirTellingRows) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::xml

@@ -34,7 +34,8 @@ bool DecodePath(std::string_view text, std::string& out) {
         }
         if (i + 2 >= text.size())
             return false;
-        const int high = HexDigitValue(text[i + 1]), low = HexDigitValue(text[i + 2]);
+        const int high = cipher::HexDigitValue(text[i + 1]),
+                  low = cipher::HexDigitValue(text[i + 2]);
         if (high < 0 || low < 0 || (high == 0 && low == 0))
             return false;
         out += static_cast<char>(high * 16 + low);
@@ -272,13 +273,14 @@ void RequestParser::OnChunkSizeLine() {
         return Fail(400);
     while (size.size() > 1 && size.front() == '0')
         size.remove_prefix(1);
-    if (!std::all_of(size.begin(), size.end(), [](char c) { return HexDigitValue(c) >= 0; }))
+    if (!std::all_of(size.begin(), size.end(),
+                     [](char c) { return cipher::HexDigitValue(c) >= 0; }))
         return Fail(400);
     if (size.size() > 15)
         return Fail(413);
     uint64_t value = 0;
     for (char c : size)
-        value = value * 16 + static_cast<uint64_t>(HexDigitValue(c));
+        value = value * 16 + static_cast<uint64_t>(cipher::HexDigitValue(c));
     if (value > limits_.maxBodyBytes - request_.body.size())
         return Fail(413);
     remaining_ = value;

@@ -147,14 +147,14 @@ bool TesselServer::RouteExchange(const std::string& name, const HttpRequest& req
         return WrongMethod(res, "POST");
     const std::string& key = upgrade ? config_.upgradeKey : config_.catalogueKey;
     std::string salt, data;
-    if (!DecodeExchangeRequest(FormField(req.body, "data"), key, salt, data)) {
+    if (!net::DecodeExchangeRequest(FormField(req.body, "data"), key, salt, data)) {
         SendError(res, 400, "bad request");
         return true;
     }
-    const std::string answer = stamp   ? "XMLMD5=" + UrlEncode(catalogue_.Current()->stamp)
+    const std::string answer = stamp   ? "XMLMD5=" + net::UrlEncode(catalogue_.Current()->stamp)
                                : usage ? UsageAnswer(data)
                                        : UpgradeAnswer(data);
-    res.SetContent(EncodeExchangeAnswer(answer, key, salt) + "\r\n", "text/plain");
+    res.SetContent(net::EncodeExchangeAnswer(answer, key, salt) + "\r\n", "text/plain");
     return true;
 }
 
@@ -166,7 +166,7 @@ std::string TesselServer::UsageAnswer(const std::string& data) {
 }
 
 std::string TesselServer::UpgradeAnswer(const std::string& data) const {
-    if (UrlDecodeToLocal(FormField(data, "toolsign")) != config_.projectName)
+    if (net::UrlDecodeToLocal(FormField(data, "toolsign")) != config_.projectName)
         return "code=404";
     const std::string file = config_.root + "upgrade.txt";
     std::string text;

@@ -42,7 +42,7 @@ std::string Form(const UpgradeConfig& config, const std::string& publicUrl,
         std::string local = platform::Utf8ToLocal(Resolve(name, value, publicUrl));
         if (name == "softUpDesc" && local.size() > descriptionLimit)
             local.resize(descriptionLimit);
-        AppendQueryParam(form, name, local);
+        net::AppendQueryParam(form, name, local);
     }
     return form;
 }

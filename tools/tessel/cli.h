@@ -19,8 +19,8 @@ enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 // separator, local code page) and the server configuration read once from
 // servers.ini, and lends them to the core.
 struct Context {
-    CAppState app;
-    ServerConfig servers;
+    settings::CAppState app;
+    settings::ServerConfig servers;
     bool json = false;              // one JSON object per line
     std::vector<std::string> args;  // the command's arguments, UTF-8
 };

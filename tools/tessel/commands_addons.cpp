@@ -35,7 +35,7 @@ struct Session {
         // Ctrl-C stops a download in order, keeping what arrived.
         platform::CatchInterrupts();
         // The settings name the game directory whose lock is taken.
-        LoadSettings(app);
+        settings::LoadSettings(app);
         lock = library.HoldManager();
     }
     ~Session() {
@@ -47,26 +47,26 @@ struct Session {
     bool Locked() const { return lock == platform::LockResult::kAcquired; }
     // Why the command cannot run now.
     int RefuseUnlocked() const {
-        const std::string game = GameLockPath(app.GameDir());
+        const std::string game = addons::GameLockPath(app.GameDir());
         if (lock == platform::LockResult::kBusy) {
             return Fail("another addon manager is working on " + ToTerminal(app.ProgramDir()) +
                         (game.empty() ? "" : " or " + ToTerminal(app.GameDir())) +
                         "; try again when it has finished");
         }
         return Fail("cannot create the manager lock " +
-                    ToTerminal(ProgramLockPath(app.ProgramDir())) +
+                    ToTerminal(addons::ProgramLockPath(app.ProgramDir())) +
                     (game.empty() ? "" : " or " + ToTerminal(game)));
     }
     // ReloadAll as the window's start-up runs it, then its messages.
     void Reload() {
-        ReloadAll(library);
+        addons::ReloadAll(library);
         window.Pump(library);
         window.SetLabels(*library.catalogue());
     }
-    CAppState& app;
-    AddonRowTable list;
+    settings::CAppState& app;
+    addons::AddonRowTable list;
     HeadlessWindow window;
-    AddonLibrary library;
+    addons::AddonLibrary library;
     platform::LockResult lock = platform::LockResult::kFailed;
 };
 
@@ -89,7 +89,7 @@ bool ParseId(const std::string& text, int32_t& id) {
 bool AskConfirm(const Context& context, int stringId, bool yes) {
     if (yes)
         return true;
-    std::fprintf(stderr, "%s: %s [y/N] ", ProgramText(130), ProgramText(stringId));
+    std::fprintf(stderr, "%s: %s [y/N] ", ui::ProgramText(130), ui::ProgramText(stringId));
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer))
@@ -98,12 +98,12 @@ bool AskConfirm(const Context& context, int stringId, bool yes) {
     return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-std::string ViewText(const LeftPanelState& panel) {
-    const std::string view = ShownView(panel);
+std::string ViewText(const addons::LeftPanelState& panel) {
+    const std::string view = addons::ShownView(panel);
     if (view == "no-game-path")
-        return view + " (" + ProgramText(182) + ")";
+        return view + " (" + ui::ProgramText(182) + ")";
     if (view == "no-addons")
-        return view + " (" + ProgramText(180) + ")";
+        return view + " (" + ui::ProgramText(180) + ")";
     if (view == "list")
         return view + " (" + std::to_string(panel.count) +
                (panel.count == 1 ? " addon" : " addons") +
@@ -112,16 +112,16 @@ std::string ViewText(const LeftPanelState& panel) {
 }
 
 void PrintList(const Context& context, Session& session) {
-    const LeftPanelState& panel = session.window.panel();
-    const std::vector<AddonRow> rows = session.list.Rows();
+    const addons::LeftPanelState& panel = session.window.panel();
+    const std::vector<addons::AddonRow> rows = session.list.Rows();
     if (context.json) {
         JsonLine()
-            .Add("view", ShownView(panel))
+            .Add("view", addons::ShownView(panel))
             .Add("count", panel.count)
             .Add("updateAll", panel.updateAllEnabled)
             .Add("deleteAll", panel.deleteAllEnabled)
             .Print();
-        for (const AddonRow& row : rows)
+        for (const addons::AddonRow& row : rows)
             JsonLine()
                 .Add("id", row.key)
                 .Add("label", ToTerminal(row.label))
@@ -133,7 +133,7 @@ void PrintList(const Context& context, Session& session) {
     if (rows.empty())
         return;
     Print("  Id      Update  Name\n");
-    for (const AddonRow& row : rows) {
+    for (const addons::AddonRow& row : rows) {
         char line[64];
         std::snprintf(line, sizeof line, "  %-7d %-7d ", static_cast<int>(row.key), row.upgradable);
         Print(line + ToTerminal(row.label) + "\n");
@@ -187,7 +187,7 @@ int RunInstall(Context& context) {
     return InSession(context, Start::kReloaded, [&](Session& session) -> int {
         bool ok = true;
         for (int32_t id : ids)
-            ok = RequestInstall(session.library, id, 0) != kRequestNoGameDir && ok;
+            ok = addons::RequestInstall(session.library, id, 0) != addons::kRequestNoGameDir && ok;
         if (!ok) {
             session.window.Pump(session.library);
             return Fail("no game path is set");
@@ -200,7 +200,7 @@ int RunUpdateAll(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "update-all");
     return InSession(context, Start::kWithGame, [&](Session& session) -> int {
-        if (UpdateAll(session.library) > 0)
+        if (addons::UpdateAll(session.library) > 0)
             return FinishInstalls(session);
         if (context.json) {
             JsonLine().Add("updates", 0).Print();
@@ -215,7 +215,8 @@ int RunUpdateAll(Context& context) {
 bool AnyFolderLeft(const std::string& addonDir, const std::vector<std::string>& folders) {
     for (const std::string& folder : folders) {
         const std::string path = addonDir + "\\" + folder;
-        if (IsPlainFolderName(folder) && (platform::PathExists(path) || platform::IsLink(path)))
+        if (addons::IsPlainFolderName(folder) &&
+            (platform::PathExists(path) || platform::IsLink(path)))
             return true;
     }
     return false;
@@ -228,25 +229,25 @@ int RunDelete(Context& context) {
         return UsageError(context, "delete");
     return InSession(context, Start::kReloaded, [&](Session& session) -> int {
         if (session.window.panel().notBusy == 0) {
-            session.window.ShowMessage(kStringDeleteWhileBusy);
+            session.window.ShowMessage(addons::kStringDeleteWhileBusy);
             return kExitFailure;
         }
-        const std::shared_ptr<const LocalAddonList> local = session.library.localAddons();
-        const AddonRecord* entry = FindLocalAddon(*local, id);
+        const std::shared_ptr<const addons::LocalAddonList> local = session.library.localAddons();
+        const addons::AddonRecord* entry = addons::FindLocalAddon(*local, id);
         if (entry == nullptr)
             return Fail("addon " + std::to_string(id) + " is not installed");
-        const std::string label = RowLabel(*entry);
+        const std::string label = addons::RowLabel(*entry);
         // The folders, not the Id, tell whether the delete worked: the rescan
         // numbers local-only folders afresh, and another one may take this Id.
         std::vector<std::string> folders{entry->Folder};
         folders.insert(folders.end(), entry->SubFolders.begin(), entry->SubFolders.end());
-        if (!AskConfirm(context, kStringConfirmDelete, yes))
+        if (!AskConfirm(context, addons::kStringConfirmDelete, yes))
             return Fail("not deleted");
-        DeleteAddon(session.library, id);
+        addons::DeleteAddon(session.library, id);
         session.list.DeleteRow(session.list.FindKey(id));
-        StartReloadAll(session.library);
+        addons::StartReloadAll(session.library);
         session.window.Pump(session.library);
-        const std::string addonDir = AddonDir(session.app.GameDir());
+        const std::string addonDir = addons::AddonDir(session.app.GameDir());
         const bool gone = !addonDir.empty() && !AnyFolderLeft(addonDir, folders);
         if (context.json) {
             JsonLine().Add("id", id).Add("name", ToTerminal(label)).Add("deleted", gone).Print();
@@ -263,9 +264,9 @@ int RunDeleteAll(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "delete-all");
     return InSession(context, Start::kWithGame, [&](Session& session) -> int {
-        if (!AskConfirm(context, kStringConfirmDeleteAll, yes))
+        if (!AskConfirm(context, addons::kStringConfirmDeleteAll, yes))
             return Fail("not deleted");
-        const bool emptied = DeleteAllAddons(session.library);
+        const bool emptied = addons::DeleteAllAddons(session.library);
         session.window.Pump(session.library);
         const int left = emptied ? session.list.RowCount() : std::max(session.list.RowCount(), 1);
         if (context.json) {
@@ -281,8 +282,9 @@ int RunRefresh(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "refresh");
     return InSession(context, Start::kLocked, [&](Session& session) -> int {
-        const bool ok = RefreshCatalogue(session.library);
-        const std::string stamp = ReadLocalStamp(CataloguePath(context.app.ProgramDir()));
+        const bool ok = addons::RefreshCatalogue(session.library);
+        const std::string stamp =
+            addons::ReadLocalStamp(addons::CataloguePath(context.app.ProgramDir()));
         const size_t count = session.library.catalogue()->size();
         if (context.json) {
             JsonLine()
@@ -296,7 +298,7 @@ int RunRefresh(Context& context) {
         }
         return ok ? kExitOk
                   : Fail("the catalogue could not be fetched or read from " +
-                         context.servers.catalogue + kCatalogueServerPath);
+                         context.servers.catalogue + addons::kCatalogueServerPath);
     });
 }
 
@@ -309,8 +311,8 @@ int RunDetail(Context& context) {
             session.window.ShowMessage(172);
             return kExitOk;
         }
-        const DetailState state = DetailStateOf(*session.library.localAddons(), id);
-        const std::string url = DetailPageUrl(context.servers, id, state);
+        const addons::DetailState state = addons::DetailStateOf(*session.library.localAddons(), id);
+        const std::string url = addons::DetailPageUrl(context.servers, id, state);
         static const char* const kStateNames[] = {"current", "not installed", "update available"};
         if (context.json) {
             JsonLine()

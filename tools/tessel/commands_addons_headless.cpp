@@ -11,17 +11,17 @@ namespace vt::cli {
 
 void HeadlessWindow::PostListState(int code, int value) {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back({UM_LIST_STATE, code, value});
+    queue_.push_back({addons::UM_LIST_STATE, code, value});
     posted_.notify_one();
 }
 
 void HeadlessWindow::PostInstallAddon(int32_t id, int closePopup) {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back({UM_INSTALL_ADDON, id, closePopup});
+    queue_.push_back({addons::UM_INSTALL_ADDON, id, closePopup});
     posted_.notify_one();
 }
 
-void HeadlessWindow::SetLabels(const Catalogue& catalogue) {
+void HeadlessWindow::SetLabels(const addons::Catalogue& catalogue) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& [id, record] : catalogue)
         labels_[id] = record.Name.empty() ? record.Folder : record.Name;
@@ -46,13 +46,13 @@ void HeadlessWindow::DrawBar(int32_t id, int percent, int64_t done, int64_t tota
     std::fflush(stderr);
 }
 
-void HeadlessWindow::SendDownloadProgress(int code, const DownloadProgress& progress) {
+void HeadlessWindow::SendDownloadProgress(int code, const net::DownloadProgress& progress) {
     // Sent: the worker waits here as it would for the window.
-    HandleDownloadProgress(list_, code, progress);
+    addons::HandleDownloadProgress(list_, code, progress);
     if (json_)
         return;
     const int32_t id = progress.user1;
-    int percent = code == kProgressDownloading ? ProgressPercent(progress) : -1;
+    int percent = code == addons::kProgressDownloading ? addons::ProgressPercent(progress) : -1;
     if (percent < 0)
         return;
     {
@@ -65,12 +65,12 @@ void HeadlessWindow::SendDownloadProgress(int code, const DownloadProgress& prog
     DrawBar(id, percent, progress.doneSize, progress.totalSize);
 }
 
-void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome,
-                                       DownloadResult download) {
+void HeadlessWindow::OnInstallFinished(int32_t id, addons::InstallOutcome outcome,
+                                       net::DownloadResult download) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++installs_;
-        failures_ = failures_ || outcome != InstallOutcome::kInstalled;
+        failures_ = failures_ || outcome != addons::InstallOutcome::kInstalled;
         const auto shown = shownPercent_.find(id);
         if (!json_ && shown != shownPercent_.end() && shown->second < 100)
             std::fputc('\n', stderr);
@@ -79,21 +79,21 @@ void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome,
     const char* what = "installed";
     std::string reason;
     switch (outcome) {
-        case InstallOutcome::kInstalled:
+        case addons::InstallOutcome::kInstalled:
             break;
-        case InstallOutcome::kNotInCatalogue:
+        case addons::InstallOutcome::kNotInCatalogue:
             what = "failed", reason = "not in the catalogue";
             break;
-        case InstallOutcome::kDownloadFailed:
-            what = "failed", reason = DownloadResultText(download);
+        case addons::InstallOutcome::kDownloadFailed:
+            what = "failed", reason = net::DownloadResultText(download);
             break;
-        case InstallOutcome::kBrokenArchive:
+        case addons::InstallOutcome::kBrokenArchive:
             what = "failed", reason = "the archive is damaged";
             break;
-        case InstallOutcome::kExtractFailed:
+        case addons::InstallOutcome::kExtractFailed:
             what = "failed", reason = "the archive could not be unpacked and put in place";
             break;
-        case InstallOutcome::kManagerBusy:
+        case addons::InstallOutcome::kManagerBusy:
             what = "failed", reason = "another addon manager is working on these directories";
             break;
     }
@@ -110,18 +110,18 @@ void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome,
 }
 
 void HeadlessWindow::ShowMessage(int stringId) {
-    std::string text = ProgramText(stringId);
+    std::string text = ui::ProgramText(stringId);
     while (!text.empty() && text.back() == '\n')
         text.pop_back();
     if (json_) {
         JsonLine().Add("message", stringId).Add("text", text).Print();
     } else {
-        Print(std::string(ProgramText(130)) + ": " + text + "\n");
+        Print(std::string(ui::ProgramText(130)) + ": " + text + "\n");
     }
 }
 
 bool HeadlessWindow::RunGamePathDialog() {
-    std::fprintf(stderr, "%s: run 'tessel set-game-path PATH' first\n", ProgramText(182));
+    std::fprintf(stderr, "%s: run 'tessel set-game-path PATH' first\n", ui::ProgramText(182));
     return false;
 }
 
@@ -134,7 +134,7 @@ bool HeadlessWindow::Interrupted() const {
     return interrupted_;
 }
 
-void HeadlessWindow::Pump(AddonLibrary& library) {
+void HeadlessWindow::Pump(addons::AddonLibrary& library) {
     for (;;) {
         if (platform::InterruptRequested() && !library.TransfersCancelled()) {
             // The download ends at its next chunk, with what arrived kept in
@@ -160,10 +160,10 @@ void HeadlessWindow::Pump(AddonLibrary& library) {
             message = queue_.front();
             queue_.pop_front();
         }
-        if (message.message == UM_LIST_STATE) {
-            ApplyListState(panel_, message.wParam, message.lParam);
-        } else if (message.message == UM_INSTALL_ADDON) {
-            RequestInstall(library, message.wParam, message.lParam);
+        if (message.message == addons::UM_LIST_STATE) {
+            addons::ApplyListState(panel_, message.wParam, message.lParam);
+        } else if (message.message == addons::UM_INSTALL_ADDON) {
+            addons::RequestInstall(library, message.wParam, message.lParam);
         }
     }
 }

@@ -17,18 +17,18 @@ int RunSetGamePath(Context& context) {
     // command would act on another directory.
     if (ToTerminal(path) != context.args[0])
         return Fail("the path has characters the system code page cannot spell; not saved");
-    if (path.size() > kMaxGamePathBytes) {
+    if (path.size() > settings::kMaxGamePathBytes) {
         return Fail("the path is " + std::to_string(path.size()) +
-                    " bytes long; the program keeps " + std::to_string(kMaxGamePathBytes) +
-                    " at most; not saved");
+                    " bytes long; the program keeps " +
+                    std::to_string(settings::kMaxGamePathBytes) + " at most; not saved");
     }
-    CAppState& app = context.app;
-    if (!SaveGamePath(app, path)) {
+    settings::CAppState& app = context.app;
+    if (!settings::SaveGamePath(app, path)) {
         return Fail("could not write the settings file " + ToTerminal(app.ProgramDir()) +
                     "config; the game path is unchanged");
     }
     // Read back what was stored, as the program will on its next start.
-    if (!LoadSettings(app) || app.GamePath() != path)
+    if (!settings::LoadSettings(app) || app.GamePath() != path)
         return Fail("the settings file did not keep the path");
     if (context.json) {
         JsonLine()
@@ -44,8 +44,8 @@ int RunSetGamePath(Context& context) {
 int RunSettings(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "settings");
-    CAppState& app = context.app;
-    if (!LoadSettings(app)) {
+    settings::CAppState& app = context.app;
+    if (!settings::LoadSettings(app)) {
         std::fprintf(stderr,
                      "tessel: the stored game path is longer than the program keeps; it is "
                      "ignored until set again\n");

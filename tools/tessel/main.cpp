@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessel: --program-dir needs a directory\n");
         return cli::kExitUsage;
     } else {
-        dir = DefaultProgramDir();
+        dir = vt::settings::DefaultProgramDir();
     }
     const bool absolute =
         (!dir.empty() && (dir[0] == '\\' || dir[0] == '/')) || (dir.size() > 1 && dir[1] == ':');
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     }
     cli::Context context;
     context.app.SetProgramDir(dir);
-    context.servers = LoadServerConfig(dir);
+    context.servers = vt::settings::LoadServerConfig(dir);
 
     // Global flags stand before the command; anything after it is the command's.
     while (!args.empty() && args.front().rfind("--", 0) == 0) {
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
             context.args = std::move(args);
             // As the program does on every start.
             platform::MakeDirectoryPath(dir.substr(0, dir.size() - 1));
-            WriteVersionFile(dir);
+            vt::settings::WriteVersionFile(dir);
             const int code = command.run(context);
             std::fflush(stdout);
             return code;
