@@ -24,3 +24,14 @@ function(tessel_tests name)
   add_test(NAME ${name} COMMAND ${name}_tests)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "TESSEL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
+
+# tessel_gui_test(TEST...): marks Windows tests that show windows or send
+# input. They share one X display, so they run one at a time (input and
+# screen pixels of one would reach the other), and they save their
+# screenshots under the build's screens/ folder.
+function(tessel_gui_test)
+  foreach(test IN LISTS ARGN)
+    set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK display)
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "TESSEL_SCREENS_DIR=${CMAKE_BINARY_DIR}/screens")
+  endforeach()
+endfunction()

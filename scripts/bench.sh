@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds natively with the benchmarks and runs each of them.
+# Builds natively with the benchmarks and runs each of them, then the Windows
+# benchmarks under wine when the Windows build exists.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -11,3 +12,14 @@ for bench in build/native/bin/*_bench; do
   echo "=== $(basename "$bench")"
   "$bench"
 done
+
+# The Windows benchmarks, under wine with an X server, when that build exists.
+if [ -d build/windows ]; then
+  ninja -C build/windows
+  bash scripts/gui-session.sh bash -c '
+    for bench in build/windows/bin/*_bench.exe; do
+      [ -f "$bench" ] || continue
+      echo "=== $(basename "$bench")"
+      bash scripts/wine-run.sh "$bench"
+    done'
+fi

@@ -39,10 +39,10 @@ if [ -z "${DISPLAY:-}" ]; then
   [ -n "${DISPLAY:-}" ] || { echo "gui-session: no X server could be started" >&2; exit 1; }
 fi
 
-# The prefix first (made once: its set-up waits for the wine server to
-# end, which a persistent one never does), then one wine server, persistent
-# until the end, with its services started here so that they hold none of
-# the command's output open.
+# The prefix (made once), then one wine server, persistent until the end. The
+# prefix comes first: making it waits for the wine server to go idle, which a
+# persistent server never does. Then wine's own services start once, writing
+# nowhere, so that none of them holds a test runner's output open.
 mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true

@@ -18,6 +18,8 @@ packages=(
   nginx redis-server libhiredis-dev wrk
   # resource generation
   imagemagick
+  # the Windows installer (scripts/package.sh)
+  nsis
   # the catalogue server's pages in a real browser (large; only the page test
   # needs it), run in a network namespace of its own
   chromium iproute2

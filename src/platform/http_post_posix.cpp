@@ -19,17 +19,24 @@ struct SlistDeleter {
 struct LineReader {
     std::string line;
     size_t limit = 0;
+    bool joinAll = false;
     bool done = false;
 };
 
-// Collects the first body line; returning less than offered makes libcurl
-// stop the transfer, so the rest of a long body is never read.
+// Collects the first body line (or, with joinAll, every line without its
+// break); returning less than offered makes libcurl stop the transfer, so the
+// rest of a long body is never read.
 size_t CollectLine(char* data, size_t size, size_t count, void* context) {
     auto* reader = static_cast<LineReader*>(context);
     const size_t length = size * count;
     if (reader->done)
         return 0;
     for (size_t i = 0; i < length; ++i) {
+        if (data[i] == '\n' && reader->joinAll) {
+            if (!reader->line.empty() && reader->line.back() == '\r')
+                reader->line.pop_back();
+            continue;
+        }
         if (data[i] == '\n' || reader->line.size() >= reader->limit) {
             reader->done = true;
             return 0;
@@ -75,6 +82,7 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
 
     LineReader reader;
     reader.limit = request.maxLineLength;
+    reader.joinAll = request.joinAllLines;
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
@@ -99,7 +107,7 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
         return false;
     }
     status = static_cast<int>(code);
-    if (status < 200 || status > 299)
+    if ((status < 200 || status > 299) && !request.joinAllLines)
         return true;
     if (!reader.line.empty() && reader.line.back() == '\r')
         reader.line.pop_back();

@@ -76,10 +76,10 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
                         nullptr))
         return false;
     status = static_cast<int>(code);
-    if (status < 200 || status > 299)
+    if ((status < 200 || status > 299) && !request.joinAllLines)
         return true;
 
-    // Reads until the line break, the length limit or the end of the body.
+    // Reads until the (first) line break, the length limit or the end of the body.
     std::string line;
     char chunk[4096];
     for (;;) {
@@ -90,10 +90,14 @@ bool HttpPostForm(const HttpPostRequest& request, int& status, std::string& firs
             break;
         bool ended = false;
         for (DWORD i = 0; i < got && !ended; ++i) {
-            if (chunk[i] == '\n' || line.size() >= request.maxLineLength)
+            if (chunk[i] == '\n' && request.joinAllLines) {
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+            } else if (chunk[i] == '\n' || line.size() >= request.maxLineLength) {
                 ended = true;
-            else
+            } else {
                 line += chunk[i];
+            }
         }
         if (ended)
             break;

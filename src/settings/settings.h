@@ -4,12 +4,15 @@
 
 #include <string>
 
+#include "tessel_version.h"
+
 namespace vt::settings {
 
 class CAppState;
 
-// The program's own version, reported to the updater and the upgrade module.
-constexpr int kProgramVersion = 9125;
+// The program's own version, reported to the updater and the upgrade module:
+// the build number (TESSEL_BUILD_NUMBER of the build).
+constexpr int kProgramVersion = TESSEL_BUILD_NUMBER;
 
 // The longest game path the program keeps, in bytes of the local code page:
 // the settings file is read into a buffer of 200 characters.

@@ -128,6 +128,12 @@ class Canvas {
     int height_ = 0;
 };
 
+// Has child's parent erase its background into dc, shifted so that dc's
+// origin is child's top-left corner: a child that draws over its parent
+// starts from the pixels under it (a skinned dialog hands out its painted
+// background). False when the parent erased nothing.
+bool PaintParentBackground(HWND child, HDC dc);
+
 // A font made from a face name and a pixel height (negative: character
 // height), as the toolkit's text cells ask for them.
 FontHandle MakeFont(const char* face, int height, int weight = FW_NORMAL, bool underline = false,

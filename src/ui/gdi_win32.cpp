@@ -66,6 +66,19 @@ void Canvas::CopyTo(HDC target, int x, int y) const {
         ::BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY);
 }
 
+bool PaintParentBackground(HWND child, HDC dc) {
+    HWND parent = ::GetParent(child);
+    if (parent == nullptr)
+        return false;
+    POINT origin{0, 0};
+    ::MapWindowPoints(child, parent, &origin, 1);
+    POINT previous{};
+    ::SetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
+    const bool erased = ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) != 0;
+    ::SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+    return erased;
+}
+
 FontHandle MakeFont(const char* face, int height, int weight, bool underline, BYTE charset) {
     LOGFONTA font{};
     font.lfHeight = height;

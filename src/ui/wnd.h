@@ -102,6 +102,8 @@ class Wnd {
     virtual void OnTimer(UINT_PTR /*id*/) {}
     // After WM_NCDESTROY: the window is gone and hwnd() is null.
     virtual void OnDestroyed() {}
+    // After Attach has bound an existing window (a control of a template).
+    virtual void OnAttached() {}
 
     // Binds this object to hwnd and routes its messages here; used by Create,
     // Attach and the dialog procedure.

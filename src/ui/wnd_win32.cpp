@@ -89,6 +89,7 @@ bool Wnd::Attach(HWND hwnd) {
         return false;
     Bind(hwnd, true);
     attached_ = true;
+    OnAttached();
     return true;
 }
 

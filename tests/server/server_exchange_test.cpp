@@ -7,6 +7,8 @@
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "server_fixture.h"
+#include "support/temp_dir.h"
+#include "upgrade_config.h"
 
 namespace vt::test {
 namespace {
@@ -91,6 +93,45 @@ TEST_F(ServerExchange, UpgradeReplyCarriesTheConfiguredFields) {
     EXPECT_EQ(fields["softVer"], "9200");
     EXPECT_GT(fields["softUpDesc"].size(), 100u);
     EXPECT_LT(fields["softUpDesc"].size(), 1024u);
+}
+
+TEST_F(ServerExchange, APublishedBuildIsOfferedWithItsFiles) {
+    test::TempDir dist;
+    ASSERT_TRUE(platform::WriteWholeFile(
+        dist / "release.txt",
+        "version=9127\npackage=VaelTessel-1.2.0.9127.zip\nupdaterVersion=4\n"
+        "updater=Refitter.zip\ndate=2026-12-09\ndescription=Signed releases\n"));
+    for (const char* file : {"VaelTessel-1.2.0.9127.zip", "VaelTessel-1.2.0.9127.zip.sig",
+                             "VaelTessel-1.2.0.9127-setup.exe", "Refitter.zip"})
+        ASSERT_TRUE(platform::WriteWholeFile(dist / file, std::string("bytes of ") + file));
+    std::string error;
+    ASSERT_TRUE(server::PublishBuild(root_.path(), dist.path(), error)) << error;
+
+    auto fields = AskUpgrade("toolsign=vael");
+    EXPECT_EQ(fields["softVer"], "9127");
+    EXPECT_EQ(fields["softDownUrl"], Url("/upgrade/VaelTessel-1.2.0.9127.zip"));
+    EXPECT_EQ(fields["softHandworkDownUrl"], Url("/upgrade/VaelTessel-1.2.0.9127-setup.exe"));
+    EXPECT_EQ(fields["updSoftVerV2"], "4");
+    EXPECT_EQ(fields["updSoftDownUrlV2"], Url("/upgrade/Refitter.zip"));
+    EXPECT_EQ(fields["softUpDesc"], "Signed releases");
+    EXPECT_EQ(fields["softUpDate"], "2026-12-09");
+    // The signature is served beside the package, as the updater asks for it.
+    auto signature = Client().Get("/upgrade/VaelTessel-1.2.0.9127.zip.sig");
+    ASSERT_TRUE(signature);
+    EXPECT_EQ(signature->body, "bytes of VaelTessel-1.2.0.9127.zip.sig");
+
+    // A build whose files are missing or misnamed changes nothing.
+    const std::string offer = test::ReadTestFile(root_ / "upgrade.txt");
+    platform::RemoveFile(dist / "VaelTessel-1.2.0.9127.zip.sig");
+    EXPECT_FALSE(server::PublishBuild(root_.path(), dist.path(), error));
+    EXPECT_NE(error.find(".sig"), std::string::npos) << error;
+    ASSERT_TRUE(platform::WriteWholeFile(
+        dist / "release.txt",
+        "version=9128\npackage=../evil.zip\nupdaterVersion=4\nupdater=Refitter.zip\n"));
+    EXPECT_FALSE(server::PublishBuild(root_.path(), dist.path(), error));
+    ASSERT_TRUE(platform::WriteWholeFile(dist / "release.txt", "version=latest\n"));
+    EXPECT_FALSE(server::PublishBuild(root_.path(), dist.path(), error));
+    EXPECT_EQ(test::ReadTestFile(root_ / "upgrade.txt"), offer);
 }
 
 TEST_F(ServerExchange, BadRequestsGetErrorAnswers) {

@@ -141,7 +141,8 @@ TEST_F(SettingsTest, SavingKeepsOtherContentAndVersionFileIsRewritten) {
 
     test::WriteTestFile(program_ / "ver.ini", "[u]\r\nv=1\r\n");
     WriteVersionFile(program_.path());
-    EXPECT_EQ(platform::ReadProfileString(program_ / "ver.ini", "u", "v", "", 32), "9125");
+    EXPECT_EQ(platform::ReadProfileString(program_ / "ver.ini", "u", "v", "", 32),
+              std::to_string(kProgramVersion));
 }
 
 }  // namespace

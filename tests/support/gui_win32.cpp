@@ -114,17 +114,25 @@ POINT ClientToScreenPoint(HWND hwnd, int x, int y) {
     return point;
 }
 
-void MoveMouseTo(HWND hwnd, int x, int y) {
+void QueueMouseMove(HWND hwnd, int x, int y) {
     const POINT point = ClientToScreenPoint(hwnd, x, y);
     const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
     // Absolute coordinates run from 0 to 65535 over the primary screen.
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (point.x * 65536 + width / 2) / width,
               (point.y * 65536 + height / 2) / height);
+}
+
+void QueueMouseButton(bool down) {
+    SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+}
+
+void MoveMouseTo(HWND hwnd, int x, int y) {
+    QueueMouseMove(hwnd, x, y);
     PumpPending();
 }
 
 void MouseButton(bool down) {
-    SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    QueueMouseButton(down);
     PumpPending();
 }
 
@@ -134,12 +142,16 @@ void ClickAt(HWND hwnd, int x, int y) {
     MouseButton(false);
 }
 
-void PressKey(WORD virtualKey) {
+void QueueKey(WORD virtualKey) {
     INPUT inputs[2]{};
     inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
     inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ::SendInput(2, inputs, sizeof inputs[0]);
+}
+
+void PressKey(WORD virtualKey) {
+    QueueKey(virtualKey);
     PumpPending();
 }
 
@@ -151,10 +163,14 @@ std::string ScreensDir() {
 }
 
 bool SaveBitmapPng(HBITMAP bitmap, const std::string& path) {
+    Gdiplus::Bitmap image(bitmap, nullptr);
+    return SaveImagePng(image, path);
+}
+
+bool SaveImagePng(Gdiplus::Image& image, const std::string& path) {
     CLSID encoder;
     if (!PngEncoder(encoder))
         return false;
-    Gdiplus::Bitmap image(bitmap, nullptr);
     return image.Save(Wide(path).c_str(), &encoder, nullptr) == Gdiplus::Ok;
 }
 

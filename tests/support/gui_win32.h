@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/gdiplus_api.h"
+
 namespace vt::test {
 
 // Dispatches messages of this thread until done() holds or timeoutMs passes;
@@ -27,6 +29,13 @@ void MoveMouseTo(HWND hwnd, int x, int y);
 void ClickAt(HWND hwnd, int x, int y);
 void MouseButton(bool down);
 void PressKey(WORD virtualKey);
+// The same input without dispatching anything, for work that runs inside a
+// window's own message loop (a capture loop, a modal dialog's, the system's
+// for moving and sizing) and must leave the messages to that loop: keys, for
+// one, reach a dialog's keyboard handling only through its own loop.
+void QueueMouseMove(HWND hwnd, int x, int y);
+void QueueMouseButton(bool down);
+void QueueKey(WORD virtualKey);
 
 // Where screenshots go: $TESSEL_SCREENS_DIR, else "screens" in the current
 // directory; created on first use.
@@ -36,6 +45,8 @@ std::string ScreensDir();
 bool CaptureWindow(HWND hwnd, const std::string& name);
 // Saves a bitmap as a PNG file.
 bool SaveBitmapPng(HBITMAP bitmap, const std::string& path);
+// Saves a GDI+ image (its alpha channel included) as a PNG file.
+bool SaveImagePng(Gdiplus::Image& image, const std::string& path);
 // The colour of a client pixel of a visible window as the screen shows it.
 COLORREF ScreenPixel(HWND hwnd, int x, int y);
 

@@ -54,8 +54,11 @@ class GifBuilder {
         return *this;
     }
 
-    // An image descriptor and its data; localColours as colours above.
-    GifBuilder& Image(int left, int top, int width, int height, int localColours = 0) {
+    // An image descriptor and its data: a pattern of every colour, or every
+    // pixel of colour index solid when it is given. localColours as colours
+    // above.
+    GifBuilder& Image(int left, int top, int width, int height, int localColours = 0,
+                      int solid = -1) {
         bytes_ += ',';
         U16(left);
         U16(top);
@@ -64,13 +67,20 @@ class GifBuilder {
         bytes_ += static_cast<char>(localColours > 0 ? 0x80 | TableBits(localColours) : 0);
         Table(localColours);
         const int colours = localColours > 0 ? localColours : (colours_ > 0 ? colours_ : 2);
-        Pixels(width * height, colours);
+        Pixels(width * height, colours, solid);
         return *this;
     }
 
     GifBuilder& Raw(const std::string& bytes) {
         bytes_ += bytes;
         return *this;
+    }
+
+    // The colour of entry index of the tables these files carry, 0xRRGGBB.
+    static uint32_t TableColour(int index) {
+        return (static_cast<uint32_t>((index * 37) & 0xFF) << 16) |
+               (static_cast<uint32_t>((index * 91) & 0xFF) << 8) |
+               static_cast<uint32_t>((255 - index) & 0xFF);
     }
 
     // The bytes so far, without a trailer.
@@ -110,8 +120,9 @@ class GifBuilder {
         bytes_ += '\0';
     }
 
-    // count pixels of a diagonal pattern as uncompressed LZW codes.
-    void Pixels(int count, int colours) {
+    // count pixels of a diagonal pattern (or of colour solid) as uncompressed
+    // LZW codes.
+    void Pixels(int count, int colours, int solid) {
         const int codeSize = TableBits(colours) + 1 < 2 ? 2 : TableBits(colours) + 1;
         const int clear = 1 << codeSize;
         const int width = codeSize + 1;
@@ -134,7 +145,7 @@ class GifBuilder {
         for (int i = 0; i < count; ++i) {
             if (i % perClear == 0)
                 put(clear);
-            put((i + i / 7) % colours);
+            put(solid >= 0 ? solid : (i + i / 7) % colours);
         }
         put(clear + 1);  // end of information
         if (pending > 0)

@@ -16,6 +16,7 @@ TEST(ProgramStrings, TextsComeThroughFromTheResourceScript) {
     EXPECT_STREQ(ui::ProgramText(109), "Download\\");
     EXPECT_STREQ(ui::ProgramText(169), "设置您的游戏路径，才能进行插件下载！ ");
     EXPECT_STREQ(ui::ProgramText(137), "/Pages/Plug/PlugDetail_%d.shtml#%d");
+    EXPECT_STREQ(ui::ProgramText(138), "XMLMD5");
 }
 
 TEST(ProgramStrings, UnknownIdsGiveAnEmptyText) {

@@ -5,21 +5,10 @@
 #include "resource.h"
 #include "support/gui_win32.h"
 #include "ui/gdi.h"
-#include "ui/gdiplus_session.h"
 #include "ui/program_strings.h"
 
 namespace vt::ui {
 namespace {
-
-class GuiEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override { gdiplus_ = std::make_unique<GdiplusSession>(); }
-    void TearDown() override { gdiplus_.reset(); }
-
-  private:
-    std::unique_ptr<GdiplusSession> gdiplus_;
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 // A top-level window that records what reaches its hooks.
 class RecordingWindow : public Wnd {

@@ -3,6 +3,7 @@
 //                 [--files-url URL] [--counts local|redis://HOST:PORT[/PREFIX]]
 //                 [--catalogue-key K] [--upgrade-key K] [--quiet]
 //   tessel-server --make-demo DIR
+//   tessel-server --root DIR --publish DIST
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -15,6 +16,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "server_routes.h"
+#include "upgrade_config.h"
 
 namespace {
 
@@ -22,7 +24,8 @@ const char kUsage[] =
     "usage: tessel-server --root DIR [--address A] [--port N] [--public-url URL]\n"
     "                     [--files-url URL] [--counts local|redis://HOST:PORT[/PREFIX]]\n"
     "                     [--catalogue-key KEY] [--upgrade-key KEY] [--quiet]\n"
-    "       tessel-server --make-demo DIR\n";
+    "       tessel-server --make-demo DIR\n"
+    "       tessel-server --root DIR --publish DIST\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -51,7 +54,7 @@ extern "C" void OnStopSignal(int) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args = vt::platform::CommandLineArgsUtf8(argc, argv);
-    std::string root, demo, address = "127.0.0.1", publicUrl, counts = "local";
+    std::string root, demo, publish, address = "127.0.0.1", publicUrl, counts = "local";
     int port = 8080;
     vt::server::ServerConfig config;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -67,6 +70,8 @@ int main(int argc, char** argv) {
             root = value;
         else if (arg == "--make-demo")
             demo = value;
+        else if (arg == "--publish")
+            publish = value;
         else if (arg == "--address")
             address = value;
         else if (arg == "--public-url")
@@ -108,6 +113,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string error;
+    if (!publish.empty()) {
+        if (!vt::server::PublishBuild(config.root,
+                                      WithSeparator(vt::platform::Utf8ToLocal(publish)), error)) {
+            std::fprintf(stderr, "tessel-server: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("published %s in %s\n", publish.c_str(), root.c_str());
+        return 0;
+    }
     std::unique_ptr<vt::server::CountStore> store = vt::server::MakeCountStore(counts, error);
     if (!store) {
         std::fprintf(stderr, "tessel-server: %s\n", error.c_str());

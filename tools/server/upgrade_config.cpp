@@ -1,9 +1,12 @@
 #include "upgrade_config.h"
 
+#include <cctype>
+#include <map>
 #include <sstream>
 
 #include "net/url_codec.h"
 #include "platform/code_page.h"
+#include "platform/files.h"
 
 namespace vt::server {
 
@@ -14,6 +17,8 @@ const char* const kUpgradeFields[7] = {"softVer",      "softDownUrl",      "soft
 namespace {
 
 bool IsKnownField(const std::string& name) {
+    if (name == "code")
+        return true;
     for (const char* field : kUpgradeFields)
         if (name == field)
             return true;
@@ -37,8 +42,15 @@ std::string Resolve(const std::string& name, const std::string& value,
 
 std::string Form(const UpgradeConfig& config, const std::string& publicUrl,
                  size_t descriptionLimit) {
-    std::string form = "code=100";
+    std::string code = "100";
     for (const auto& [name, value] : config) {
+        if (name == "code")
+            code = value;
+    }
+    std::string form = "code=" + UrlEncode(platform::Utf8ToLocal(code));
+    for (const auto& [name, value] : config) {
+        if (name == "code")
+            continue;
         std::string local = platform::Utf8ToLocal(Resolve(name, value, publicUrl));
         if (name == "softUpDesc" && local.size() > descriptionLimit)
             local.resize(descriptionLimit);
@@ -74,6 +86,95 @@ std::string BuildUpgradeReply(const UpgradeConfig& config, const std::string& pu
         form = Form(config, publicUrl, limit);
     }
     return form.size() + 9 > maxPlainBytes ? std::string("code=500") : form;
+}
+
+namespace {
+
+// A name the server's /upgrade/ path serves: a letter or digit first, then
+// letters, digits, "_", "-" and ".".
+bool IsServableName(const std::string& name) {
+    if (name.empty() || !std::isalnum(static_cast<unsigned char>(name[0])))
+        return false;
+    for (char c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '.')
+            return false;
+    }
+    return true;
+}
+
+// Copies from into to through a temporary name, so to is never half there.
+bool CopyWhole(const std::string& from, const std::string& to) {
+    std::string bytes;
+    return platform::ReadWholeFile(from, bytes) && platform::WriteWholeFile(to + ".tmp", bytes) &&
+           platform::RenamePath(to + ".tmp", to, true);
+}
+
+}  // namespace
+
+bool PublishBuild(const std::string& root, const std::string& distDir, std::string& error) {
+    std::string text;
+    if (!platform::ReadWholeFile(distDir + "release.txt", text)) {
+        error = "no release.txt in " + distDir + " (make one with scripts/package.sh)";
+        return false;
+    }
+    std::map<std::string, std::string> release;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            release[Trim(line.substr(0, equals))] = Trim(line.substr(equals + 1));
+    }
+    for (const char* number : {"version", "updaterVersion"}) {
+        const std::string& value = release[number];
+        if (value.empty() || value.size() > 9 ||
+            value.find_first_not_of("0123456789") != std::string::npos) {
+            error = std::string("release.txt: ") + number + " is not a number";
+            return false;
+        }
+    }
+    const std::string& package = release["package"];
+    const std::string& updater = release["updater"];
+    std::string installer =
+        package.size() > 4 ? package.substr(0, package.size() - 4) + "-setup.exe" : std::string();
+    if (!platform::PathExists(distDir + installer))
+        installer.clear();
+    std::vector<std::string> files = {package, package + ".sig", updater};
+    if (!installer.empty())
+        files.push_back(installer);
+    for (const std::string& file : files) {
+        if (!IsServableName(file) || !platform::PathExists(distDir + file)) {
+            error = "release.txt names " + (file.empty() ? std::string("no file") : file) +
+                    ", which is missing or cannot be served";
+            return false;
+        }
+    }
+    const std::string upgradeDir = root + "upgrade\\";
+    if (!platform::IsDirectory(upgradeDir) && !platform::MakeDirectory(upgradeDir)) {
+        error = "cannot make " + upgradeDir;
+        return false;
+    }
+    for (const std::string& file : files) {
+        if (!CopyWhole(distDir + file, upgradeDir + file)) {
+            error = "cannot copy " + file + " into " + upgradeDir;
+            return false;
+        }
+    }
+    std::string offer = "# Published from " + distDir + "\n";
+    offer += "softVer=" + release["version"] + "\n";
+    offer += "softDownUrl=upgrade/" + package + "\n";
+    if (!installer.empty())
+        offer += "softHandworkDownUrl=upgrade/" + installer + "\n";
+    offer += "updSoftVerV2=" + release["updaterVersion"] + "\n";
+    offer += "updSoftDownUrlV2=upgrade/" + updater + "\n";
+    offer += "softUpDesc=" + release["description"] + "\n";
+    offer += "softUpDate=" + release["date"] + "\n";
+    if (!platform::WriteWholeFile(root + "upgrade.txt.tmp", offer) ||
+        !platform::RenamePath(root + "upgrade.txt.tmp", root + "upgrade.txt", true)) {
+        error = "cannot write " + root + "upgrade.txt";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace vt::server

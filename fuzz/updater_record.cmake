@@ -1,0 +1,1 @@
+tessel_fuzz_target(updater_record DEPS tessel_refitter)

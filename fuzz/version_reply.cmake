@@ -1,0 +1,1 @@
+tessel_fuzz_target(version_reply DEPS tessel_upgrade)
