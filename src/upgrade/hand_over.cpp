@@ -7,7 +7,7 @@
 #include "platform/process.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -66,4 +66,4 @@ int HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
     return kHandOverStarted;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

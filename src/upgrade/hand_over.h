@@ -9,7 +9,7 @@
 #include "upgrade/upgrade_info_block.h"
 #include "upgrade/upgrade_settings.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 // HandOverUpdate's results.
 enum HandOverResult : int {
@@ -49,4 +49,4 @@ std::string UpdaterCommandLine(const UpgradeSettings& settings);
 int HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
                    std::unique_ptr<UpgradeInfoBlock>& infoBlock, HandOverReport* report = nullptr);
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -8,7 +8,7 @@
 #include "archive/extract_archive.h"
 #include "upgrade/upgrade_settings.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 // EnsureRefitter's results.
 enum EnsureRefitterResult : int {
@@ -24,10 +24,10 @@ struct RefitterReport {
     int installedVersion = 0;  // from the version file, 2 when absent
     int requiredVersion = 0;
     bool exePresent = false;
-    bool imagesPresent = false;  // "ImageRes" exists and is a directory
-    int downloadResult = -1;     // the DownloadResult, -1 when no fetch was made
-    bool unpacked = false;       // the archive passed its check and was unpacked
-    ArchiveReport archive;       // its check (members and results)
+    bool imagesPresent = false;      // "ImageRes" exists and is a directory
+    int downloadResult = -1;         // the DownloadResult, -1 when no fetch was made
+    bool unpacked = false;           // the archive passed its check and was unpacked
+    archive::ArchiveReport archive;  // its check (members and results)
 };
 
 // The updater archive's name: moduleDir + refitterExeName + "tmp".
@@ -48,4 +48,4 @@ int EnsureRefitter(const UpgradeSettings& settings, const std::string& requiredV
 // report (when given) receives the check and whether unpacking ran.
 int UnpackArchive(const std::string& path, RefitterReport* report = nullptr);
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -2,7 +2,7 @@
 
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -50,4 +50,4 @@ UpgradeCheckReport CheckForUpgrade(const UpgradeSettings& settings, UpgradeCheck
     return report;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

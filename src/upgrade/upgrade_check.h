@@ -13,7 +13,7 @@
 #include "upgrade/upgrade_settings.h"
 #include "upgrade/version_exchange.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 // What a check needs of the module window it runs for. The module window
 // implements it with posted window messages; front ends and tests record.
@@ -46,4 +46,4 @@ struct UpgradeCheckReport {
 UpgradeCheckReport CheckForUpgrade(const UpgradeSettings& settings, UpgradeCheckHost& host,
                                    const UpgradeCheckLimits& limits = {});
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -58,4 +58,4 @@ uint32_t InfoBlockNumber(const UpgradeInfoBlock& block, InfoBlockField field) {
     return value;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -11,7 +11,7 @@
 #include "platform/http_post.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -19,9 +19,9 @@ constexpr char kMarker[] = "bingo";
 constexpr size_t kMarkerLength = 5;
 constexpr size_t kTokenLength = 8;
 
-BlowfishCipher MakeCipher(const std::string& key, const std::string& token) {
+cipher::BlowfishCipher MakeCipher(const std::string& key, const std::string& token) {
     const std::string keyBytes = key + token;
-    return BlowfishCipher(keyBytes.data(), keyBytes.size());
+    return cipher::BlowfishCipher(keyBytes.data(), keyBytes.size());
 }
 
 bool StartsWithMarker(const std::string& reply) {
@@ -63,7 +63,7 @@ std::string BuildVersionRequestBody(const std::string& r1, const std::string& r2
     if ((token.size() + 9 + 9 * projectName.size() + 8) * 2 > kMaxVersionRequestLength)
         return {};
     std::string form;
-    if (!AppendQueryParam(form, "toolsign", projectName))
+    if (!net::AppendQueryParam(form, "toolsign", projectName))
         return {};
     const std::string plain = token + form + '\0';
     return "data=" + r1 + MakeCipher(key, token).EncryptToHex(plain.data(), plain.size()) + r2;
@@ -79,7 +79,7 @@ int DecodeVersionReply(const std::string& reply, const std::string& key, const s
         return kVersionEmptyReply;
     // One zero block past the bound keeps the plaintext terminated even when
     // all decrypted bytes are non-zero.
-    std::vector<char> buffer(kMaxVersionCipherBytes + BlowfishCipher::kBlockSize, '\0');
+    std::vector<char> buffer(kMaxVersionCipherBytes + cipher::BlowfishCipher::kBlockSize, '\0');
     MakeCipher(key, token).DecryptFromHex(hex, buffer.data(), kMaxVersionCipherBytes);
     const std::string decrypted(buffer.data());
     platform::DebugOutput(decrypted);
@@ -143,7 +143,7 @@ VersionReply ParseVersionReply(const std::string& text) {
         }
         const size_t amp = text.find('&', at);
         const size_t end = amp == std::string::npos ? text.size() : amp;
-        reply.emplace_back(std::move(name), UrlDecodeToLocal(text.substr(at, end - at)));
+        reply.emplace_back(std::move(name), net::UrlDecodeToLocal(text.substr(at, end - at)));
         at = amp == std::string::npos ? text.size() : amp + 1;
     }
     return reply;
@@ -157,4 +157,4 @@ std::string ReplyValue(const VersionReply& reply, const std::string& name) {
     return {};
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -11,7 +11,7 @@
 
 #include "upgrade/upgrade_settings.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 // RequestVersionInfo's results.
 enum VersionRequestResult : int {
@@ -70,4 +70,4 @@ VersionReply ParseVersionReply(const std::string& text);
 // The value of the first field called exactly name, or empty.
 std::string ReplyValue(const VersionReply& reply, const std::string& name);
 
-}  // namespace vt
+}  // namespace vt::upgrade

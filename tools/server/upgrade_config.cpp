@@ -47,7 +47,7 @@ std::string Form(const UpgradeConfig& config, const std::string& publicUrl,
         if (name == "code")
             code = value;
     }
-    std::string form = "code=" + UrlEncode(platform::Utf8ToLocal(code));
+    std::string form = "code=" + net::UrlEncode(platform::Utf8ToLocal(code));
     for (const auto& [name, value] : config) {
         if (name == "code")
             continue;
