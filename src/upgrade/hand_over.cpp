@@ -26,8 +26,9 @@ std::string UpdaterCommandLine(const UpgradeSettings& settings) {
     return settings.mapName + "|" + settings.hostExeName;
 }
 
-int HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
-                   std::unique_ptr<UpgradeInfoBlock>& infoBlock, HandOverReport* report) {
+HandOverResult HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
+                              std::unique_ptr<UpgradeInfoBlock>& infoBlock,
+                              HandOverReport* report) {
     HandOverReport local;
     HandOverReport& r = report ? *report : local;
     r = HandOverReport{};

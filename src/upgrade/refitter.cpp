@@ -25,9 +25,9 @@ std::string RefitterArchivePath(const UpgradeSettings& settings) {
     return settings.moduleDir + settings.refitterExeName + "tmp";
 }
 
-int EnsureRefitter(const UpgradeSettings& settings, const std::string& requiredVersion,
-                   const std::string& url, const UpgradeCheckLimits& limits,
-                   RefitterReport* report) {
+EnsureRefitterResult EnsureRefitter(const UpgradeSettings& settings,
+                                    const std::string& requiredVersion, const std::string& url,
+                                    const UpgradeCheckLimits& limits, RefitterReport* report) {
     RefitterReport local;
     RefitterReport& r = report ? *report : local;
     r = RefitterReport{};
@@ -57,7 +57,7 @@ int EnsureRefitter(const UpgradeSettings& settings, const std::string& requiredV
     return kRefitterFetched;
 }
 
-int UnpackArchive(const std::string& path, RefitterReport* report) {
+void UnpackArchive(const std::string& path, RefitterReport* report) {
     const size_t separator = path.find_last_of("\\/");
     const std::string dir = separator == std::string::npos ? "." : path.substr(0, separator);
     platform::DebugOutput("Unpacking...");
@@ -77,7 +77,6 @@ int UnpackArchive(const std::string& path, RefitterReport* report) {
         report->unpacked = intact;
         report->archive = std::move(check);
     }
-    return 1;
 }
 
 }  // namespace vt::upgrade

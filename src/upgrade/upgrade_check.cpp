@@ -7,8 +7,8 @@ namespace vt::upgrade {
 namespace {
 
 // The status the reply and the later steps lead to.
-int RunCheck(const UpgradeSettings& settings, UpgradeCheckHost& host,
-             const UpgradeCheckLimits& limits, UpgradeCheckReport& report) {
+UpgradeStatus RunCheck(const UpgradeSettings& settings, UpgradeCheckHost& host,
+                       const UpgradeCheckLimits& limits, UpgradeCheckReport& report) {
     std::string text;
     report.requestResult = RequestVersionInfo(settings, limits, text, &report.rawReply);
     if (report.requestResult != kVersionReplyOk)

@@ -1,14 +1,12 @@
 #include "upgrade/version_exchange.h"
 
 #include <atomic>
-#include <cstdio>
-#include <ctime>
-#include <random>
 #include <vector>
 
 #include "cipher/blowfish_cipher.h"
 #include "net/url_codec.h"
 #include "platform/http_post.h"
+#include "platform/random.h"
 #include "platform/system.h"
 
 namespace vt::upgrade {
@@ -41,18 +39,8 @@ bool StartsWithMarker(const std::string& reply) {
 
 std::string MakeToken(int digits, bool hexadecimal) {
     static std::atomic<unsigned> made{0};
-    const unsigned count = ++made;
-    const auto seconds = static_cast<unsigned>(std::time(nullptr));
-    // Its own generator, so the run-time library's shared one is left alone.
-    std::minstd_rand generator((seconds + 1) * count);
-    const unsigned x = static_cast<unsigned>(generator());
-    const int n = digits >= 1 && digits <= 4 ? digits : 5;
-    unsigned base = 1;
-    for (int i = 0; i < n; ++i)
-        base *= hexadecimal ? 16 : 10;
-    char text[8];
-    std::snprintf(text, sizeof text, hexadecimal ? "%0*X" : "%0*u", n, x % base);
-    return text;
+    return platform::RandomNumberText(platform::CountedSeed(++made),
+                                      digits >= 1 && digits <= 4 ? digits : 5, hexadecimal);
 }
 
 std::string BuildVersionRequestBody(const std::string& r1, const std::string& r2,
@@ -69,8 +57,9 @@ std::string BuildVersionRequestBody(const std::string& r1, const std::string& r2
     return "data=" + r1 + MakeCipher(key, token).EncryptToHex(plain.data(), plain.size()) + r2;
 }
 
-int DecodeVersionReply(const std::string& reply, const std::string& key, const std::string& token,
-                       std::string& text, std::string* plaintext) {
+VersionRequestResult DecodeVersionReply(const std::string& reply, const std::string& key,
+                                        const std::string& token, std::string& text,
+                                        std::string* plaintext) {
     text.clear();
     if (!StartsWithMarker(reply))
         return kVersionNoMarker;
@@ -113,8 +102,9 @@ bool PostVersionForm(const std::string& serverHost, const std::string& path,
     return true;
 }
 
-int RequestVersionInfo(const UpgradeSettings& settings, const UpgradeCheckLimits& limits,
-                       std::string& text, std::string* rawReply) {
+VersionRequestResult RequestVersionInfo(const UpgradeSettings& settings,
+                                        const UpgradeCheckLimits& limits, std::string& text,
+                                        std::string* rawReply) {
     text.clear();
     const std::string r1 = MakeToken(4, true);
     const std::string r2 = MakeToken(4, true);

@@ -22,7 +22,7 @@ class HeadlessCheckHost : public upgrade::UpgradeCheckHost {
     std::unique_ptr<upgrade::UpgradeInfoBlock> block_;
 };
 
-const char* StatusText(int status) {
+const char* StatusText(upgrade::UpgradeStatus status) {
     switch (status) {
         case upgrade::kUpgradeUpToDate:
             return "up to date";
@@ -35,7 +35,7 @@ const char* StatusText(int status) {
     }
 }
 
-std::string ExchangeText(int result) {
+std::string ExchangeText(upgrade::VersionRequestResult result) {
     switch (result) {
         case upgrade::kVersionReplyOk:
             return "reply accepted";
@@ -66,8 +66,7 @@ std::string UpdaterText(const upgrade::UpgradeCheckReport& report) {
         case upgrade::kRefitterNoUrl:
             return "needs fetching (" + versions + ") but the reply names no archive";
         case upgrade::kRefitterDownloadFailed:
-            return std::string("download failed: ") +
-                   net::DownloadResultText(static_cast<net::DownloadResult>(r.downloadResult));
+            return std::string("download failed: ") + net::DownloadResultText(*r.downloadResult);
         default:
             return r.unpacked ? "fetched and unpacked " + std::to_string(r.archive.members.size()) +
                                     " members (" + versions + ")"
@@ -129,10 +128,11 @@ int RunCheckUpgrade(Context& context) {
             .Add("exchangeText", ExchangeText(report.requestResult))
             .AddRaw("fields", fields.Text())
             .Add("updater", ToTerminal(updater))
-            .Add("updaterResult", report.refitterResult.value_or(0))
-            .Add("updaterDownload", report.refitter.downloadResult)
+            .Add("updaterResult", report.refitterResult.value_or(upgrade::kRefitterCurrent))
+            .Add("updaterDownload",
+                 report.refitter.downloadResult ? int{*report.refitter.downloadResult} : -1)
             .Add("program", ToTerminal(program))
-            .Add("programResult", report.handOverResult.value_or(0))
+            .Add("programResult", report.handOverResult.value_or(upgrade::kHandOverCurrent))
             .Add("updaterStarted", report.handOver.started)
             .Add("commandLine", ToTerminal(report.handOver.commandLine))
             .Print();
