@@ -38,3 +38,20 @@ wait_for_port() {  # port
     done
     return 1
 }
+
+# The port a server announces on the first line of its log ("listening on
+# 127.0.0.1:PORT"), printed once that line is whole; nothing when the server
+# ends or 10 s pass first.
+listening_port() {  # log file, server process id
+    local port=
+    for _ in $(seq 100); do
+        # Only a whole first line counts: a part of it could name a wrong port.
+        if [ "$(wc -l <"$1")" -ge 1 ]; then
+            port=$(head -n 1 "$1" | sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
+        fi
+        [ -n "$port" ] && break
+        kill -0 "$2" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "$port"
+}

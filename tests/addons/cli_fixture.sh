@@ -3,6 +3,7 @@
 # is killed first), a program directory, a game with its addon directory and
 # a documents folder, fail, and the stalling catalogue server of
 # stall_server.py on a loopback port that servers.ini names.
+source "$here/../../scripts/loopback_jobs.sh"
 work=$(mktemp -d)
 server_pid=
 client_pid=
@@ -29,12 +30,7 @@ start_server() {  # bytes per second, [port]
   : >"$work/server.out"
   "$python" "$here/stall_server.py" "$srv" "$1" "$work/requests.log" "${2:-0}" >"$work/server.out" &
   server_pid=$!
-  port=
-  for _ in $(seq 1 100); do
-    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.out")
-    [ -n "$port" ] && break
-    sleep 0.05
-  done
+  port=$(listening_port "$work/server.out" "$server_pid")
   [ -n "$port" ] || fail "the test server did not start"
   printf '[Servers]\nCatalogue=http://127.0.0.1:%s\n' "$port" >"$prog/servers.ini"
   sed -i "s#DownLoadUrl=\"[^\"]*\"#DownLoadUrl=\"http://127.0.0.1:$port/files/\"#" \
