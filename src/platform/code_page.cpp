@@ -33,6 +33,20 @@ void AppendUtf8(char32_t code, std::string& out) {
 
 }  // namespace
 
+bool IsLeadByte(unsigned codePage, unsigned char c) {
+    switch (codePage) {
+        case 932:
+            return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        case 936:
+        case 949:
+        case 950:
+        case 1361:
+            return c >= 0x81 && c <= 0xFE;
+        default:
+            return false;
+    }
+}
+
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

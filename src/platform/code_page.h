@@ -14,6 +14,11 @@ constexpr unsigned kCodePageUtf16BE = 1201;
 
 // The local ANSI code page number.
 unsigned LocalCodePage();
+// True when byte c begins a two-byte character in codePage: one of the
+// double-byte code pages 932 (Shift-JIS), 936 (GBK), 949 (Unified Hangul),
+// 950 (Big5) and 1361 (Johab). Its trail byte may be 0x5C, the backslash, or
+// any other ASCII byte from 0x40 up, which then is no character of its own.
+bool IsLeadByte(unsigned codePage, unsigned char c);
 // True when bytes of codePage can be converted on this system.
 bool IsCodePageSupported(unsigned codePage);
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -101,4 +101,4 @@ LRESULT LinkLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return ui::Wnd::WndProc(message, wParam, lParam);
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -9,7 +9,7 @@
 #include "ui/gdi.h"
 #include "ui/wnd.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 class LinkLabel : public ui::Wnd {
   public:
@@ -43,4 +43,4 @@ class LinkLabel : public ui::Wnd {
     bool tracking_ = false;
 };
 
-}  // namespace vt
+}  // namespace vt::upgrade

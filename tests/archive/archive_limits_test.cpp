@@ -9,7 +9,7 @@
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 using test::BuildZip;
@@ -109,4 +109,4 @@ TEST(ArchiveLimits, TheCheckMeasuresPathsInTheFinalDirectory) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

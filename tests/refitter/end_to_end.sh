@@ -11,6 +11,7 @@ native=$1
 winbuild=$(realpath "$2")
 driver=$3
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$root/scripts/loopback_jobs.sh"
 server=$native/tessel-server
 if [ ! -x "$server" ] || [ ! -x "$native/tessel-sign" ]; then
   echo "end_to_end: build tessel-server and tessel-sign natively first ($native)" >&2
@@ -49,15 +50,7 @@ bash "$root/scripts/package.sh" --skip-setup --build-number "$next" --refitter-v
 "$server" --root "$work/root" --publish "$work/dist-next"
 "$server" --root "$work/root" --address 127.0.0.1 --port 0 >"$work/requests.log" 2>&1 &
 pid=$!
-port=
-for _ in $(seq 100); do
-  if [ "$(wc -l <"$work/requests.log")" -ge 1 ]; then
-    port=$(head -n 1 "$work/requests.log" | sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
-  fi
-  [ -n "$port" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+port=$(listening_port "$work/requests.log" "$pid")
 [ -n "$port" ] || { echo "end_to_end: the server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
 
 windows_path() { echo "Z:${1//\//\\}"; }

@@ -103,7 +103,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WritePrivateProfileStringA("u", "v", std::to_string(OwnBuildNumber()).c_str(),
                                (programDir + "ver.ini").c_str());
 
-    vt::shell::LoadUpgradeModule(window, programDir, vt::LoadServerConfig(programDir).upgrade);
+    vt::shell::LoadUpgradeModule(window, programDir,
+                                 vt::settings::LoadServerConfig(programDir).upgrade);
     upgradeAutomatic = 1;
     vt::shell::StartUpgradeCheckWorker(upgradeAutomatic);
 

@@ -6,6 +6,7 @@
 # command runs alone and its server tests skip.
 #   with_page_server.sh SERVER COMMAND...
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/loopback_jobs.sh"
 server=$1
 shift
 if [ ! -x "$server" ]; then
@@ -25,16 +26,7 @@ trap cleanup EXIT
 "$server" --make-demo "$work/root" >/dev/null
 "$server" --root "$work/root" --address 127.0.0.1 --port 0 >"$work/requests.log" 2>&1 &
 pid=$!
-port=
-for _ in $(seq 100); do
-  # Only a whole first line counts: a part of it could name a wrong port.
-  if [ "$(wc -l <"$work/requests.log")" -ge 1 ]; then
-    port=$(head -n 1 "$work/requests.log" | sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
-  fi
-  [ -n "$port" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+port=$(listening_port "$work/requests.log" "$pid")
 [ -n "$port" ] || { echo "with_page_server: the server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
 export TESSEL_PAGE_SERVER="http://127.0.0.1:$port"
 export TESSEL_PAGE_SERVER_LOG="Z:${work//\//\\}\\requests.log"
