@@ -16,7 +16,7 @@
 #include "addons_headless.h"
 #include "cli.h"
 #include "net/secure_exchange.h"
-#include "platform/ascii_text.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
@@ -114,13 +114,13 @@ bool ResolveAddon(const Session& session, const std::string& arg, int32_t& id) {
         return true;
     const std::string folder = FromTerminal(arg);
     for (const addons::AddonRecord& entry : *session.library.localAddons()) {
-        if (platform::EqualsIgnoreCase(entry.Folder, folder)) {
+        if (platform::EqualsIgnoreCaseLocal(entry.Folder, folder)) {
             id = entry.Id;
             return true;
         }
     }
     for (const auto& [key, record] : *session.library.catalogue()) {
-        if (platform::EqualsIgnoreCase(record.Folder, folder)) {
+        if (platform::EqualsIgnoreCaseLocal(record.Folder, folder)) {
             id = key;
             return true;
         }
@@ -325,11 +325,7 @@ int RunSearch(Context& context) {
         return NoCatalogue("无法搜索");
     const std::string wanted = FromTerminal(words);
     const auto contains = [&](const std::string& text) {
-        const auto found =
-            std::search(text.begin(), text.end(), wanted.begin(), wanted.end(), [](char a, char b) {
-                return platform::EqualsIgnoreCase(std::string_view(&a, 1), std::string_view(&b, 1));
-            });
-        return found != text.end();
+        return platform::FindIgnoreCaseLocal(text, wanted) != std::string_view::npos;
     };
     const std::shared_ptr<const addons::LocalAddonList> local = session.library.localAddons();
     std::vector<AddonLine> lines;
