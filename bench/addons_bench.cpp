@@ -30,14 +30,13 @@
 #include "platform/profile.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class NullList : public vt::AddonListControl {
+class NullList : public vt::addons::AddonListControl {
   public:
     void DeleteAllRows() override { rows_ = 0; }
     int AddRow(int32_t, const std::string&, int) override { return rows_++; }
@@ -52,11 +51,11 @@ class NullList : public vt::AddonListControl {
     int rows_ = 0;
 };
 
-class NullWindow : public vt::AddonWindow {
+class NullWindow : public vt::addons::AddonWindow {
   public:
     void PostListState(int, int) override {}
     void PostInstallAddon(int32_t, int) override {}
-    void SendDownloadProgress(int, const vt::DownloadProgress&) override {}
+    void SendDownloadProgress(int, const vt::net::DownloadProgress&) override {}
     void ShowMessage(int) override {}
     bool RunGamePathDialog() override { return false; }
     void ClosePopupWindow() override {}
@@ -70,23 +69,24 @@ double Seconds(Clock::time_point from) {
 std::string MakeWorkDir(const char* name) {
     const std::string dir =
         std::string("/tmp/vt_addons_bench_") + name + "_" + std::to_string(std::rand());
-    vt::MakeDirectoryPath(dir);
+    vt::platform::MakeDirectoryPath(dir);
     return dir;
 }
 
 // Writes the program's files and sets app up as the program's start-up does;
 // returns the server configuration read from servers.ini.
-vt::ServerConfig SetUpProgram(vt::CAppState& app, const std::string& program,
-                              const std::string& game, const std::string& catalogueServer) {
-    vt::MakeDirectoryPath(program + "/Download");
-    vt::MakeDirectoryPath(game + "/Interface/Addons");
+vt::settings::ServerConfig SetUpProgram(vt::settings::CAppState& app, const std::string& program,
+                                        const std::string& game,
+                                        const std::string& catalogueServer) {
+    vt::platform::MakeDirectoryPath(program + "/Download");
+    vt::platform::MakeDirectoryPath(game + "/Interface/Addons");
     vt::platform::WriteWholeFile(game + "/vaelpatchchinese.exe", "");
     app.SetProgramDir(program + "/");
     vt::platform::WriteProfileString(program + "/config", "Setting", "GamePath",
                                      game + "/vaelpatchchinese.exe");
     vt::platform::WriteProfileString(program + "/servers.ini", "Servers", "Catalogue",
                                      catalogueServer);
-    return vt::LoadServerConfig(app.ProgramDir());
+    return vt::settings::LoadServerConfig(app.ProgramDir());
 }
 
 void BenchReloadAll(int runs) {
@@ -95,8 +95,9 @@ void BenchReloadAll(int runs) {
     const std::string game = work + "/game";
     // Nothing listens on port 1: the stamp query fails at once, as with a
     // server that is down, and the catalogue file stays.
-    vt::CAppState app;
-    const vt::ServerConfig servers = SetUpProgram(app, program, game, "http://127.0.0.1:1");
+    vt::settings::CAppState app;
+    const vt::settings::ServerConfig servers =
+        SetUpProgram(app, program, game, "http://127.0.0.1:1");
     std::ostringstream xml;
     xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<AddOnList "
            "DownLoadUrl=\"http://127.0.0.1:1/files/\">"
@@ -119,15 +120,15 @@ void BenchReloadAll(int runs) {
 
     NullWindow window;
     NullList list;
-    vt::AddonLibrary library(app, servers, window, list);
-    vt::ReloadAll(library);      // the first run parses the catalogue file
-    constexpr int kReloads = 5;  // per run
+    vt::addons::AddonLibrary library(app, servers, window, list);
+    vt::addons::ReloadAll(library);  // the first run parses the catalogue file
+    constexpr int kReloads = 5;      // per run
     std::vector<double> reload, bare;
     size_t bytes = 0;
     for (int run = 0; run < runs; ++run) {
         auto start = Clock::now();
         for (int i = 0; i < kReloads; ++i)
-            vt::ReloadAll(library);
+            vt::addons::ReloadAll(library);
         reload.push_back(Seconds(start) / kReloads);
         bytes = 0;
         start = Clock::now();
@@ -147,7 +148,7 @@ void BenchReloadAll(int runs) {
     std::printf("  bare listing and version-file reads: %s (%zu bytes)\n",
                 vt::bench::Milliseconds(vt::bench::SpreadOf(bare)).c_str(), bytes / kReloads);
     vt::bench::PrintRatio("ReloadAll / bare listing", vt::bench::Ratios(reload, bare), 1.5);
-    vt::DeleteDirectoryTree(work);
+    vt::platform::DeleteDirectoryTree(work);
 }
 
 #ifdef TESSEL_SERVER_PATH
@@ -189,10 +190,10 @@ bool FetchAndUnpack(const std::string& url, const std::string& target) {
         }
         const std::string path = target + "/" + stat.name;
         if (path.back() == '/') {
-            vt::MakeDirectoryPath(path);
+            vt::platform::MakeDirectoryPath(path);
             continue;
         }
-        vt::MakeDirectoryPath(path.substr(0, path.rfind('/')));
+        vt::platform::MakeDirectoryPath(path.substr(0, path.rfind('/')));
         zip_file_t* member = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
         data.resize(stat.size);
         ok = member != nullptr &&
@@ -208,12 +209,12 @@ bool FetchAndUnpack(const std::string& url, const std::string& target) {
 void BenchInstall(int runs) {
     const std::string work = MakeWorkDir("install");
     const std::string root = work + "/catalogue";
-    vt::MakeDirectoryPath(root + "/files");
+    vt::platform::MakeDirectoryPath(root + "/files");
     std::string catalogue = "# Id\tVer\tFolder\tName\n";
     std::string ids;
     for (int id = 1; id <= 30; ++id) {
         const std::string folder = "Bench" + std::to_string(id);
-        vt::MakeDirectoryPath(work + "/src/" + folder);
+        vt::platform::MakeDirectoryPath(work + "/src/" + folder);
         vt::platform::WriteWholeFile(work + "/src/" + folder + "/tesselver.txt",
                                      "## X-Tessel-UpdateVer: 1\r\n");
         std::string lua;
@@ -255,24 +256,25 @@ void BenchInstall(int runs) {
         const std::string runDir = work + "/run" + std::to_string(run);
         const std::string game = runDir + "/game";
         {
-            vt::CAppState app;
-            const vt::ServerConfig servers = SetUpProgram(app, runDir + "/program", game, url);
+            vt::settings::CAppState app;
+            const vt::settings::ServerConfig servers =
+                SetUpProgram(app, runDir + "/program", game, url);
             NullWindow window;
             NullList list;
-            vt::AddonOptions options;
+            vt::addons::AddonOptions options;
             options.chunkPauseMs = 0;
-            vt::AddonLibrary library(app, servers, window, list, options);
-            vt::ReloadAll(library);  // the catalogue, as the window has it at start-up
+            vt::addons::AddonLibrary library(app, servers, window, list, options);
+            vt::addons::ReloadAll(library);  // the catalogue, as the window has it at start-up
             const auto start = Clock::now();
             for (int id = 1; id <= 30; ++id)
-                vt::RequestInstall(library, id, 0);
+                vt::addons::RequestInstall(library, id, 0);
             library.WaitIdle();
             ours.push_back(Seconds(start));
             oursFolders = vt::platform::ListSubdirectories(game + "/Interface/Addons").size();
         }
 
         const std::string shellTarget = runDir + "/curl_addons";
-        vt::MakeDirectoryPath(shellTarget);
+        vt::platform::MakeDirectoryPath(shellTarget);
         auto start = Clock::now();
         std::system(("cd " + runDir + " && for i in" + ids + "; do curl -s -o $i.zip " + url +
                      "/files/$i.zip && unzip -q -o $i.zip -d " + shellTarget +
@@ -282,13 +284,13 @@ void BenchInstall(int runs) {
         shellFolders = vt::platform::ListSubdirectories(shellTarget).size();
 
         const std::string libTarget = runDir + "/lib_addons";
-        vt::MakeDirectoryPath(libTarget);
+        vt::platform::MakeDirectoryPath(libTarget);
         start = Clock::now();
         for (int id = 1; id <= 30; ++id)
             FetchAndUnpack(url + "/files/" + std::to_string(id) + ".zip", libTarget);
         inProcess.push_back(Seconds(start));
         inProcessFolders = vt::platform::ListSubdirectories(libTarget).size();
-        vt::DeleteDirectoryTree(runDir);
+        vt::platform::DeleteDirectoryTree(runDir);
     }
     using vt::bench::Milliseconds;
     using vt::bench::SpreadOf;
@@ -303,7 +305,7 @@ void BenchInstall(int runs) {
     vt::bench::PrintRatio("install 30: tessel / libcurl+libzip in process",
                           vt::bench::Ratios(ours, inProcess), 1.5);
     std::system(("kill $(cat " + work + "/server.pid)").c_str());
-    vt::DeleteDirectoryTree(work);
+    vt::platform::DeleteDirectoryTree(work);
 }
 #endif
 

@@ -7,8 +7,8 @@
 int main(int argc, char** argv) {
     if (argc != 3)
         return 2;
-    return vt::ExtractArchive(vt::platform::FromNativePath(argv[1]),
-                              vt::platform::FromNativePath(argv[2]))
+    return vt::archive::ExtractArchive(vt::platform::FromNativePath(argv[1]),
+                                       vt::platform::FromNativePath(argv[2]))
                    .Ok()
                ? 0
                : 1;

@@ -26,10 +26,10 @@ double OursOnce() {
         unsigned char form[64], answer[256];
         std::memset(form, i, sizeof form);
         std::memset(answer, i + 1, sizeof answer);
-        vt::BlowfishCipher request(kKey, sizeof kKey - 1);
-        request.Encrypt(form, form, sizeof form, vt::kCipherEcb);
-        vt::BlowfishCipher reply(kKey, sizeof kKey - 1);
-        reply.Decrypt(answer, sizeof answer, vt::kCipherEcb);
+        vt::cipher::BlowfishCipher request(kKey, sizeof kKey - 1);
+        request.Encrypt(form, form, sizeof form, vt::cipher::kCipherEcb);
+        vt::cipher::BlowfishCipher reply(kKey, sizeof kKey - 1);
+        reply.Decrypt(answer, sizeof answer, vt::cipher::kCipherEcb);
         sink = form[0] ^ answer[0];
     }
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -28,7 +28,7 @@ using vt::bench::NowMs;
 using vt::bench::Pump;
 
 // What ReloadAll does to the list: empty it, then append every row.
-void Fill(vt::AddonListControl& list) {
+void Fill(vt::addons::AddonListControl& list) {
     list.DeleteAllRows();
     for (int i = 0; i < kRows; ++i)
         list.AddRow(i, "addon " + std::to_string(i), i % 9 == 0 ? 1 : 0);

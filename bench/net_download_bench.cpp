@@ -78,12 +78,12 @@ double CurlSeconds(const std::string& url, const fs::path& out) {
 }
 
 double OursSeconds(const std::string& url, const fs::path& out, int pauseMs) {
-    vt::HttpDownload download;
+    vt::net::HttpDownload download;
     download.chunkPauseMs = pauseMs;
     const auto start = Clock::now();
     const int result = download.Download(url, out.string(), true);
     const double seconds = Seconds(start);
-    return result == vt::kDownloaded ? seconds : -1;
+    return result == vt::net::kDownloaded ? seconds : -1;
 }
 
 // Throughput ratios (ours / curl) of the rounds; a failed round is reported

@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
         std::ofstream lua(work + "/exchange.lua");
         lua << "wrk.method = \"POST\"\n"
             << "wrk.body = \""
-            << vt::BuildExchangeBody("", "@n28;<bpb723PwktthCpz((3n311!?#%my<!", "A1B2C3D4")
+            << vt::net::BuildExchangeBody("", "@n28;<bpb723PwktthCpz((3n311!?#%my<!", "A1B2C3D4")
             << "\"\n"
             << "wrk.headers[\"Content-Type\"] = \"application/x-www-form-urlencoded\"\n";
     }

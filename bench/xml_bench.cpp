@@ -46,11 +46,11 @@ std::string MakeCatalogue() {
     return xml;
 }
 
-vt::Catalogue WithTessel(const std::string& path, size_t* indexBytes) {
-    vt::CXmlDocument doc;
-    vt::Catalogue catalogue;
+vt::addons::Catalogue WithTessel(const std::string& path, size_t* indexBytes) {
+    vt::xml::CXmlDocument doc;
+    vt::addons::Catalogue catalogue;
     if (doc.LoadFile(path)) {
-        catalogue = vt::CatalogueFromDocument(doc);
+        catalogue = vt::addons::CatalogueFromDocument(doc);
     }
     if (indexBytes != nullptr) {
         *indexBytes = doc.Index().AllocatedBytes();
@@ -66,17 +66,18 @@ void AppendLocal(const char* utf8, std::string& out) {
 
 // The record for id, made in place unless the id is taken (one map search);
 // null when taken.
-vt::AddonRecord* NewRecord(vt::Catalogue& catalogue, int32_t id) {
+vt::addons::AddonRecord* NewRecord(vt::addons::Catalogue& catalogue, int32_t id) {
     const auto at = catalogue.lower_bound(id);
     if (at != catalogue.end() && at->first == id)
         return nullptr;
-    vt::AddonRecord& record = catalogue.emplace_hint(at, id, vt::AddonRecord())->second;
+    vt::addons::AddonRecord& record =
+        catalogue.emplace_hint(at, id, vt::addons::AddonRecord())->second;
     record.Id = id;
     return &record;
 }
 
-vt::Catalogue WithPugixml(const std::string& path) {
-    vt::Catalogue catalogue;
+vt::addons::Catalogue WithPugixml(const std::string& path) {
+    vt::addons::Catalogue catalogue;
     pugi::xml_document doc;
     if (!doc.load_file(path.c_str())) {
         return catalogue;
@@ -85,8 +86,8 @@ vt::Catalogue WithPugixml(const std::string& path) {
     std::string downloadUrl;
     AppendLocal(root.attribute("DownLoadUrl").value(), downloadUrl);
     for (pugi::xml_node p = root.child("P"); p; p = p.next_sibling("P")) {
-        vt::AddonRecord* record =
-            NewRecord(catalogue, vt::LeadingInteger(p.attribute("Id").value()));
+        vt::addons::AddonRecord* record =
+            NewRecord(catalogue, vt::addons::LeadingInteger(p.attribute("Id").value()));
         if (record == nullptr) {
             continue;
         }
@@ -99,8 +100,8 @@ vt::Catalogue WithPugixml(const std::string& path) {
     return catalogue;
 }
 
-vt::Catalogue WithTinyxml2(const std::string& path) {
-    vt::Catalogue catalogue;
+vt::addons::Catalogue WithTinyxml2(const std::string& path) {
+    vt::addons::Catalogue catalogue;
     tinyxml2::XMLDocument doc;
     if (doc.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS) {
         return catalogue;
@@ -114,7 +115,8 @@ vt::Catalogue WithTinyxml2(const std::string& path) {
     for (const tinyxml2::XMLElement* p = root->FirstChildElement("P"); p != nullptr;
          p = p->NextSiblingElement("P")) {
         const char* id = p->Attribute("Id");
-        vt::AddonRecord* record = NewRecord(catalogue, vt::LeadingInteger(id ? id : ""));
+        vt::addons::AddonRecord* record =
+            NewRecord(catalogue, vt::addons::LeadingInteger(id ? id : ""));
         if (record == nullptr) {
             continue;
         }
@@ -135,7 +137,7 @@ double Seconds(const std::function<size_t()>& job) {
     return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
-bool SameCatalogue(const vt::Catalogue& a, const vt::Catalogue& b) {
+bool SameCatalogue(const vt::addons::Catalogue& a, const vt::addons::Catalogue& b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -164,7 +166,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     size_t indexBytes = 0;
-    const vt::Catalogue ours = WithTessel(path, &indexBytes);
+    const vt::addons::Catalogue ours = WithTessel(path, &indexBytes);
     const bool agree =
         SameCatalogue(ours, WithPugixml(path)) && SameCatalogue(ours, WithTinyxml2(path));
 

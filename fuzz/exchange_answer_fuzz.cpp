@@ -12,13 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const std::string key = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string plain;
-    vt::DecodeExchangeAnswer(text, key, "1234ABCD", plain);
-    vt::DecodeExchangeAnswer("bingo" + text, key, "1234ABCD", plain);
+    vt::net::DecodeExchangeAnswer(text, key, "1234ABCD", plain);
+    vt::net::DecodeExchangeAnswer("bingo" + text, key, "1234ABCD", plain);
     std::string salt, form;
-    vt::DecodeExchangeRequest(text, key, salt, form);
-    vt::UrlDecodeToLocal(text);
-    vt::QueryValue(text, "XMLMD5");
-    vt::NumberAfterEquals(text);
-    vt::UrlEncode(text);
+    vt::net::DecodeExchangeRequest(text, key, salt, form);
+    vt::net::UrlDecodeToLocal(text);
+    vt::net::QueryValue(text, "XMLMD5");
+    vt::net::NumberAfterEquals(text);
+    vt::net::UrlEncode(text);
     return 0;
 }

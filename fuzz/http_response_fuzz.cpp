@@ -12,17 +12,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
-    vt::UrlParts parts;
-    vt::ParseUrl(text, parts);
-    vt::ParseHttpDate(text);
+    vt::net::UrlParts parts;
+    vt::net::ParseUrl(text, parts);
+    vt::net::ParseHttpDate(text);
 
-    vt::RequestTarget target;
+    vt::net::RequestTarget target;
     target.url = "http://example.com:8080/x/y/a.zip";
-    vt::ParseUrl(target.url, target.parts);
-    const vt::ResponseHeader header = vt::ParseResponseHeader(text, target, 0);
-    if (header.verdict == vt::kResponseRedirect) {
-        vt::UrlParts again;
-        if (!vt::ParseUrl(target.url, again))
+    vt::net::ParseUrl(target.url, target.parts);
+    const vt::net::ResponseHeader header = vt::net::ParseResponseHeader(text, target, 0);
+    if (header.verdict == vt::net::kResponseRedirect) {
+        vt::net::UrlParts again;
+        if (!vt::net::ParseUrl(target.url, again))
             __builtin_trap();
     }
     return 0;

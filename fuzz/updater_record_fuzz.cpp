@@ -13,8 +13,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The record as it lies in the block: the input, zero-filled to its size.
     std::vector<uint8_t> block(data, data + size);
-    if (block.size() < vt::kUpgradeInfoBlockSize)
-        block.resize(vt::kUpgradeInfoBlockSize, 0);
+    if (block.size() < vt::upgrade::kUpgradeInfoBlockSize)
+        block.resize(vt::upgrade::kUpgradeInfoBlockSize, 0);
     vt::refitter::UpdateOffer offer;
     vt::refitter::ReadOfferBlock(block.data(), block.size(), offer);
     vt::refitter::ReadOfferBlock(data, size, offer);

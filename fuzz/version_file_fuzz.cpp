@@ -8,10 +8,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const vt::VersionHeaders both = vt::ParseVersionHeaders(text);
-    if (both.updateVer != vt::FindVersionHeader(text, "X-Tessel-UpdateVer"))
+    const vt::addons::VersionHeaders both = vt::addons::ParseVersionHeaders(text);
+    if (both.updateVer != vt::addons::FindVersionHeader(text, "X-Tessel-UpdateVer"))
         std::abort();
-    if (both.projectName != vt::FindVersionHeader(text, "X-Tessel-Project-Name"))
+    if (both.projectName != vt::addons::FindVersionHeader(text, "X-Tessel-Project-Name"))
         std::abort();
     return 0;
 }

@@ -10,10 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const std::string key = "ptmn%#*mhq789!(";
     std::string plain;
-    vt::DecodeVersionReply(text, key, "3C4D1A2B", plain);
-    vt::DecodeVersionReply("bingo" + text, key, "3C4D1A2B", plain);
-    const vt::VersionReply reply = vt::ParseVersionReply(text);
-    vt::TextToInt(vt::ReplyValue(reply, "softVer"));
-    vt::ParseVersionReply(plain);
+    vt::upgrade::DecodeVersionReply(text, key, "3C4D1A2B", plain);
+    vt::upgrade::DecodeVersionReply("bingo" + text, key, "3C4D1A2B", plain);
+    const vt::upgrade::VersionReply reply = vt::upgrade::ParseVersionReply(text);
+    vt::upgrade::TextToInt(vt::upgrade::ReplyValue(reply, "softVer"));
+    vt::upgrade::ParseVersionReply(plain);
     return 0;
 }

@@ -9,7 +9,7 @@
 
 namespace {
 
-void Walk(vt::CXmlDocument& doc) {
+void Walk(vt::xml::CXmlDocument& doc) {
     doc.ResetPosition();
     int steps = 0;
     while (doc.NextElement() && ++steps < 1000) {
@@ -33,10 +33,10 @@ void Walk(vt::CXmlDocument& doc) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    vt::CXmlDocument doc;
+    vt::xml::CXmlDocument doc;
     doc.SetText(bytes);
     Walk(doc);
-    doc.SetFlags(vt::CXmlDocument::kFlagIgnoreCase);
+    doc.SetFlags(vt::xml::CXmlDocument::kFlagIgnoreCase);
     doc.SetText(bytes);
     Walk(doc);
 
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // removed again.
     static const std::string path = "xml_fuzz_input.xml";
     if (vt::platform::WriteWholeFile(path, bytes)) {
-        vt::CXmlDocument loaded;
+        vt::xml::CXmlDocument loaded;
         loaded.LoadFile(path);
         Walk(loaded);
         vt::platform::RemoveFile(path);

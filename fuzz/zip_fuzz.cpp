@@ -39,13 +39,13 @@ void CheckNothingEscaped(const Scratch& scratch) {
         std::abort();
 }
 
-void ReadToMemory(vt::HZIP zip, int index) {
+void ReadToMemory(vt::archive::HZIP zip, int index) {
     static std::vector<uint8_t> buffer(4096);
     uint64_t total = 0;
     while (total <= kMaxMemberSize) {
         uint32_t got = 0;
-        if (vt::UnzipItem(zip, index, buffer.data(), static_cast<uint32_t>(buffer.size()),
-                          vt::kZipTargetMemory, &got) != vt::kZipMore) {
+        if (vt::archive::UnzipItem(zip, index, buffer.data(), static_cast<uint32_t>(buffer.size()),
+                                   vt::archive::kZipTargetMemory, &got) != vt::archive::kZipMore) {
             return;
         }
         if (got == 0 || got > buffer.size())
@@ -64,20 +64,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!vt::platform::SetCurrentDir(scratch.target))
         std::abort();
     {
-        vt::ZipHandle zip(vt::OpenZip(data, static_cast<uint32_t>(size), vt::kZipSourceMemory));
+        vt::archive::ZipHandle zip(
+            vt::archive::OpenZip(data, static_cast<uint32_t>(size), vt::archive::kZipSourceMemory));
         if (zip) {
-            vt::ZipEntry entry;
-            if (vt::GetZipItem(zip.get(), -1, &entry) != vt::kZipOk)
+            vt::archive::ZipEntry entry;
+            if (vt::archive::GetZipItem(zip.get(), -1, &entry) != vt::archive::kZipOk)
                 std::abort();
             const int count = entry.index < kMaxMembers ? entry.index : kMaxMembers;
             for (int index = 0; index < count; ++index) {
-                if (vt::GetZipItem(zip.get(), index, &entry) != vt::kZipOk)
+                if (vt::archive::GetZipItem(zip.get(), index, &entry) != vt::archive::kZipOk)
                     continue;
                 if (entry.uncompressedSize > kMaxMemberSize)
                     continue;
                 ReadToMemory(zip.get(), index);
-                vt::UnzipItem(zip.get(), index, entry.name, 0, vt::kZipTargetName);
-                if (vt::IsSafeMemberName(entry.name))
+                vt::archive::UnzipItem(zip.get(), index, entry.name, 0,
+                                       vt::archive::kZipTargetName);
+                if (vt::archive::IsSafeMemberName(entry.name))
                     vt::platform::ClearReadOnly(entry.name);
             }
         }

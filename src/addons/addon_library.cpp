@@ -4,17 +4,17 @@
 #include <utility>
 
 #include "net/http_download.h"
+#include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
 // The transfer tuning that servers.ini may set for its servers.
-AddonOptions WithServerTuning(AddonOptions options, const ServerConfig& servers) {
+AddonOptions WithServerTuning(AddonOptions options, const settings::ServerConfig& servers) {
     if (servers.chunkPauseMs >= 0)
         options.chunkPauseMs = servers.chunkPauseMs;
     return options;
@@ -22,8 +22,8 @@ AddonOptions WithServerTuning(AddonOptions options, const ServerConfig& servers)
 
 }  // namespace
 
-AddonLibrary::AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWindow& window,
-                           AddonListControl& list, AddonOptions options)
+AddonLibrary::AddonLibrary(settings::CAppState& app, const settings::ServerConfig& servers,
+                           AddonWindow& window, AddonListControl& list, AddonOptions options)
     : app_(app),
       servers_(servers),
       window_(window),
@@ -32,7 +32,7 @@ AddonLibrary::AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWin
       catalogue_(std::make_shared<const Catalogue>()),
       local_(std::make_shared<const LocalAddonList>()) {}
 
-void ApplyTransferOptions(const AddonOptions& options, HttpDownload& download) {
+void ApplyTransferOptions(const AddonOptions& options, net::HttpDownload& download) {
     download.chunkPauseMs = options.chunkPauseMs;
     download.connectTimeout = options.connectTimeoutMs;
     download.receiveTimeout = options.receiveTimeoutMs;
@@ -70,7 +70,7 @@ platform::LockResult AddonLibrary::HoldManager() {
     // "Interface" is made so the lock has a place.
     const std::string gameDir = app_.GameDir();
     if (!gameDir.empty() && platform::IsDirectory(gameDir)) {
-        MakeDirectoryPath(gameDir + "Interface");
+        platform::MakeDirectoryPath(gameDir + "Interface");
         result = gameLock_.Acquire(GameLockPath(gameDir), wait);
         if (result != platform::LockResult::kAcquired) {
             programLock_.Release();
@@ -232,4 +232,4 @@ void AddonLibrary::WaitIdle() {
     workersIdle_.wait(lock, [this] { return workers_ == 0; });
 }
 
-}  // namespace vt
+}  // namespace vt::addons

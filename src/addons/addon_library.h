@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,13 +20,20 @@
 #include "addons/addon_record.h"
 #include "addons/addon_window.h"
 #include "archive/zip_layout.h"
+#include "net/secure_exchange.h"
 #include "platform/files.h"
 #include "platform/manager_lock.h"
 
-namespace vt {
-
+namespace vt::settings {
 class CAppState;
 struct ServerConfig;
+}  // namespace vt::settings
+
+namespace vt::net {
+class HttpDownload;
+}  // namespace vt::net
+
+namespace vt::addons {
 
 // Tuning of the transfers and the limits they keep; the defaults are the
 // program's.
@@ -40,7 +48,7 @@ struct AddonOptions {
     int headerTimeoutMs = 30000;
     int64_t catalogueMaxBytes = 8 << 20;  // the catalogue file
     int64_t archiveMaxBytes = 256 << 20;  // one addon archive
-    ArchiveLimits unpackLimits;           // what one archive may unpack to
+    archive::ArchiveLimits unpackLimits;  // what one archive may unpack to
     // How long a manager waits while another one works on the same program
     // or game directory.
     unsigned managerWaitMs = 3000;
@@ -66,18 +74,17 @@ struct CatalogueStatus {
     bool refreshed = false;  // a refresh ran since the library was made
     bool asked = false;      // the server was asked (not so with cacheOnly)
     // Why the server's word is missing, when it is: the stamp query's
-    // status (kOk when it answered), the catalogue download's DownloadResult
-    // (-1 when none ran) and the HTTP status of a refused answer (0: none).
-    int stampStatus = 0;  // ExchangeStatus
-    int downloadResult = -1;
+    // status (kOk when it answered), the catalogue download's result (none
+    // when none ran) and the HTTP status of a refused answer (0: none).
+    net::ExchangeStatus stampStatus = net::ExchangeStatus::kOk;
+    std::optional<net::DownloadResult> downloadResult;
     int httpStatus = 0;
     bool malformed = false;           // the file on disk is not a well-formed catalogue
     platform::FileTime fileTime = 0;  // modification time of the file loaded
 };
 
-class HttpDownload;
 // Sets download's timeouts, pause and rate bounds from options.
-void ApplyTransferOptions(const AddonOptions& options, HttpDownload& download);
+void ApplyTransferOptions(const AddonOptions& options, net::HttpDownload& download);
 
 // The lock files of the one-manager-at-a-time rule: programDir +
 // "manager.lock", and gameDir + "Interface\\.tessel-lock" (empty for an
@@ -92,16 +99,16 @@ class AddonLibrary {
     // outlive the library (and so every worker). The library reads the
     // program and game directories from app when an operation starts, and
     // sets the game fields when a scan re-reads the settings.
-    AddonLibrary(CAppState& app, const ServerConfig& servers, AddonWindow& window,
-                 AddonListControl& list, AddonOptions options = {});
+    AddonLibrary(settings::CAppState& app, const settings::ServerConfig& servers,
+                 AddonWindow& window, AddonListControl& list, AddonOptions options = {});
     // Cancels the transfers (CancelTransfers), then waits for the workers it
     // started.
     ~AddonLibrary();
     AddonLibrary(const AddonLibrary&) = delete;
     AddonLibrary& operator=(const AddonLibrary&) = delete;
 
-    CAppState& app() { return app_; }
-    const ServerConfig& servers() const { return servers_; }
+    settings::CAppState& app() { return app_; }
+    const settings::ServerConfig& servers() const { return servers_; }
     AddonWindow& window() { return window_; }
     AddonListControl& list() { return list_; }
     const AddonOptions& options() const { return options_; }
@@ -179,8 +186,8 @@ class AddonLibrary {
     void WaitIdle();
 
   private:
-    CAppState& app_;
-    const ServerConfig& servers_;
+    settings::CAppState& app_;
+    const settings::ServerConfig& servers_;
     AddonWindow& window_;
     AddonListControl& list_;
     const AddonOptions options_;
@@ -228,4 +235,4 @@ class ManagerScope {
     platform::LockResult result_;
 };
 
-}  // namespace vt
+}  // namespace vt::addons

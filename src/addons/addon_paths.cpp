@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "settings/path_text.h"
+#include "platform/file_names.h"
 #include "settings/server_config.h"
 
-namespace vt {
+namespace vt::addons {
 
 std::string DownloadDir(const std::string& programDir) {
     return programDir + "Download\\";
@@ -21,7 +21,7 @@ std::string AddonDir(const std::string& gameDir) {
     return gameDir.empty() ? std::string() : gameDir + "Interface\\Addons";
 }
 
-std::string DetailPageUrl(const ServerConfig& servers, int32_t id, int state) {
+std::string DetailPageUrl(const settings::ServerConfig& servers, int32_t id, int state) {
     char path[80];
     std::snprintf(path, sizeof path, kDetailPageFormat, static_cast<int>(id), state);
     return servers.catalogue + path;
@@ -31,7 +31,8 @@ bool IsPlainFolderName(const std::string& name) {
     if (name.empty() || name == "." || name == "..")
         return false;
     // A GBK trail byte may be 0x5C; only a backslash of its own separates.
-    return LastPathSeparator(name) == std::string::npos && name.find(':') == std::string::npos;
+    return platform::LastPathSeparator(name) == std::string::npos &&
+           name.find(':') == std::string::npos;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <string>
 
-namespace vt {
-
+namespace vt::settings {
 struct ServerConfig;
+}  // namespace vt::settings
+
+namespace vt::addons {
 
 // Paths on the catalogue server (its scheme and host are configuration).
 constexpr char kCatalogueServerPath[] = "/Config/pluglist.xml";
@@ -33,10 +35,10 @@ std::string ArchivePath(const std::string& programDir, int32_t id);
 // gameDir (no game directory set).
 std::string AddonDir(const std::string& gameDir);
 // The detail page of an addon in state (DetailState) on the catalogue server.
-std::string DetailPageUrl(const ServerConfig& servers, int32_t id, int state);
+std::string DetailPageUrl(const settings::ServerConfig& servers, int32_t id, int state);
 // True for a name that is one directory entry directly under the addon
 // directory: not empty, no separator, not "." or "..". Only such names are
 // ever deleted there.
 bool IsPlainFolderName(const std::string& name);
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace vt {
+namespace vt::addons {
 
 int32_t LeadingInteger(std::string_view text) {
     size_t i = 0;
@@ -32,4 +32,4 @@ int32_t LeadingInteger(std::string_view text) {
     return static_cast<int32_t>(value);
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vt {
+namespace vt::addons {
 
 // One addon. Records are plain values: copying copies every field.
 struct AddonRecord {
@@ -48,4 +48,4 @@ enum DetailState : int {
 // non-digit, no number gives 0; values beyond 32 bits are clamped.
 int32_t LeadingInteger(std::string_view text);
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -6,9 +6,8 @@
 #include "addons/update_backup.h"
 #include "platform/files.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 
-namespace vt {
+namespace vt::addons {
 
 int UpdateAll(AddonLibrary& library) {
     int posted = 0;
@@ -60,10 +59,10 @@ bool DeleteAllAddons(AddonLibrary& library) {
         RecoverInterruptedUpdates(addonDir,
                                   [&library](int32_t id) { return library.IsUpdating(id); });
         done = DiscardEntry(addonDir, addonDir);
-        MakeDirectoryPath(addonDir);
+        platform::MakeDirectoryPath(addonDir);
     }
     StartReloadAll(library);
     return done;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -6,7 +6,7 @@
 
 #include "addons/addon_library.h"
 
-namespace vt {
+namespace vt::addons {
 
 // String-table entries of the confirmations and refusals around these.
 constexpr int kStringConfirmUpdateAll = 121;  // "确定升级所有插件?"
@@ -28,4 +28,4 @@ bool DeleteAddon(AddonLibrary& library, int32_t id);
 // or nothing was because another manager works there (the window is told).
 bool DeleteAllAddons(AddonLibrary& library);
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -1,6 +1,6 @@
 #include "addons/addon_rows.h"
 
-namespace vt {
+namespace vt::addons {
 
 void AddonRowTable::DeleteAllRows() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -68,4 +68,4 @@ std::vector<AddonRow> AddonRowTable::Rows() const {
     return rows_;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

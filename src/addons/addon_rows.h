@@ -8,7 +8,7 @@
 
 #include "addons/addon_window.h"
 
-namespace vt {
+namespace vt::addons {
 
 struct AddonRow {
     int32_t key = 0;
@@ -37,4 +37,4 @@ class AddonRowTable : public AddonListControl {
     std::vector<AddonRow> rows_;
 };
 
-}  // namespace vt
+}  // namespace vt::addons

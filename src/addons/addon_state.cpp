@@ -1,6 +1,6 @@
 #include "addons/addon_state.h"
 
-namespace vt {
+namespace vt::addons {
 
 std::string UpdateMarker(const std::string& catalogueVer, const std::string& installedVer) {
     if (!installedVer.empty() && LeadingInteger(installedVer) >= LeadingInteger(catalogueVer))
@@ -31,4 +31,4 @@ const std::string& RowLabel(const AddonRecord& record) {
     return record.Name.empty() ? record.Folder : record.Name;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

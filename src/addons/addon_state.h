@@ -7,7 +7,7 @@
 
 #include "addons/addon_record.h"
 
-namespace vt {
+namespace vt::addons {
 
 // The Ver of a LocalAddonList entry for a folder with installedVer matched
 // with a catalogue record offering catalogueVer: "0" when installedVer is not
@@ -27,4 +27,4 @@ DetailState DetailStateOf(const LocalAddonList& list, int32_t id);
 // The label of a list row: Name, or Folder when Name is empty.
 const std::string& RowLabel(const AddonRecord& record);
 
-}  // namespace vt
+}  // namespace vt::addons

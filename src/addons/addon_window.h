@@ -10,7 +10,7 @@
 
 #include "net/http_download.h"
 
-namespace vt {
+namespace vt::addons {
 
 // Messages of the main window (WM_USER + 2013 and up).
 enum MainWindowMessage : unsigned {
@@ -58,7 +58,7 @@ class AddonWindow {
     // Posted UM_INSTALL_ADDON (id, closePopup).
     virtual void PostInstallAddon(int32_t id, int closePopup) = 0;
     // Sent UM_DOWNLOAD_PROGRESS (code, &progress).
-    virtual void SendDownloadProgress(int code, const DownloadProgress& progress) = 0;
+    virtual void SendDownloadProgress(int code, const net::DownloadProgress& progress) = 0;
     // ShowMessage with a string-table entry under the title "提示".
     virtual void ShowMessage(int stringId) = 0;
     // The game-path dialog; true when the user confirmed a path.
@@ -95,7 +95,7 @@ class AddonListControl {
 enum class InstallOutcome {
     kInstalled,
     kNotInCatalogue,  // the Id is not in the catalogue at download time
-    kDownloadFailed,  // detail: the DownloadResult
+    kDownloadFailed,  // the DownloadResult says why
     kBrokenArchive,   // downloaded, but it does not open or a member fails its check
     kExtractFailed,   // the new version could not be unpacked or put in place
     kManagerBusy,     // another manager works on the same directories
@@ -104,8 +104,10 @@ enum class InstallOutcome {
 class InstallObserver {
   public:
     virtual ~InstallObserver() = default;
-    // Called on the install worker once per InstallOne.
-    virtual void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) = 0;
+    // Called on the install worker once per InstallOne; download is the
+    // download's result (kDownloaded where none ran).
+    virtual void OnInstallFinished(int32_t id, InstallOutcome outcome,
+                                   net::DownloadResult download) = 0;
     // Called on the install worker before OnInstallFinished when the
     // archive's download failed after the server answered with httpStatus
     // (404 and the like), so that a front end can say what it answered.
@@ -115,4 +117,4 @@ class InstallObserver {
     }
 };
 
-}  // namespace vt
+}  // namespace vt::addons

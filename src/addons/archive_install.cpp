@@ -9,9 +9,8 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -33,58 +32,51 @@ class UpdatingScope {
 
 }  // namespace
 
-bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath, int& result) {
-    const std::shared_ptr<const Catalogue> catalogue = library.catalogue();
-    const auto record = catalogue->find(id);
-    if (record == catalogue->end()) {
-        result = -1;
-        return false;
-    }
+net::DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::string& url,
+                                    std::string& archivePath) {
     const std::string programDir = library.app().ProgramDir();
     archivePath = ArchivePath(programDir, id);
     const std::string dir = DownloadDir(programDir);
     if (!platform::IsDirectory(dir))
-        MakeDirectoryPath(dir.substr(0, dir.size() - 1));
+        platform::MakeDirectoryPath(dir.substr(0, dir.size() - 1));
     // An old complete archive would pass the up-to-date check; its partial
     // ".down" file is what a resume needs.
-    if (platform::PathExists(archivePath) && !platform::RemoveFile(archivePath)) {
-        result = kRenameFailed;  // the old archive keeps the name
-        return false;
-    }
+    if (platform::PathExists(archivePath) && !platform::RemoveFile(archivePath))
+        return net::kRenameFailed;  // the old archive keeps the name
 
-    HttpDownload download;
+    net::HttpDownload download;
     ApplyTransferOptions(library.options(), download);
     download.maxSize = library.options().archiveMaxBytes;
     download.stop = library.cancelFlag();
     AddonWindow& window = library.window();
     download.SetNotify(
-        [&library, &window](const DownloadProgress& progress) {
+        [&library, &window](const net::DownloadProgress& progress) {
             // Once the owner is stopping, its window may not answer any more.
             if (!library.TransfersCancelled())
                 window.SendDownloadProgress(kProgressDownloading, progress);
         },
         id, -1, -1, true);
-    result = download.Download(record->second.Url, archivePath, false);
-    if (result == kDownloaded || result == kAlreadyCurrent)
-        return true;
+    const net::DownloadResult result = download.Download(url, archivePath, false);
+    if (result == net::kDownloaded || result == net::kAlreadyCurrent)
+        return result;
     const int httpStatus = StatusOfHeader(download.headerText());
     if (httpStatus != 0 && library.installObserver() != nullptr)
         library.installObserver()->OnDownloadAnswered(id, httpStatus);
-    return false;
+    return result;
 }
 
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,
                               bool isUpdate) {
     const std::string addonDir = AddonDir(library.app().GameDir());
-    ArchiveRules rules;
+    archive::ArchiveRules rules;
     rules.finalDir = addonDir;
     rules.limits = library.options().unpackLimits;
-    if (addonDir.empty() || !VerifyZipArchive(archivePath, rules).Ok()) {
+    if (addonDir.empty() || !archive::VerifyZipArchive(archivePath, rules).Ok()) {
         platform::RemoveFile(archivePath);
         return addonDir.empty() ? InstallOutcome::kExtractFailed : InstallOutcome::kBrokenArchive;
     }
     if (!platform::IsDirectory(addonDir)) {
-        MakeDirectoryPath(addonDir);
+        platform::MakeDirectoryPath(addonDir);
         platform::SleepMs(static_cast<unsigned>(library.options().directoryWaitMs));
     }
 
@@ -107,7 +99,7 @@ InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::stri
     }
     // Unpacked beside the addon directory: nothing installed changes until
     // the whole new version is on disk.
-    const bool intact = ExtractArchive(archivePath, StagingDir(addonDir), rules).Ok();
+    const bool intact = archive::ExtractArchive(archivePath, StagingDir(addonDir), rules).Ok();
     platform::RemoveFile(archivePath);
     std::lock_guard<std::mutex> lock(library.addonDirMutex());
     if (!intact) {
@@ -119,4 +111,4 @@ InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::stri
                : InstallOutcome::kExtractFailed;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

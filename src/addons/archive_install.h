@@ -5,15 +5,17 @@
 #include <string>
 
 #include "addons/addon_library.h"
+#include "net/http_download.h"
 
-namespace vt {
+namespace vt::addons {
 
-// Downloads the catalogue record's archive of id to ProgramDir +
-// "Download\\%d.zip", first deleting an old archive of that name but keeping
-// its ".down" partial file, so an interrupted transfer resumes. Progress goes
-// to the window as UM_DOWNLOAD_PROGRESS (2) records keyed by id. result gets
-// the DownloadResult, or -1 when id is not in the catalogue.
-bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath, int& result);
+// Downloads url, the catalogue record's archive of id, to archivePath:
+// ProgramDir + "Download\\%d.zip". An old archive of that name is deleted
+// first but its ".down" partial file kept, so an interrupted transfer
+// resumes. Progress goes to the window as UM_DOWNLOAD_PROGRESS (2) records
+// keyed by id. kDownloaded and kAlreadyCurrent mean the archive is there.
+net::DownloadResult DownloadArchive(AddonLibrary& library, int32_t id, const std::string& url,
+                                    std::string& archivePath);
 
 // Installs the downloaded archive into GameDir + "Interface\\Addons". The
 // archive is checked first under every rule of the unpacking (it opens, is no
@@ -26,4 +28,4 @@ bool DownloadArchive(AddonLibrary& library, int32_t id, std::string& archivePath
 InstallOutcome InstallArchive(AddonLibrary& library, int32_t id, const std::string& archivePath,
                               bool isUpdate);
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -9,7 +9,7 @@
 #include "xml/node_scanner.h"
 #include "xml/xml_document.h"
 
-namespace vt {
+namespace vt::addons {
 
 std::string CataloguePath(const std::string& programDir) {
     return programDir + "Download\\pluglist.xml";
@@ -26,10 +26,10 @@ constexpr std::string_view kFieldNames[kFieldCount] = {"Id", "Name", "Folder", "
 // once, into the record that stays in the map.
 class CatalogueReader {
   public:
-    explicit CatalogueReader(const CXmlDocument& document)
+    explicit CatalogueReader(const xml::CXmlDocument& document)
         : index_(document.Index()),
           text_(document.Text()),
-          ignoreCase_((document.Flags() & CXmlDocument::kFlagIgnoreCase) != 0) {}
+          ignoreCase_((document.Flags() & xml::CXmlDocument::kFlagIgnoreCase) != 0) {}
 
     Catalogue Read() const {
         Catalogue catalogue;
@@ -129,17 +129,17 @@ class CatalogueReader {
 
 }  // namespace
 
-Catalogue CatalogueFromDocument(CXmlDocument& document) {
+Catalogue CatalogueFromDocument(xml::CXmlDocument& document) {
     document.ResetPosition();
     // A document opened for writing has no elements to walk.
-    if ((document.Flags() & CXmlDocument::kFlagWriteFile) != 0)
+    if ((document.Flags() & xml::CXmlDocument::kFlagWriteFile) != 0)
         return Catalogue();
     return CatalogueReader(document).Read();
 }
 
 bool LoadCatalogue(const std::string& path, Catalogue& catalogue) {
     catalogue.clear();
-    CXmlDocument document;
+    xml::CXmlDocument document;
     if (!document.LoadFile(path)) {
         return false;
     }
@@ -147,7 +147,7 @@ bool LoadCatalogue(const std::string& path, Catalogue& catalogue) {
     return true;
 }
 
-std::string StampFromDocument(CXmlDocument& document) {
+std::string StampFromDocument(xml::CXmlDocument& document) {
     document.ResetPosition();
     if (!document.NextElement("AddOnList") || !document.NextChildElement("ver")) {
         return std::string();
@@ -156,11 +156,11 @@ std::string StampFromDocument(CXmlDocument& document) {
 }
 
 std::string ReadLocalStamp(const std::string& path) {
-    CXmlDocument document;
+    xml::CXmlDocument document;
     if (!document.LoadFile(path)) {
         return std::string();
     }
     return StampFromDocument(document);
 }
 
-}  // namespace vt
+}  // namespace vt::addons

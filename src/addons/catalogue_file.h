@@ -5,9 +5,11 @@
 
 #include "addons/addon_record.h"
 
-namespace vt {
-
+namespace vt::xml {
 class CXmlDocument;
+}  // namespace vt::xml
+
+namespace vt::addons {
 
 // ProgramDir + "Download\\pluglist.xml".
 std::string CataloguePath(const std::string& programDir);
@@ -21,12 +23,12 @@ bool LoadCatalogue(const std::string& path, Catalogue& catalogue);
 
 // The records of an already loaded catalogue document, ascending Id, the first
 // occurrence of an Id kept.
-Catalogue CatalogueFromDocument(CXmlDocument& document);
+Catalogue CatalogueFromDocument(xml::CXmlDocument& document);
 
 // The CatalogueStamp of the catalogue file: the character data of the first
 // "ver" child of "AddOnList"; empty when the file cannot be loaded or has no
 // "AddOnList" or no "ver".
 std::string ReadLocalStamp(const std::string& path);
-std::string StampFromDocument(CXmlDocument& document);
+std::string StampFromDocument(xml::CXmlDocument& document);
 
-}  // namespace vt
+}  // namespace vt::addons

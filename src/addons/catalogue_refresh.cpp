@@ -8,11 +8,10 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 #include "xml/xml_document.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -26,26 +25,27 @@ std::string LocalStamp(AddonLibrary& library, const std::string& path) {
 }
 
 // The stamp query with its status and the HTTP status of a refusal.
-ExchangeStatus AskStamp(const ServerConfig& servers, std::string& stamp, int timeoutMs,
-                        int* httpStatus) {
+net::ExchangeStatus AskStamp(const settings::ServerConfig& servers, std::string& stamp,
+                             int timeoutMs, int* httpStatus) {
     stamp.clear();
     std::string answer;
-    const ExchangeStatus status =
-        RunSecureExchange("", servers.catalogue + kStampInterfacePath, kCatalogueExchangeKey,
-                          answer, httpStatus, timeoutMs);
-    if (status == ExchangeStatus::kOk)
-        stamp = QueryValue(answer, kStampName);
+    const net::ExchangeStatus status =
+        net::RunSecureExchange("", servers.catalogue + kStampInterfacePath, kCatalogueExchangeKey,
+                               answer, httpStatus, timeoutMs);
+    if (status == net::ExchangeStatus::kOk)
+        stamp = net::QueryValue(answer, kStampName);
     return status;
 }
 
-// DownloadCatalogue with the download's result and the HTTP status of its
-// last answer.
-bool FetchCatalogue(AddonLibrary& library, int& result, int& httpStatus) {
+// DownloadCatalogue with the download's result (none when it did not start)
+// and the HTTP status of its last answer.
+bool FetchCatalogue(AddonLibrary& library, std::optional<net::DownloadResult>& result,
+                    int& httpStatus) {
     const AddonOptions& options = library.options();
     const std::string programDir = library.app().ProgramDir();
     const std::string dir = programDir + "Download";
     if (!platform::IsDirectory(dir)) {
-        MakeDirectoryPath(dir);
+        platform::MakeDirectoryPath(dir);
         platform::SleepMs(static_cast<unsigned>(options.directoryWaitMs));
     }
     const std::string path = CataloguePath(programDir);
@@ -53,11 +53,11 @@ bool FetchCatalogue(AddonLibrary& library, int& result, int& httpStatus) {
     // A stale partial file left in place would be resumed into a catalogue
     // made of two different versions.
     const std::string partial = target + ".down";
-    result = kTempOpenFailed;
+    result = net::kTempOpenFailed;
     httpStatus = 0;
     if (platform::PathExists(partial) && !platform::RemoveFile(partial))
         return false;
-    HttpDownload download;
+    net::HttpDownload download;
     ApplyTransferOptions(options, download);
     download.maxSize = options.catalogueMaxBytes;
     download.stop = library.cancelFlag();
@@ -66,12 +66,12 @@ bool FetchCatalogue(AddonLibrary& library, int& result, int& httpStatus) {
         download.headerTimeout = options.serverAnswerMs;
     result = download.Download(library.servers().catalogue + kCatalogueServerPath, target, false);
     httpStatus = StatusOfHeader(download.headerText());
-    if (result != kDownloaded && result != kAlreadyCurrent)
+    if (result != net::kDownloaded && result != net::kAlreadyCurrent)
         return false;
     // Replace in one rename, so the catalogue file is never missing or half.
     if (platform::RenamePath(target, path, true))
         return true;
-    result = kRenameFailed;
+    result = net::kRenameFailed;
     return false;
 }
 
@@ -93,12 +93,12 @@ int StatusOfHeader(const std::string& headerText) {
     return status;
 }
 
-bool QueryCatalogueStamp(const ServerConfig& servers, std::string& stamp, int timeoutMs) {
-    return AskStamp(servers, stamp, timeoutMs, nullptr) == ExchangeStatus::kOk;
+bool QueryCatalogueStamp(const settings::ServerConfig& servers, std::string& stamp, int timeoutMs) {
+    return AskStamp(servers, stamp, timeoutMs, nullptr) == net::ExchangeStatus::kOk;
 }
 
 bool DownloadCatalogue(AddonLibrary& library) {
-    int result = 0;
+    std::optional<net::DownloadResult> result;
     int httpStatus = 0;
     return FetchCatalogue(library, result, httpStatus);
 }
@@ -112,7 +112,7 @@ bool LoadCatalogueInto(AddonLibrary& library) {
     if (last.loaded && file.size >= 0 && last.size == file.size && last.modified == file.modified)
         return true;
 
-    CXmlDocument document;
+    xml::CXmlDocument document;
     if (!document.LoadFile(path)) {
         library.SetCatalogue(Catalogue());
         library.SetLoadedCatalogueFile(AddonLibrary::LoadedFile());
@@ -138,10 +138,9 @@ bool RefreshCatalogue(AddonLibrary& library) {
         // The file as it is.
     } else if (platform::PathExists(path)) {
         std::string stamp;
-        const ExchangeStatus asked =
+        status.stampStatus =
             AskStamp(library.servers(), stamp, options.serverAnswerMs, &status.httpStatus);
-        status.stampStatus = static_cast<int>(asked);
-        if (asked == ExchangeStatus::kOk && !stamp.empty()) {
+        if (status.stampStatus == net::ExchangeStatus::kOk && !stamp.empty()) {
             if (stamp != LocalStamp(library, path)) {
                 replaced = FetchCatalogue(library, status.downloadResult, status.httpStatus);
                 confirmed = replaced;
@@ -172,4 +171,4 @@ bool RefreshCatalogue(AddonLibrary& library) {
     return loaded;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -7,12 +7,12 @@
 #include "addons/addon_library.h"
 #include "net/form_post.h"
 
-namespace vt {
+namespace vt::addons {
 
 // Asks the catalogue server's stamp interface for the current stamp; false
 // when the exchange fails. Connecting and each wait may take timeoutMs.
-bool QueryCatalogueStamp(const ServerConfig& servers, std::string& stamp,
-                         int timeoutMs = kFormPostTimeoutMs);
+bool QueryCatalogueStamp(const settings::ServerConfig& servers, std::string& stamp,
+                         int timeoutMs = net::kFormPostTimeoutMs);
 
 // Fetches "/Config/pluglist.xml" of the library's catalogue server afresh
 // into the catalogue file's "Temp" sibling (at most
@@ -39,4 +39,4 @@ int StatusOfHeader(const std::string& headerText);
 // is LoadCatalogue's.
 bool LoadCatalogueInto(AddonLibrary& library);
 
-}  // namespace vt
+}  // namespace vt::addons

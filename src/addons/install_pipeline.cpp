@@ -8,7 +8,7 @@
 #include "addons/usage_ping.h"
 #include "settings/app_state.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -23,7 +23,8 @@ void InsertRequestedRow(AddonLibrary& library, int32_t id) {
     library.list().SetProgress(id, 0);
 }
 
-void Report(AddonLibrary& library, int32_t id, InstallOutcome outcome, int detail) {
+void Report(AddonLibrary& library, int32_t id, InstallOutcome outcome,
+            net::DownloadResult detail = net::kDownloaded) {
     if (InstallObserver* observer = library.installObserver())
         observer->OnInstallFinished(id, outcome, detail);
 }
@@ -82,9 +83,9 @@ void InstallWorker(AddonLibrary& library) {
             int32_t id = 0;
             while (library.TakeLastQueued(id)) {
                 if (!manager.held()) {
-                    Report(library, id, InstallOutcome::kManagerBusy, 0);
+                    Report(library, id, InstallOutcome::kManagerBusy);
                 } else if (library.TransfersCancelled()) {
-                    Report(library, id, InstallOutcome::kDownloadFailed, kDownloadCancelled);
+                    Report(library, id, InstallOutcome::kDownloadFailed, net::kDownloadCancelled);
                 } else {
                     InstallOne(library, id);
                 }
@@ -110,12 +111,20 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
         InsertRequestedRow(library, id);
     }
 
+    std::string url;
+    {
+        const std::shared_ptr<const Catalogue> catalogue = library.catalogue();
+        const auto record = catalogue->find(id);
+        if (record == catalogue->end()) {
+            Report(library, id, InstallOutcome::kNotInCatalogue);
+            return false;
+        }
+        url = record->second.Url;
+    }
     std::string archivePath;
-    int result = 0;
-    if (!DownloadArchive(library, id, archivePath, result)) {
-        Report(library, id,
-               result < 0 ? InstallOutcome::kNotInCatalogue : InstallOutcome::kDownloadFailed,
-               result);
+    const net::DownloadResult result = DownloadArchive(library, id, url, archivePath);
+    if (result != net::kDownloaded && result != net::kAlreadyCurrent) {
+        Report(library, id, InstallOutcome::kDownloadFailed, result);
         return false;
     }
     const InstallOutcome outcome = InstallArchive(library, id, archivePath, isUpdate);
@@ -125,7 +134,7 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
 
     // Once the owner is stopping, its window may no longer answer.
     if (!library.TransfersCancelled()) {
-        DownloadProgress installed;
+        net::DownloadProgress installed;
         installed.user1 = id;
         installed.user2 = -1;
         installed.user3 = -1;
@@ -134,4 +143,4 @@ bool InstallOne(AddonLibrary& library, int32_t id) {
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

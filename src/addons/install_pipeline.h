@@ -6,7 +6,7 @@
 
 #include "addons/addon_library.h"
 
-namespace vt {
+namespace vt::addons {
 
 // RequestInstall's results.
 enum InstallRequestResult {
@@ -28,4 +28,4 @@ void InstallWorker(AddonLibrary& library);
 // Downloads and installs one addon; true when installed.
 bool InstallOne(AddonLibrary& library, int32_t id);
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -1,6 +1,6 @@
 #include "addons/left_panel.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -81,13 +81,14 @@ const char* ShownView(const LeftPanelState& panel) {
     return "none";
 }
 
-int ProgressPercent(const DownloadProgress& progress) {
+int ProgressPercent(const net::DownloadProgress& progress) {
     if (progress.totalSize <= 0 || progress.doneSize < 0)
         return -1;
     return static_cast<int>(progress.doneSize * 100 / progress.totalSize);
 }
 
-void HandleDownloadProgress(AddonListControl& list, int code, const DownloadProgress& progress) {
+void HandleDownloadProgress(AddonListControl& list, int code,
+                            const net::DownloadProgress& progress) {
     if (code == kProgressDownloading) {
         const int percent = ProgressPercent(progress);
         if (percent >= 0 && percent != 100 && list.FindKey(progress.user1) >= 0)
@@ -98,4 +99,4 @@ void HandleDownloadProgress(AddonListControl& list, int code, const DownloadProg
     }
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -5,7 +5,7 @@
 
 #include "addons/addon_window.h"
 
-namespace vt {
+namespace vt::addons {
 
 struct LeftPanelState {
     bool loadingShown = false;
@@ -32,8 +32,9 @@ const char* ShownView(const LeftPanelState& panel);
 // (a finished download waits for the install); a record without a total
 // changes nothing. For kProgressInstalled the row shows 100 and loses its
 // update badge.
-void HandleDownloadProgress(AddonListControl& list, int code, const DownloadProgress& progress);
+void HandleDownloadProgress(AddonListControl& list, int code,
+                            const net::DownloadProgress& progress);
 // The percentage HandleDownloadProgress shows, or -1 when none can be computed.
-int ProgressPercent(const DownloadProgress& progress);
+int ProgressPercent(const net::DownloadProgress& progress);
 
-}  // namespace vt
+}  // namespace vt::addons

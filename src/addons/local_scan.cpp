@@ -10,10 +10,9 @@
 #include "addons/version_file.h"
 #include "platform/files.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/settings.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -90,7 +89,7 @@ std::vector<std::pair<std::string, std::string>> MatchFolders(const FoundFolders
 
 bool ScanLocalAddons(AddonLibrary& library) {
     // A game path that was cut names some parent directory: no scan there.
-    if (!LoadSettings(library.app()))
+    if (!settings::LoadSettings(library.app()))
         return false;
     const std::string addonDir = AddonDir(library.app().GameDir());
     if (addonDir.empty())
@@ -128,4 +127,4 @@ bool ScanLocalAddons(AddonLibrary& library) {
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

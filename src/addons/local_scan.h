@@ -7,7 +7,7 @@
 
 #include "addons/addon_library.h"
 
-namespace vt {
+namespace vt::addons {
 
 // Re-reads the settings, recovers what interrupted installs left
 // (update_backup.h), lists the addon directory's folders (names starting
@@ -31,4 +31,4 @@ std::vector<std::pair<std::string, std::string>> MatchFolders(const FoundFolders
                                                               const Catalogue& catalogue,
                                                               LocalAddonList& local);
 
-}  // namespace vt
+}  // namespace vt::addons

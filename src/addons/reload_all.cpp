@@ -6,7 +6,7 @@
 #include "addons/catalogue_refresh.h"
 #include "addons/local_scan.h"
 
-namespace vt {
+namespace vt::addons {
 
 void ReloadAll(AddonLibrary& library) {
     std::lock_guard<std::mutex> serial(library.reloadMutex());
@@ -50,4 +50,4 @@ bool StartReloadAll(AddonLibrary& library) {
     return library.StartWorker([&library] { ReloadAll(library); });
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -3,7 +3,7 @@
 
 #include "addons/addon_library.h"
 
-namespace vt {
+namespace vt::addons {
 
 // Posts UM_LIST_STATE (5, 1), refreshes the catalogue, scans the addon
 // directory, refills the list control and posts the views: (2, 1) without a
@@ -14,4 +14,4 @@ void ReloadAll(AddonLibrary& library);
 // ReloadAll on a worker of its own.
 bool StartReloadAll(AddonLibrary& library);
 
-}  // namespace vt
+}  // namespace vt::addons

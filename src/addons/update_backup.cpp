@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "addons/addon_paths.h"
+#include "platform/file_names.h"
 #include "platform/files.h"
-#include "settings/directory_helpers.h"
-#include "settings/path_text.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
@@ -15,7 +14,7 @@ constexpr char kDecidedSuffix[] = ".done";
 
 // GameDir + "Interface", the addon directory's parent.
 std::string InterfaceDir(const std::string& addonDir) {
-    const size_t separator = LastPathSeparator(addonDir);
+    const size_t separator = platform::LastPathSeparator(addonDir);
     return separator == std::string::npos ? std::string() : addonDir.substr(0, separator);
 }
 
@@ -53,7 +52,7 @@ bool RemoveEntry(const std::string& path) {
 bool MoveEntries(const std::string& from, const std::string& to) {
     const std::vector<std::string> names = platform::ListDirectory(from);
     if (!names.empty() && !platform::IsDirectory(to))
-        MakeDirectoryPath(to);
+        platform::MakeDirectoryPath(to);
     for (const std::string& name : names) {
         const std::string target = to + "\\" + name;
         if (!RemoveEntry(target) || !platform::RenamePath(from + "\\" + name, target))
@@ -133,7 +132,7 @@ bool DiscardEntry(const std::string& addonDir, const std::string& path) {
         return true;
     const std::string root = UpdateBackupRoot(addonDir);
     if (!root.empty()) {
-        MakeDirectoryPath(root);
+        platform::MakeDirectoryPath(root);
         // Not a transaction's name, so recovery takes it for leftovers.
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string target = root + "\\discard-" + std::to_string(attempt);
@@ -157,7 +156,7 @@ bool BeginInstall(int32_t id, const std::string& addonDir, const BusyInstalls& b
     if (root.empty() || Present(StagingDir(addonDir)) ||
         (platform::IsDirectory(root) && !platform::ListDirectory(root).empty()))
         return false;
-    MakeDirectoryPath(root);
+    platform::MakeDirectoryPath(root);
     const std::string transaction = TransactionDir(addonDir, id, false);
     if (!platform::MakeDirectory(transaction))
         return false;
@@ -200,4 +199,4 @@ bool AbortInstall(int32_t id, const std::string& addonDir) {
     return done;
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-namespace vt {
+namespace vt::addons {
 
 // The work directories beside addonDir (GameDir + "Interface\\Addons"), no
 // trailing backslash, empty for an empty addonDir:
@@ -66,4 +66,4 @@ bool DiscardEntry(const std::string& addonDir, const std::string& path);
 // and deletes what a discard left behind.
 void RecoverInterruptedUpdates(const std::string& addonDir, const BusyInstalls& busy);
 
-}  // namespace vt
+}  // namespace vt::addons

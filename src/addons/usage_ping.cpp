@@ -7,14 +7,14 @@
 #include "net/url_codec.h"
 #include "settings/server_config.h"
 
-namespace vt {
+namespace vt::addons {
 
-void SendUsagePing(const ServerConfig& servers, int32_t id, int timeoutMs) {
+void SendUsagePing(const settings::ServerConfig& servers, int32_t id, int timeoutMs) {
     std::string form;
-    AppendQueryParam(form, "PlugId", std::to_string(id));
+    net::AppendQueryParam(form, "PlugId", std::to_string(id));
     std::string answer;
-    RunSecureExchange(form, servers.catalogue + kUsagePingPath, kCatalogueExchangeKey, answer,
-                      nullptr, timeoutMs);
+    net::RunSecureExchange(form, servers.catalogue + kUsagePingPath, kCatalogueExchangeKey, answer,
+                           nullptr, timeoutMs);
 }
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -1,23 +1,16 @@
 #include "addons/version_file.h"
 
+#include <algorithm>
+
 #include "addons/addon_paths.h"
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::addons {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
+constexpr std::string_view kBlanks = " \t\r\n";
 
 // Runs of spaces become one space, then blanks are trimmed at both ends.
 std::string NormaliseLine(std::string_view line) {
@@ -28,7 +21,7 @@ std::string NormaliseLine(std::string_view line) {
             continue;
         out.push_back(c);
     }
-    return std::string(Trim(out));
+    return std::string(platform::TrimBlanks(out, kBlanks));
 }
 
 // Calls visit(key, value) for every header line in order until it returns true.
@@ -47,10 +40,9 @@ void ForEachHeader(std::string_view text, Visit visit) {
         if (colon == std::string::npos)
             continue;
         const std::string_view whole(line);
-        const std::string_view key = Trim(whole.substr(2, colon - 2));
+        const std::string_view key = platform::TrimBlanks(whole.substr(2, colon - 2), kBlanks);
         std::string_view value = whole.substr(colon + 1);
-        while (!value.empty() && IsBlank(value.front()))
-            value.remove_prefix(1);
+        value.remove_prefix(std::min(value.find_first_not_of(kBlanks), value.size()));
         if (visit(key, value))
             return;
     }
@@ -105,4 +97,4 @@ VersionHeaders ReadVersionHeaders(const std::string& path) {
     return ParseVersionHeaders(ReadBounded(path));
 }
 
-}  // namespace vt
+}  // namespace vt::addons

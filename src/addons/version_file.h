@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace vt {
+namespace vt::addons {
 
 // Version files larger than this are read only up to it.
 constexpr size_t kMaxVersionFileBytes = 64 * 1024;
@@ -26,4 +26,4 @@ VersionHeaders ReadVersionHeaders(const std::string& path);
 std::string FindVersionHeader(std::string_view text, std::string_view key);
 VersionHeaders ParseVersionHeaders(std::string_view text);
 
-}  // namespace vt
+}  // namespace vt::addons

@@ -8,7 +8,7 @@
 #include "archive/zip_reader.h"
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -137,4 +137,4 @@ ArchiveReport VerifyZipArchive(const std::string& archivePath, const ArchiveRule
     });
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -9,7 +9,7 @@
 #include "archive/zip_layout.h"
 #include "archive/zip_result.h"
 
-namespace vt {
+namespace vt::archive {
 
 struct ArchiveMemberResult {
     int index = 0;
@@ -54,4 +54,4 @@ ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& 
 // refuse for their names or (with rules.finalDir) their length.
 ArchiveReport VerifyZipArchive(const std::string& archivePath, const ArchiveRules& rules = {});
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -11,7 +11,7 @@
 #include "archive/zip_paths.h"
 #include "archive/zip_reader.h"
 
-namespace vt {
+namespace vt::archive {
 
 struct ZipArchive {
     std::optional<ZipDirectory> directory;
@@ -39,4 +39,4 @@ ZipResult DescribeEntry(ZipArchive& archive, int index, ZipEntry& entry);
 // memory member open).
 ZipResult UnzipToFile(ZipArchive& archive, int index, void* target, int targetType);
 
-}  // namespace vt
+}  // namespace vt::archive

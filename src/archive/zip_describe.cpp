@@ -5,7 +5,7 @@
 #include "archive/zip_archive.h"
 #include "archive/zip_entry_info.h"
 
-namespace vt {
+namespace vt::archive {
 
 ZipResult DescribeEntry(ZipArchive& archive, int index, ZipEntry& entry) {
     ZipDirectory& directory = *archive.directory;
@@ -41,4 +41,4 @@ ZipResult DescribeEntry(ZipArchive& archive, int index, ZipEntry& entry) {
     return kZipOk;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -5,7 +5,7 @@
 
 #include "platform/code_page.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -176,4 +176,4 @@ bool CheckLocalHeader(ZipDirectory& directory, ZipLocalHeader& header) {
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -8,7 +8,7 @@
 #include "archive/zip_result.h"
 #include "archive/zip_source.h"
 
-namespace vt {
+namespace vt::archive {
 
 // One central-directory entry as stored. name is in the local code page
 // (names flagged as UTF-8 are converted) and may exceed the reader's limit.
@@ -64,4 +64,4 @@ struct ZipLocalHeader {
 // sizes unless a data descriptor follows the data.
 bool CheckLocalHeader(ZipDirectory& directory, ZipLocalHeader& header);
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -4,7 +4,7 @@
 
 #include "archive/zip_source.h"
 
-namespace vt {
+namespace vt::archive {
 
 uint32_t ZipAttributes(uint32_t e) {
     const uint32_t unixMode = e >> 16;
@@ -75,4 +75,4 @@ void ApplyExtendedTimestamp(const uint8_t* extra, size_t length, ZipTimes& times
     }
 }
 
-}  // namespace vt
+}  // namespace vt::archive

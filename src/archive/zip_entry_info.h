@@ -6,7 +6,7 @@
 
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::archive {
 
 // Windows attribute bits from the external attributes (DOS bits low, Unix
 // mode high): 0x80 for a file, 0x90 for a directory, plus archive, hidden,
@@ -28,4 +28,4 @@ struct ZipTimes {
 // extra field; values are read only from within the block and the field.
 void ApplyExtendedTimestamp(const uint8_t* extra, size_t length, ZipTimes& times);
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -6,7 +6,7 @@
 #include "archive/zip_archive.h"
 #include "archive/zip_paths.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -111,4 +111,4 @@ ZipResult UnzipToFile(ZipArchive& archive, int index, void* target, int targetTy
     return result;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

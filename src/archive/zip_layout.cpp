@@ -6,7 +6,7 @@
 
 #include "archive/zip_archive.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -49,4 +49,4 @@ ZipResult CheckArchiveLayout(HZIP zip, const ArchiveLimits& limits) {
     return result;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -7,7 +7,7 @@
 
 #include "archive/zip_reader.h"
 
-namespace vt {
+namespace vt::archive {
 
 struct ArchiveLimits {
     // Sum of the members' declared uncompressed sizes.
@@ -24,4 +24,4 @@ struct ArchiveLimits {
 // read. Sets the last zip result.
 ZipResult CheckArchiveLayout(HZIP zip, const ArchiveLimits& limits);
 
-}  // namespace vt
+}  // namespace vt::archive

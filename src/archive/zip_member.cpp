@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 // Large enough that a big member's data is read in few calls.
@@ -99,4 +99,4 @@ bool ZipMemberReader::Complete() const {
     return source_ != nullptr && !failed_ && uncompressedLeft_ == 0 && crc_ == expectedCrc_;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

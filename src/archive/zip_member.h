@@ -9,7 +9,7 @@
 
 #include "archive/zip_directory.h"
 
-namespace vt {
+namespace vt::archive {
 
 class ZipMemberReader {
   public:
@@ -44,4 +44,4 @@ class ZipMemberReader {
     uint64_t position_ = 0;
 };
 
-}  // namespace vt
+}  // namespace vt::archive

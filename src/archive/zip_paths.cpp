@@ -4,39 +4,12 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/file_names.h"
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
-
-bool IsLeadByte(unsigned codePage, unsigned char c) {
-    switch (codePage) {
-        case 932:
-            return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        case 936:
-        case 949:
-        case 950:
-            return c >= 0x81 && c <= 0xFE;
-        default:
-            return false;
-    }
-}
-
-// Offsets of every separator, in order.
-std::vector<size_t> Separators(const std::string& name) {
-    const unsigned codePage = platform::LocalCodePage();
-    std::vector<size_t> found;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (IsLeadByte(codePage, c)) {
-            ++i;
-        } else if (c == '/' || c == '\\') {
-            found.push_back(i);
-        }
-    }
-    return found;
-}
 
 bool IsClimbingComponent(const std::string& component) {
     size_t dots = 0;
@@ -68,7 +41,7 @@ bool IsDeviceName(const std::string& component) {
 }
 
 bool CrossesLink(const std::string& baseDirectory, const std::string& path) {
-    for (size_t at : Separators(path)) {
+    for (size_t at : platform::PathSeparators(path)) {
         if (at > 0 && platform::IsLink(baseDirectory + path.substr(0, at)))
             return true;
     }
@@ -76,7 +49,7 @@ bool CrossesLink(const std::string& baseDirectory, const std::string& path) {
 }
 
 std::string DirectoryPart(const std::string& name) {
-    const std::vector<size_t> separators = Separators(name);
+    const std::vector<size_t> separators = platform::PathSeparators(name);
     return separators.empty() ? std::string() : name.substr(0, separators.back() + 1);
 }
 
@@ -86,7 +59,7 @@ bool HasForbiddenCharacter(const std::string& name) {
     const unsigned codePage = platform::LocalCodePage();
     for (size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
-        if (IsLeadByte(codePage, c)) {
+        if (platform::IsLeadByte(codePage, c)) {
             ++i;
         } else if (c < 0x20 || std::strchr(":*?\"<>|", c) != nullptr) {
             return true;
@@ -102,7 +75,7 @@ bool IsSafeMemberName(const std::string& name) {
         return IsClimbingComponent(component) || IsDeviceName(component);
     };
     size_t start = 0;
-    for (size_t at : Separators(name)) {
+    for (size_t at : platform::PathSeparators(name)) {
         if (at == 0 || refused(name.substr(start, at - start)))
             return false;
         start = at + 1;
@@ -134,7 +107,7 @@ KnownDirectories::Outcome KnownDirectories::MakeOne(const std::string& baseDirec
 KnownDirectories::Outcome KnownDirectories::Make(const std::string& baseDirectory,
                                                  const std::string& path) {
     Outcome outcome = kExisting;
-    const std::vector<size_t> separators = Separators(path);
+    const std::vector<size_t> separators = platform::PathSeparators(path);
     for (size_t at : separators) {
         if (at == 0)
             continue;
@@ -148,7 +121,7 @@ KnownDirectories::Outcome KnownDirectories::Make(const std::string& baseDirector
 }
 
 bool KnownDirectories::Made(const std::string& path) const {
-    const std::vector<size_t> separators = Separators(path);
+    const std::vector<size_t> separators = platform::PathSeparators(path);
     std::string key = path;
     if (!separators.empty() && separators.back() + 1 == path.size())
         key.resize(separators.back());
@@ -156,4 +129,4 @@ bool KnownDirectories::Made(const std::string& path) const {
     return known != known_.end() && known->second;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -5,7 +5,7 @@
 #include <string>
 #include <unordered_map>
 
-namespace vt {
+namespace vt::archive {
 
 // Separators are "/" and "\\" outside double-byte characters (a GBK trail
 // byte may be 0x5C).
@@ -56,4 +56,4 @@ class KnownDirectories {
     std::unordered_map<std::string, bool> known_;  // relative path -> made by us
 };
 
-}  // namespace vt
+}  // namespace vt::archive

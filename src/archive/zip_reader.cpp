@@ -5,7 +5,7 @@
 
 #include "archive/zip_archive.h"
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 
@@ -162,4 +162,4 @@ ZipResult CloseZip(HZIP zip) {
     return Finish(kZipOk);
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -11,7 +11,7 @@
 #include "archive/zip_result.h"
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::archive {
 
 enum ZipSourceType : int {
     kZipSourceHandle = 1,  // source: platform::File*, a disk file kept open until CloseZip
@@ -64,4 +64,4 @@ struct ZipCloser {
 };
 using ZipHandle = std::unique_ptr<ZipHandleRecord, ZipCloser>;
 
-}  // namespace vt
+}  // namespace vt::archive

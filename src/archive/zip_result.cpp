@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 std::atomic<ZipResult> lastResult{kZipOk};
@@ -62,4 +62,4 @@ std::string ZipResultText(ZipResult result) {
     return std::string(code) + " (" + Meaning(result) + ")";
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace vt {
+namespace vt::archive {
 
 namespace {
 // Read-ahead of a file source: header reads and small members come from it,
@@ -149,4 +149,4 @@ bool ZipSource::ReadAt(uint64_t position, void* buffer, size_t size) {
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::archive

@@ -9,7 +9,7 @@
 
 #include "platform/files.h"
 
-namespace vt {
+namespace vt::archive {
 
 class ZipSource {
   public:
@@ -70,4 +70,4 @@ inline uint32_t ReadLe32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-}  // namespace vt
+}  // namespace vt::archive

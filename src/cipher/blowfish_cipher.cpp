@@ -5,7 +5,7 @@
 #include "cipher/blowfish_tables.h"
 #include "cipher/hex_text.h"
 
-namespace vt {
+namespace vt::cipher {
 
 namespace {
 
@@ -35,20 +35,20 @@ BlowfishCipher::BlowfishCipher(const void* key, size_t keyLength, uint32_t ivLef
         keyLength = kMaxKeyLength;
     const auto* k = static_cast<const uint8_t*>(key);
 
-    std::memcpy(s_, blowfish::kInitialS, sizeof s_);
+    std::memcpy(s_, kInitialS, sizeof s_);
     size_t at = 0;
-    for (int i = 0; i < blowfish::kRounds + 2; ++i) {
+    for (int i = 0; i < kRounds + 2; ++i) {
         uint32_t word = 0;
         for (int b = 0; b < 4; ++b) {
             word = (word << 8) | k[at];
             if (++at == keyLength)
                 at = 0;
         }
-        p_[i] = blowfish::kInitialP[i] ^ word;
+        p_[i] = kInitialP[i] ^ word;
     }
 
     uint32_t left = 0, right = 0;
-    for (int i = 0; i < blowfish::kRounds + 2; i += 2) {
+    for (int i = 0; i < kRounds + 2; i += 2) {
         EncryptBlock(left, right);
         p_[i] = left;
         p_[i + 1] = right;
@@ -195,4 +195,4 @@ size_t BlowfishCipher::DecryptFromHex(std::string_view hex, void* out, size_t ca
     return rounded;
 }
 
-}  // namespace vt
+}  // namespace vt::cipher

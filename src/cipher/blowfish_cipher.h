@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace vt {
+namespace vt::cipher {
 
 enum CipherMode : int { kCipherEcb = 0, kCipherCbc = 1, kCipherCfb = 2 };
 
@@ -62,4 +62,4 @@ class BlowfishCipher {
     uint32_t s_[4][256];
 };
 
-}  // namespace vt
+}  // namespace vt::cipher

@@ -2,7 +2,7 @@
 // digits of pi, in order (P first, then S-boxes 0 to 3).
 #include "cipher/blowfish_tables.h"
 
-namespace vt::blowfish {
+namespace vt::cipher {
 
 const uint32_t kInitialP[kRounds + 2] = {
     0x243f6a88, 0x85a308d3, 0x13198a2e, 0x03707344, 0xa4093822, 0x299f31d0,
@@ -169,4 +169,4 @@ const uint32_t kInitialS[4][256] = {
     },
 };
 
-}  // namespace vt::blowfish
+}  // namespace vt::cipher

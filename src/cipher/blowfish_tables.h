@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-namespace vt::blowfish {
+namespace vt::cipher {
 
 constexpr int kRounds = 16;
 extern const uint32_t kInitialP[kRounds + 2];
 extern const uint32_t kInitialS[4][256];
 
-}  // namespace vt::blowfish
+}  // namespace vt::cipher

@@ -1,7 +1,7 @@
 // Hexadecimal digits, shared by the cipher's hex text and the URL codec.
 #pragma once
 
-namespace vt {
+namespace vt::cipher {
 
 // The value of one hexadecimal digit (either case), or -1.
 inline int HexDigitValue(char c) {
@@ -19,4 +19,4 @@ inline char UpperHexDigit(unsigned value) {
     return "0123456789ABCDEF"[value & 0x0F];
 }
 
-}  // namespace vt
+}  // namespace vt::cipher

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace vt {
+namespace vt::net {
 
 std::string Base64Encode(const std::string& text) {
     static const char kAlphabet[] =
@@ -24,4 +24,4 @@ std::string Base64Encode(const std::string& text) {
     return out;
 }
 
-}  // namespace vt
+}  // namespace vt::net

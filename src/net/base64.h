@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace vt {
+namespace vt::net {
 
 // Encodes text up to its first NUL.
 std::string Base64Encode(const std::string& text);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -7,7 +7,7 @@
 #include "cipher/blowfish_cipher.h"
 #include "net/secure_exchange.h"
 
-namespace vt {
+namespace vt::net {
 
 bool DecodeExchangeRequest(const std::string& framed, const std::string& key, std::string& salt,
                            std::string& data) {
@@ -24,7 +24,7 @@ bool DecodeExchangeRequest(const std::string& framed, const std::string& key, st
     if (keyBytes.empty())
         return false;
     std::vector<char> plain(hex.size() / 2 + 1, '\0');
-    BlowfishCipher(keyBytes.data(), keyBytes.size())
+    cipher::BlowfishCipher(keyBytes.data(), keyBytes.size())
         .DecryptFromHex(hex, plain.data(), hex.size() / 2);
     const size_t length = static_cast<size_t>(
         std::find(plain.begin(), plain.begin() + hex.size() / 2, '\0') - plain.begin());
@@ -42,8 +42,8 @@ std::string EncodeExchangeAnswer(const std::string& text, const std::string& key
                                  const std::string& salt) {
     const std::string plain = salt + text + '\0';
     const std::string keyBytes = key + salt;
-    return "bingo" + BlowfishCipher(keyBytes.data(), keyBytes.size())
+    return "bingo" + cipher::BlowfishCipher(keyBytes.data(), keyBytes.size())
                          .EncryptToHex(plain.data(), plain.size());
 }
 
-}  // namespace vt
+}  // namespace vt::net

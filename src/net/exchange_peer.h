@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vt {
+namespace vt::net {
 
 // Decodes the value of a request's "data" field (salt[4..8], hex ciphertext,
 // salt[0..4]) under key: salt and the form text the client sent. False when
@@ -17,4 +17,4 @@ bool DecodeExchangeRequest(const std::string& framed, const std::string& key, st
 std::string EncodeExchangeAnswer(const std::string& text, const std::string& key,
                                  const std::string& salt);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -2,7 +2,7 @@
 
 #include "platform/http_post.h"
 
-namespace vt {
+namespace vt::net {
 
 bool PostForm(const std::string& url, const std::string& body, std::string& firstLine, int* status,
               int timeoutMs, bool* timedOut) {
@@ -23,4 +23,4 @@ bool PostForm(const std::string& url, const std::string& body, std::string& firs
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace vt {
+namespace vt::net {
 
 // The longest first answer line PostForm keeps: the marker and the hex text of
 // the largest answer SecureExchange can decrypt, with room to spare. Longer
@@ -23,4 +23,4 @@ constexpr int kFormPostTimeoutMs = 30000;
 bool PostForm(const std::string& url, const std::string& body, std::string& firstLine,
               int* status = nullptr, int timeoutMs = kFormPostTimeoutMs, bool* timedOut = nullptr);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstring>
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -60,4 +60,4 @@ std::time_t ParseHttpDate(const std::string& input) {
     return std::mktime(&fields);
 }
 
-}  // namespace vt
+}  // namespace vt::net

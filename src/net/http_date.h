@@ -4,7 +4,7 @@
 #include <ctime>
 #include <string>
 
-namespace vt {
+namespace vt::net {
 
 // Reads the RFC 1123 form ("Tue, 15 Jun 2010 10:00:00 GMT") as a calendar
 // time in local time (daylight saving decided by the system; the zone word is
@@ -13,4 +13,4 @@ namespace vt {
 // text without a "," is read from its start. -1 when the fields make no time.
 std::time_t ParseHttpDate(const std::string& text);
 
-}  // namespace vt
+}  // namespace vt::net

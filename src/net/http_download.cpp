@@ -11,7 +11,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string FileNameOf(const std::string& objectPath) {
 
 }  // namespace
 
-const char* DownloadResultText(int result) {
+const char* DownloadResultText(DownloadResult result) {
     switch (result) {
         case kDownloaded:
             return "downloaded; the target file is complete";
@@ -74,9 +74,8 @@ const char* DownloadResultText(int result) {
             return "the temporary file cannot be written (disk full?)";
         case kRenameFailed:
             return "the finished file cannot be moved to the target name";
-        default:
-            return "unknown result";
     }
+    return "unknown result";
 }
 
 HttpDownload::~HttpDownload() {
@@ -124,9 +123,23 @@ void HttpDownload::Disconnect() {
     socket_.Close();
 }
 
-// 0 reached, 1 failed, 3 unsupported proxy or proxy method.
-int HttpDownload::ReachServer() {
+HttpDownload::RequestResult HttpDownload::ReachServer() {
     const UrlParts& parts = target_.parts;
+    if (proxyType == kProxyNone)
+        return ConnectToHost(socket_, parts.host, parts.port, connectTimeout)
+                   ? RequestResult::kOk
+                   : RequestResult::kFailed;
+    if (proxyType != kProxyHttp && proxyType != kProxySocks4 && proxyType != kProxySocks4a &&
+        proxyType != kProxySocks5)
+        return RequestResult::kUnusable;
+    // Plain SOCKS4 carries only an address: a name the client cannot resolve
+    // is no use to it.
+    if (proxyType == kProxySocks4 && ResolveHost(parts.host) == platform::kNoAddress)
+        return RequestResult::kFailed;
+    if (!ConnectToHost(socket_, proxyHost, proxyPort, connectTimeout))
+        return RequestResult::kFailed;
+    if (proxyType == kProxyHttp)
+        return RequestResult::kOk;
     SocksRequest socks;
     socks.host = parts.host;
     socks.port = parts.port;
@@ -135,29 +148,23 @@ int HttpDownload::ReachServer() {
     socks.authEnabled = proxyAuthEnabled;
     socks.sendTimeoutMs = sendTimeout;
     socks.receiveTimeoutMs = receiveTimeout;
-    switch (proxyType) {
-        case kProxyNone:
-            return ConnectToHost(socket_, parts.host, parts.port, connectTimeout) == 0 ? 0 : 1;
-        case kProxyHttp:
-            return ConnectToHost(socket_, proxyHost, proxyPort, connectTimeout) == 0 ? 0 : 1;
-        case kProxySocks4:
-        case kProxySocks4a:
-            if (proxyType == kProxySocks4 && ResolveHost(parts.host) == platform::kNoAddress)
-                return 1;
-            if (ConnectToHost(socket_, proxyHost, proxyPort, connectTimeout) != 0)
-                return 1;
-            return Socks4Handshake(socket_, *ring_, socks, proxyType == kProxySocks4a);
-        case kProxySocks5:
-            if (ConnectToHost(socket_, proxyHost, proxyPort, connectTimeout) != 0)
-                return 1;
-            return Socks5Handshake(socket_, *ring_, socks);
-        default:
-            return 3;
+    const SocksResult handshake =
+        proxyType == kProxySocks5
+            ? Socks5Handshake(socket_, *ring_, socks)
+            : Socks4Handshake(socket_, *ring_, socks, proxyType == kProxySocks4a);
+    switch (handshake) {
+        case kSocksConnected:
+            return RequestResult::kOk;
+        case kSocksFailed:
+            return RequestResult::kFailed;
+        case kSocksUnusable:
+            break;
     }
+    return RequestResult::kUnusable;
 }
 
-std::string HttpDownload::BuildRequest(const char* verb, bool& ranged) {
-    std::string text = verb;
+std::string HttpDownload::BuildRequest(bool& ranged) {
+    std::string text = "GET ";
     if (proxyType == kProxyHttp) {
         text += target_.url + " HTTP/1.1\r\n";
         if (proxyAuthEnabled) {
@@ -185,79 +192,77 @@ std::string HttpDownload::BuildRequest(const char* verb, bool& ranged) {
     return text;
 }
 
-int HttpDownload::SendRequest(bool head) {
-    const char* verb = head ? "HEAD " : "GET ";
+HttpDownload::RequestResult HttpDownload::SendRequest() {
     int redirects = 0;
     int resends = 0;
     for (;;) {
-        doneSize_ = 0;
-        contentLength_ = 0;
-        headerText_.clear();
-        if (!Connect())
-            return kRequestUnusable;
-        if (Cancelled())
-            return kRequestCancelled;
-        const int reached = ReachServer();
-        if (reached == 3)
-            return kRequestUnusable;
-        if (reached != 0)
-            return kRequestFailed;
-        if (Cancelled())
-            return kRequestCancelled;
-
         bool ranged = false;
-        const std::string request = BuildRequest(verb, ranged);
-        if (platform::SendAll(socket_, request.data(), request.size(), sendTimeout) <
-            request.size()) {
-            if (platform::LastSocketError() == platform::kSocketTimedOut &&
-                ++resends <= maxResends) {
-                continue;
-            }
-            return kRequestFailed;
-        }
-        if (Cancelled())
-            return kRequestCancelled;
-
-        // A header trickling in byte by byte never hits the receive time-out.
-        const uint64_t headerStart = Now();
-        const TimeLeft headerTimeLeft = [this, headerStart]() -> int64_t {
-            return headerTimeout <= 0 ? receiveTimeout
-                                      : headerTimeout - static_cast<int64_t>(Now() - headerStart);
-        };
-        switch (ReadResponseHeader(*ring_, headerText_, receiveTimeout, headerTimeLeft)) {
-            case HeaderReadResult::kComplete:
-                break;
-            case HeaderReadResult::kFailed:
-                return kRequestFailed;
-            case HeaderReadResult::kTooLong:
-                return kRequestUnusable;
-        }
-        const ResponseHeader response =
-            ParseResponseHeader(headerText_, target_, std::time(nullptr));
-        lastModified_ = response.lastModified;
-        switch (response.verdict) {
-            case kResponseAccepted:
-                contentLength_ = response.contentLength;
-                if (ranged && response.status == 206) {
-                    resuming_ = true;
-                    totalSize_ = contentLength_ + doneSize_;
-                } else {
-                    resuming_ = false;
-                    doneSize_ = 0;
-                    totalSize_ = contentLength_;
-                }
-                return kRequestOk;
-            case kResponseServerError:
-                return kRequestFailed;
-            case kResponseRedirect:
-                if (++redirects > maxRedirects)
-                    return kRequestUnusable;
-                continue;
-            case kResponseUnusable:
-                return kRequestUnusable;
-        }
-        return kRequestUnusable;
+        RequestResult result = OpenConnection();
+        if (result == RequestResult::kOk)
+            result = SendHead(ranged, resends);
+        if (result == RequestResult::kOk)
+            result = ReadAnswer(ranged, redirects);
+        if (result != RequestResult::kAgain)
+            return result;
     }
+}
+
+HttpDownload::RequestResult HttpDownload::OpenConnection() {
+    doneSize_ = 0;
+    contentLength_ = 0;
+    headerText_.clear();
+    if (!Connect())
+        return RequestResult::kUnusable;
+    if (Cancelled())
+        return RequestResult::kCancelled;
+    const RequestResult reached = ReachServer();
+    if (reached == RequestResult::kOk && Cancelled())
+        return RequestResult::kCancelled;
+    return reached;
+}
+
+HttpDownload::RequestResult HttpDownload::SendHead(bool& ranged, int& resends) {
+    const std::string request = BuildRequest(ranged);
+    if (platform::SendAll(socket_, request.data(), request.size(), sendTimeout) < request.size()) {
+        const bool timedOut = platform::LastSocketError() == platform::kSocketTimedOut;
+        return timedOut && ++resends <= maxResends ? RequestResult::kAgain : RequestResult::kFailed;
+    }
+    return Cancelled() ? RequestResult::kCancelled : RequestResult::kOk;
+}
+
+HttpDownload::RequestResult HttpDownload::ReadAnswer(bool ranged, int& redirects) {
+    // A header trickling in byte by byte never hits the receive time-out.
+    const uint64_t headerStart = Now();
+    const TimeLeft headerTimeLeft = [this, headerStart]() -> int64_t {
+        return headerTimeout <= 0 ? receiveTimeout
+                                  : headerTimeout - static_cast<int64_t>(Now() - headerStart);
+    };
+    switch (ReadResponseHeader(*ring_, headerText_, receiveTimeout, headerTimeLeft)) {
+        case HeaderReadResult::kComplete:
+            break;
+        case HeaderReadResult::kFailed:
+            return RequestResult::kFailed;
+        case HeaderReadResult::kTooLong:
+            return RequestResult::kUnusable;
+    }
+    const ResponseHeader response = ParseResponseHeader(headerText_, target_, std::time(nullptr));
+    lastModified_ = response.lastModified;
+    switch (response.verdict) {
+        case kResponseAccepted:
+            contentLength_ = response.contentLength;
+            resuming_ = ranged && response.status == 206;
+            if (!resuming_)
+                doneSize_ = 0;
+            totalSize_ = contentLength_ + doneSize_;
+            return RequestResult::kOk;
+        case kResponseServerError:
+            return RequestResult::kFailed;
+        case kResponseRedirect:
+            return ++redirects > maxRedirects ? RequestResult::kUnusable : RequestResult::kAgain;
+        case kResponseUnusable:
+            break;
+    }
+    return RequestResult::kUnusable;
 }
 
 bool HttpDownload::IsUpToDate() const {
@@ -286,231 +291,254 @@ bool HttpDownload::RateKept(int64_t received) {
     return true;
 }
 
-HttpDownload::BodyOutcome HttpDownload::ReceiveBody(bool& firstNotice, int& result) {
+HttpDownload::BodyOutcome HttpDownload::ReceiveBody(DownloadResult& result) {
+    platform::File file;
+    if (!WantBody(result) || !OpenTemporary(file, result))
+        return BodyOutcome::kEnded;
+    fileName_ = FileNameOf(target_.parts.objectPath);
+    if (firstNotice_ && notifyEnabled_) {
+        Notify(kNotifyStarted);
+        Notify(kNotifyTotalKnown);
+        Notify(kNotifyProgress);
+        firstNotice_ = false;
+    }
+    const BodyOutcome outcome = CopyBody(file, result);
+    if (outcome != BodyOutcome::kComplete)
+        return outcome;
+    file.Close();
+    Disconnect();
+    result = PlaceTarget();
+    return BodyOutcome::kEnded;
+}
+
+bool HttpDownload::WantBody(DownloadResult& result) const {
     if (contentLength_ <= 0) {
         result = kEmptyBody;
-        return BodyOutcome::kFinished;
-    }
-    if (maxSize > 0 && totalSize_ > maxSize) {
+    } else if (maxSize > 0 && totalSize_ > maxSize) {
         result = kTooLarge;
-        return BodyOutcome::kFinished;
-    }
-    if (IsUpToDate()) {
+    } else if (IsUpToDate()) {
         result = kAlreadyCurrent;
-        return BodyOutcome::kFinished;
+    } else {
+        return true;
     }
-    platform::File file;
+    return false;
+}
+
+bool HttpDownload::OpenTemporary(platform::File& file, DownloadResult& result) {
     if (!file.Open(tempPath_, platform::File::Mode::kReadWrite)) {
         result = kTempOpenFailed;
-        return BodyOutcome::kFinished;
+        return false;
     }
     if (resuming_) {
         const int64_t end = file.Size();
         if (end < 0 || !file.Seek(end)) {
             result = kTempSeekFailed;
-            return BodyOutcome::kFinished;
+            return false;
         }
     } else if (!file.Truncate(0) || !file.Seek(0)) {
         // A restart at offset 0 must not leave an older, longer tail behind.
         result = kTempWriteFailed;
-        return BodyOutcome::kFinished;
+        return false;
     }
-    fileName_ = FileNameOf(target_.parts.objectPath);
-    if (firstNotice && notifyEnabled_) {
-        Notify(kNotifyStarted);
-        Notify(kNotifyTotalKnown);
-        Notify(kNotifyProgress);
-        firstNotice = false;
-    }
+    return true;
+}
 
-    responseBytes_ = 0;
+HttpDownload::BodyOutcome HttpDownload::CopyBody(platform::File& file, DownloadResult& result) {
     // Chunks are collected and written in large blocks: one file write per
-    // chunk would cost more than the receive itself. Every way out of the
-    // loop writes what was collected first, so the temporary file always
-    // holds every byte received.
-    // Unthrottled transfers move larger chunks: fewer receives and wake-ups.
+    // chunk would cost more than the receive itself. Unthrottled transfers
+    // move larger chunks: fewer receives and wake-ups.
     const size_t chunk = chunkPauseMs > 0 ? kChunkSize : kFastChunkSize;
     std::unique_ptr<uint8_t[]> block(new uint8_t[kWriteBlock]);  // not zero-filled
     size_t used = 0;
-    const auto flush = [&] {
+    // A failed write is not retried (a full disk stays full) and ends the
+    // transfer; what was written stays for a resume.
+    const auto flushed = [&] {
         const bool written = used == 0 || file.Write(block.get(), used);
         used = 0;
+        if (!written)
+            result = kTempWriteFailed;
         return written;
     };
-    // A failed write is not retried: a full disk stays full. What was
-    // written stays for a resume.
-    const auto writeFailed = [&] {
-        result = kTempWriteFailed;
-        return BodyOutcome::kFinished;
+    // Every way out writes what was collected first, so the temporary file
+    // always holds every byte received.
+    const auto leave = [&](BodyOutcome outcome, DownloadResult why) {
+        if (!flushed())
+            return BodyOutcome::kEnded;
+        result = why;
+        return outcome;
     };
+    responseBytes_ = 0;
     for (;;) {
         // Never past the announced length: extra bytes are not this body's.
         const int want = static_cast<int>(
             std::min<int64_t>(static_cast<int64_t>(chunk), contentLength_ - responseBytes_));
-        // Waits in slices, so a cancel ends a stalled transfer promptly.
-        int got = 0;
-        for (int waited = 0; !Cancelled();) {
-            const int slice = std::min(receiveTimeout - waited, kCancelSliceMs);
-            got = ReadBytes(*ring_, block.get() + used, want, std::max(slice, 1));
-            waited += slice;
-            if (got > 0 || waited >= receiveTimeout || !RateKept(0))
-                break;
-        }
-        if (Cancelled()) {
-            if (!flush())
-                return writeFailed();
-            result = kDownloadCancelled;
-            return BodyOutcome::kFinished;
-        }
+        const int got = ReceiveChunk(block.get() + used, want);
+        if (Cancelled())
+            return leave(BodyOutcome::kEnded, kDownloadCancelled);
         if (got < 1) {
-            if (!flush())
-                return writeFailed();
-            if (!RateKept(0)) {
-                result = kTooSlow;
-                return BodyOutcome::kFinished;
-            }
-            return BodyOutcome::kReconnect;
+            return RateKept(0) ? leave(BodyOutcome::kReconnect, kConnectFailed)
+                               : leave(BodyOutcome::kEnded, kTooSlow);
         }
         used += static_cast<size_t>(got);
-        if (chunkPauseMs > 0) {
+        if (chunkPauseMs > 0)
             platform::SleepMs(static_cast<unsigned>(chunkPauseMs));
-        }
-        if (used + chunk > kWriteBlock && !flush())
-            return writeFailed();
+        if (used + chunk > kWriteBlock && !flushed())
+            return BodyOutcome::kEnded;
         responseBytes_ += got;
         doneSize_ += got;
         Notify(kNotifyProgress);
         if (responseBytes_ >= contentLength_)
-            break;
-        if (!RateKept(got)) {
-            if (!flush())
-                return writeFailed();
-            result = kTooSlow;
-            return BodyOutcome::kFinished;
-        }
+            return leave(BodyOutcome::kComplete, kDownloaded);
+        if (!RateKept(got))
+            return leave(BodyOutcome::kEnded, kTooSlow);
     }
-    if (!flush())
-        return writeFailed();
-    file.Close();
-    Disconnect();
-    // Replacing in one step keeps the old target when the move fails; the
-    // complete temporary file stays for the next attempt.
-    if (!platform::RenamePath(tempPath_, localPath_, true)) {
-        result = kRenameFailed;
-        return BodyOutcome::kFinished;
-    }
-    // A stamp that did not take only costs the up-to-date check next time.
-    platform::SetModifiedTime(localPath_, platform::UnixTimeToFileTime(lastModified_));
-    result = kDownloaded;
-    return BodyOutcome::kFinished;
 }
 
-int HttpDownload::Download(const std::string& url, const std::string& localPath, bool force) {
-    // The download's steps; the state changes only at the bottom of the loop.
-    enum class Step { kRequest, kRetry, kDiscardAndRetry, kEnded };
+int HttpDownload::ReceiveChunk(uint8_t* into, int want) {
+    // Waits in slices, so a cancel ends a stalled transfer promptly.
+    int got = 0;
+    for (int waited = 0; !Cancelled();) {
+        const int slice = std::min(receiveTimeout - waited, kCancelSliceMs);
+        got = ReadBytes(*ring_, into, want, std::max(slice, 1));
+        waited += slice;
+        if (got > 0 || waited >= receiveTimeout || !RateKept(0))
+            break;
+    }
+    return got;
+}
+
+DownloadResult HttpDownload::PlaceTarget() {
+    // Replacing in one step keeps the old target when the move fails; the
+    // complete temporary file stays for the next attempt.
+    if (!platform::RenamePath(tempPath_, localPath_, true))
+        return kRenameFailed;
+    // A stamp that did not take only costs the up-to-date check next time.
+    platform::SetModifiedTime(localPath_, platform::UnixTimeToFileTime(lastModified_));
+    return kDownloaded;
+}
+
+bool HttpDownload::Begin(const std::string& url, const std::string& localPath, bool force,
+                         DownloadResult& result) {
     cancel = 0;
     force_ = force;
     retryCount_ = 0;
     resuming_ = false;
-
     target_.url = TrimText(url);
-    if (target_.url.empty())
-        return kEmptyUrl;
+    localPath_ = TrimText(localPath);
+    if (target_.url.empty()) {
+        result = kEmptyUrl;
+        return false;
+    }
     if (!ParseUrl(target_.url, target_.parts)) {
         target_.url = "http://" + target_.url;
-        if (!ParseUrl(target_.url, target_.parts))
-            return kBadUrl;
+        if (!ParseUrl(target_.url, target_.parts)) {
+            result = kBadUrl;
+            return false;
+        }
     }
-    localPath_ = TrimText(localPath);
-    if (localPath_.empty())
-        return kEmptyLocalPath;
+    if (localPath_.empty()) {
+        result = kEmptyLocalPath;
+        return false;
+    }
     tempPath_ = localPath_ + ".down";
-
-    bool firstNotice = true;
+    firstNotice_ = true;
     responseBytes_ = 0;
     doneSize_ = 0;
     totalSize_ = 0;
     contentLength_ = 0;
-    int64_t furthest = -1;
-    int stalled = 0;
+    furthest_ = -1;
+    stalled_ = 0;
     windowStart_ = Now();
     windowBytes_ = 0;
-    int result = kInternalError;
+    return true;
+}
+
+HttpDownload::Step HttpDownload::RequestStep(DownloadResult& result) {
+    // Reconnecting counts against the rate as well.
+    if (!RateKept(0)) {
+        result = kTooSlow;
+        return Step::kEnded;
+    }
+    switch (SendRequest()) {
+        case RequestResult::kOk:
+            break;
+        case RequestResult::kFailed:
+            return Step::kRetry;
+        case RequestResult::kCancelled:
+            result = kDownloadCancelled;
+            return Step::kEnded;
+        case RequestResult::kUnusable:
+            result = kUnusableAnswer;
+            return Step::kDiscardAndRetry;
+        case RequestResult::kAgain:
+            result = kInternalError;
+            return Step::kEnded;
+    }
+    if (ReceiveBody(result) != BodyOutcome::kReconnect)
+        return Step::kEnded;
+    // Broken body: ask for the rest, unless reconnects in a row stop bringing
+    // new bytes.
+    if (doneSize_ > furthest_) {
+        furthest_ = doneSize_;
+        stalled_ = 0;
+    } else if (++stalled_ > maxStalledReconnects) {
+        result = retryMode == kRetryCounted ? kRetriesSpent : kConnectFailed;
+        return Step::kEnded;
+    }
+    return Step::kRequest;
+}
+
+HttpDownload::Step HttpDownload::RetryStep(DownloadResult& result) {
+    if (Cancelled()) {
+        result = kDownloadCancelled;
+        return Step::kEnded;
+    }
+    if (retryMode == kRetryOnce) {
+        result = kConnectFailed;
+        return Step::kDiscardAndRetry;
+    }
+    if (retryMode == kRetryCounted && retryCount_++ > retryMax) {
+        result = kRetriesSpent;
+        return Step::kEnded;
+    }
+    if (retryMode != kRetryCounted && retryMode != kRetryForever) {
+        result = kBadRetryMode;
+        return Step::kEnded;
+    }
+    if (retryDelay != 0)
+        platform::SleepMs(retryDelay);
+    return Step::kRequest;
+}
+
+HttpDownload::Step HttpDownload::DiscardStep() {
+    // One fresh start without the temporary file; the result stands when
+    // there is none (or it cannot be removed).
+    return platform::PathExists(tempPath_) && platform::RemoveFile(tempPath_) ? Step::kRequest
+                                                                              : Step::kEnded;
+}
+
+DownloadResult HttpDownload::Download(const std::string& url, const std::string& localPath,
+                                      bool force) {
+    DownloadResult result = kInternalError;
+    if (!Begin(url, localPath, force, result))
+        return result;
     Step step = Step::kRequest;
     while (step != Step::kEnded) {
-        Step next = Step::kEnded;
         switch (step) {
             case Step::kRequest:
-                // Reconnecting counts against the rate as well.
-                if (!RateKept(0)) {
-                    result = kTooSlow;
-                    break;
-                }
-                switch (SendRequest(false)) {
-                    case kRequestOk:
-                        if (ReceiveBody(firstNotice, result) == BodyOutcome::kFinished)
-                            break;
-                        // Broken body: ask for the rest, unless reconnects in a
-                        // row stop bringing new bytes.
-                        if (doneSize_ > furthest) {
-                            furthest = doneSize_;
-                            stalled = 0;
-                        } else if (++stalled > maxStalledReconnects) {
-                            result = retryMode == kRetryCounted ? kRetriesSpent : kConnectFailed;
-                            break;
-                        }
-                        next = Step::kRequest;
-                        break;
-                    case kRequestFailed:
-                        next = Step::kRetry;
-                        break;
-                    case kRequestCancelled:
-                        result = kDownloadCancelled;
-                        break;
-                    case kRequestUnusable:
-                        result = kUnusableAnswer;
-                        next = Step::kDiscardAndRetry;
-                        break;
-                    default:
-                        result = kInternalError;
-                        break;
-                }
+                step = RequestStep(result);
                 break;
             case Step::kRetry:
-                if (Cancelled()) {
-                    result = kDownloadCancelled;
-                    break;
-                }
-                if (retryMode == kRetryOnce) {
-                    result = kConnectFailed;
-                    next = Step::kDiscardAndRetry;
-                    break;
-                }
-                if (retryMode == kRetryCounted && retryCount_++ > retryMax) {
-                    result = kRetriesSpent;
-                    break;
-                }
-                if (retryMode != kRetryCounted && retryMode != kRetryForever) {
-                    result = kBadRetryMode;
-                    break;
-                }
-                if (retryDelay != 0)
-                    platform::SleepMs(retryDelay);
-                next = Step::kRequest;
+                step = RetryStep(result);
                 break;
             case Step::kDiscardAndRetry:
-                // One fresh start without the temporary file; `result` stands
-                // when there is none (or it cannot be removed).
-                if (platform::PathExists(tempPath_) && platform::RemoveFile(tempPath_)) {
-                    next = Step::kRequest;
-                }
+                step = DiscardStep();
                 break;
             case Step::kEnded:
                 break;
         }
-        step = next;
     }
     return result;
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -12,9 +12,10 @@
 
 #include "net/http_response.h"
 #include "net/recv_ring.h"
+#include "platform/files.h"
 #include "platform/socket.h"
 
-namespace vt {
+namespace vt::net {
 
 // The value Download returns; 0 and 1 count as success.
 enum DownloadResult {
@@ -39,7 +40,7 @@ enum DownloadResult {
 };
 
 // One line of English saying what a DownloadResult means.
-const char* DownloadResultText(int result);
+const char* DownloadResultText(DownloadResult result);
 
 enum ProxyType {
     kProxyNone = 0,
@@ -80,8 +81,8 @@ class HttpDownload {
     HttpDownload& operator=(const HttpDownload&) = delete;
 
     // Fetches url into localPath (force: no up-to-date check and no Range).
-    // Blocks until the transfer ends; a DownloadResult.
-    int Download(const std::string& url, const std::string& localPath, bool force);
+    // Blocks until the transfer ends.
+    DownloadResult Download(const std::string& url, const std::string& localPath, bool force);
 
     // Turns notifications on when enable is set and notify is callable;
     // otherwise off (the user values stay).
@@ -147,22 +148,46 @@ class HttpDownload {
     const std::string& fileName() const { return fileName_; }
 
   private:
-    // SendRequest's results.
-    enum RequestResult {
-        kRequestOk = 0,
-        kRequestFailed = 1,
-        kRequestCancelled = 2,
-        kRequestUnusable = 3
-    };
-    // What the body loop ended with.
-    enum class BodyOutcome { kFinished, kReconnect };
+    // The download's steps (Download's state machine): send a request and
+    // receive its body, wait and retry after a failed connection, or start
+    // once more without the temporary file.
+    enum class Step { kRequest, kRetry, kDiscardAndRetry, kEnded };
+    // How a request, or one of its stages, went: done, to be made again (a
+    // redirect, a resend after a send time-out), failed (worth a retry),
+    // cancelled, or unusable (the answer or the proxy cannot be used).
+    enum class RequestResult { kOk, kAgain, kFailed, kCancelled, kUnusable };
+    // Where receiving a body ended: every announced byte is in the temporary
+    // file, the connection broke off (ask again for the rest), or the
+    // transfer ended (its DownloadResult says how).
+    enum class BodyOutcome { kComplete, kReconnect, kEnded };
+
+    // The checks and the fresh state of one Download; false with result set
+    // when the input cannot be used.
+    bool Begin(const std::string& url, const std::string& localPath, bool force,
+               DownloadResult& result);
+    Step RequestStep(DownloadResult& result);
+    Step RetryStep(DownloadResult& result);
+    Step DiscardStep();
 
     bool Connect();
     void Disconnect();
-    int ReachServer();
-    std::string BuildRequest(const char* verb, bool& ranged);
-    int SendRequest(bool head);
-    BodyOutcome ReceiveBody(bool& firstNotice, int& result);
+    // The request's stages: a connection to the server or through the
+    // proxy, the request head sent, the response header read and judged.
+    RequestResult SendRequest();
+    RequestResult OpenConnection();
+    RequestResult ReachServer();
+    RequestResult SendHead(bool& ranged, int& resends);
+    RequestResult ReadAnswer(bool ranged, int& redirects);
+    std::string BuildRequest(bool& ranged);
+
+    // The body's stages: whether one is wanted, the temporary file opened at
+    // the resume point, the bytes copied, the finished file put in place.
+    BodyOutcome ReceiveBody(DownloadResult& result);
+    bool WantBody(DownloadResult& result) const;
+    bool OpenTemporary(platform::File& file, DownloadResult& result);
+    BodyOutcome CopyBody(platform::File& file, DownloadResult& result);
+    int ReceiveChunk(uint8_t* into, int want);
+    DownloadResult PlaceTarget();
     bool IsUpToDate() const;
     void Notify(int code);
     bool Cancelled() const { return cancel != 0 || (stop != nullptr && *stop); }
@@ -186,6 +211,9 @@ class HttpDownload {
     std::string fileName_;
     uint64_t windowStart_ = 0;
     int64_t windowBytes_ = 0;
+    bool firstNotice_ = true;  // the start notices are still to come
+    int64_t furthest_ = -1;    // most bytes any attempt of this transfer brought
+    int stalled_ = 0;          // reconnects in a row that brought nothing new
 
     DownloadNotify notify_;
     bool notifyEnabled_ = false;
@@ -197,4 +225,4 @@ class HttpDownload {
     std::unique_ptr<RecvRing> ring_;  // bound to socket_; released first
 };
 
-}  // namespace vt
+}  // namespace vt::net

@@ -1,6 +1,6 @@
 #include "net/http_header_reader.h"
 
-namespace vt {
+namespace vt::net {
 
 HeaderReadResult ReadResponseHeader(RecvRing& ring, std::string& headerText, int timeoutMs,
                                     const TimeLeft& timeLeft) {
@@ -43,4 +43,4 @@ HeaderReadResult ReadResponseHeader(RecvRing& ring, std::string& headerText, int
     }
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -5,7 +5,7 @@
 
 #include "net/recv_ring.h"
 
-namespace vt {
+namespace vt::net {
 
 // Longest header accepted; a longer one is unusable.
 constexpr size_t kMaxHeaderBytes = 64 * 1024;
@@ -20,4 +20,4 @@ enum class HeaderReadResult { kComplete, kFailed, kTooLong };
 HeaderReadResult ReadResponseHeader(RecvRing& ring, std::string& headerText, int timeoutMs,
                                     const TimeLeft& timeLeft = nullptr);
 
-}  // namespace vt
+}  // namespace vt::net

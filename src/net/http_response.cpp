@@ -5,7 +5,7 @@
 
 #include "net/http_date.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -131,4 +131,4 @@ ResponseHeader ParseResponseHeader(const std::string& header, RequestTarget& tar
     return result;
 }
 
-}  // namespace vt
+}  // namespace vt::net

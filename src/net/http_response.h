@@ -8,7 +8,7 @@
 
 #include "net/url.h"
 
-namespace vt {
+namespace vt::net {
 
 // What the client should do with a response.
 enum ResponseVerdict {
@@ -38,4 +38,4 @@ struct ResponseHeader {
 ResponseHeader ParseResponseHeader(const std::string& headerText, RequestTarget& target,
                                    std::time_t now);
 
-}  // namespace vt
+}  // namespace vt::net

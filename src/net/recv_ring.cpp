@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace vt {
+namespace vt::net {
 
 RecvRing::RecvRing(platform::Socket& socket, int size)
     : socket_(socket), data_(static_cast<size_t>(size > 0 ? size : 1), 0) {}
@@ -101,4 +101,4 @@ int ReadLine(RecvRing& ring, char* buffer, int capacity, int& state, int timeout
     return 0;
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -9,7 +9,7 @@
 
 #include "platform/socket.h"
 
-namespace vt {
+namespace vt::net {
 
 // A fixed ring of `size` bytes bound to a socket it does not own.
 // Invariant: 0 <= count <= size; readPos and writePos wrap at size.
@@ -63,4 +63,4 @@ using TimeLeft = std::function<int64_t()>;
 int ReadLine(RecvRing& ring, char* buffer, int capacity, int& state, int timeoutMs,
              const TimeLeft& timeLeft = nullptr);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -1,22 +1,41 @@
 #include "net/resolve_host.h"
 
-namespace vt {
+#include <mutex>
 
-uint32_t ResolveHost(const std::string& name, bool /*threaded*/) {
+namespace vt::net {
+
+namespace {
+
+std::mutex resolverMutex;
+HostResolver resolver;  // empty: the system's
+
+}  // namespace
+
+void SetHostResolver(HostResolver resolve) {
+    std::lock_guard<std::mutex> lock(resolverMutex);
+    resolver = std::move(resolve);
+}
+
+uint32_t ResolveHost(const std::string& name) {
     const uint32_t address = platform::ParseDottedQuad(name);
     if (address != platform::kNoAddress)
         return address;
-    return platform::LookupHostIPv4(name);
-}
-
-int ConnectToHost(platform::Socket& socket, const std::string& host, uint16_t port, int timeoutMs) {
-    const uint32_t address = ResolveHost(host);
-    if (address == platform::kNoAddress) {
-        if (platform::LastSocketError() == 0)
-            platform::SetLastSocketError(platform::kSocketHostNotFound);
-        return -1;
+    HostResolver resolve;
+    {
+        std::lock_guard<std::mutex> lock(resolverMutex);
+        resolve = resolver;
     }
-    return platform::TimedConnect(socket, address, port, timeoutMs);
+    const uint32_t found = resolve ? resolve(name) : platform::LookupHostIPv4(name);
+    if (found == platform::kNoAddress)
+        platform::SetLastSocketError(platform::kSocketHostNotFound);
+    return found;
 }
 
-}  // namespace vt
+bool ConnectToHost(platform::Socket& socket, const std::string& host, uint16_t port,
+                   int timeoutMs) {
+    const uint32_t address = ResolveHost(host);
+    return address != platform::kNoAddress &&
+           platform::TimedConnect(socket, address, port, timeoutMs) == 0;
+}
+
+}  // namespace vt::net

@@ -2,20 +2,27 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/socket.h"
 
-namespace vt {
+namespace vt::net {
 
 // IPv4 address of name in network byte order (a dotted quad converts
-// directly), or platform::kNoAddress. The lookup runs on the calling thread
-// whatever `threaded` says: the platform's resolver is thread-safe, so a
-// helper thread would only add a wait.
-uint32_t ResolveHost(const std::string& name, bool threaded = true);
+// directly), or platform::kNoAddress with the last socket error
+// kSocketHostNotFound. Names go to the host resolver: the system's
+// (platform::LookupHostIPv4) unless a test has set its own.
+uint32_t ResolveHost(const std::string& name);
 
-// Resolves host and connects with TimedConnect. 0 connected, -1 failed (last
-// socket error set).
-int ConnectToHost(platform::Socket& socket, const std::string& host, uint16_t port, int timeoutMs);
+// The seam for tests: resolve answers for every name that is no dotted quad,
+// in place of the system resolver, so no test depends on (or waits for) the
+// machine's name service. An empty function brings the system's back.
+using HostResolver = std::function<uint32_t(const std::string& name)>;
+void SetHostResolver(HostResolver resolve);
 
-}  // namespace vt
+// Resolves host and connects with TimedConnect; false (last socket error
+// set) when either fails.
+bool ConnectToHost(platform::Socket& socket, const std::string& host, uint16_t port, int timeoutMs);
+
+}  // namespace vt::net

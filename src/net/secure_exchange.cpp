@@ -1,31 +1,24 @@
 #include "net/secure_exchange.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <vector>
 
 #include "cipher/blowfish_cipher.h"
 #include "net/form_post.h"
 #include "net/url_codec.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
-BlowfishCipher MakeCipher(const std::string& key, const std::string& salt) {
+cipher::BlowfishCipher MakeCipher(const std::string& key, const std::string& salt) {
     const std::string keyBytes = key + salt;
-    return BlowfishCipher(keyBytes.data(), keyBytes.size());
+    return cipher::BlowfishCipher(keyBytes.data(), keyBytes.size());
 }
 
 }  // namespace
 
-std::string MakeSalt(size_t count) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    std::string salt(count, '0');
-    for (char& c : salt)
-        c = kDigits[std::rand() % 16];
-    return salt;
+std::string MakeSalt(size_t count, uint32_t second) {
+    return platform::RandomHexText(second, count);
 }
 
 std::string BuildExchangeBody(const std::string& data, const std::string& key,
@@ -38,7 +31,7 @@ std::string BuildExchangeBody(const std::string& data, const std::string& key,
         return {};
     const std::string plain = salt + data + '\0';
     const std::string hex =
-        MakeCipher(key, salt).EncryptToHex(plain.data(), plain.size(), kCipherEcb);
+        MakeCipher(key, salt).EncryptToHex(plain.data(), plain.size(), cipher::kCipherEcb);
     return "data=" + salt.substr(4) + hex + salt.substr(0, 4);
 }
 
@@ -53,7 +46,8 @@ ExchangeStatus DecodeExchangeAnswer(const std::string& line, const std::string& 
     // One block more than the limit, always zero, keeps the text terminated
     // even when the answer fills the whole limit.
     std::vector<char> buffer(kMaxExchangeAnswerLength + 8, '\0');
-    MakeCipher(key, salt).DecryptFromHex(hex, buffer.data(), kMaxExchangeAnswerLength, kCipherEcb);
+    MakeCipher(key, salt).DecryptFromHex(hex, buffer.data(), kMaxExchangeAnswerLength,
+                                         cipher::kCipherEcb);
     plaintext.assign(buffer.data());
     if (plaintext.find(salt) == std::string::npos)
         return ExchangeStatus::kNoSalt;
@@ -83,4 +77,4 @@ bool SecureExchange(const std::string& data, const std::string& url, const std::
     return RunSecureExchange(data, url, key, answer) == ExchangeStatus::kOk;
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -4,19 +4,22 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "net/form_post.h"
+#include "platform/random.h"
 
-namespace vt {
+namespace vt::net {
 
 // Limits of one exchange: the framed request text and the decrypted answer.
 constexpr size_t kMaxExchangeRequestLength = 102399;
 constexpr size_t kMaxExchangeAnswerLength = 102400;
 
-// count random characters of "0123456789ABCDEF"; reseeds the run-time random
-// generator from the current second, so exchanges in the same second share it.
-std::string MakeSalt(size_t count);
+// count random characters of "0123456789ABCDEF" drawn from a generator seeded
+// with second (platform::RandomHexText): exchanges started in the same second
+// share their salt, each new second brings another.
+std::string MakeSalt(size_t count, uint32_t second = platform::SecondsSeed());
 
 // The request body for data under key and salt: "data=" + salt[4..8] +
 // hex ciphertext of (salt + data + NUL) + salt[0..4]. Empty when the framed
@@ -53,4 +56,4 @@ ExchangeStatus RunSecureExchange(const std::string& data, const std::string& url
 bool SecureExchange(const std::string& data, const std::string& url, const std::string& key,
                     std::string& answer);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -4,7 +4,7 @@
 
 #include "net/resolve_host.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -37,8 +37,8 @@ uint8_t Byte(const std::string& text, size_t i) {
 // Sends message, reads the reply of kind and checks it.
 bool Exchange(platform::Socket& socket, RecvRing& ring, const SocksRequest& request,
               const std::string& message, ProxyReplyKind kind, ProxyReply& reply) {
-    return !message.empty() && SendSocksMessage(socket, message, request.sendTimeoutMs) == 0 &&
-           ReadProxyReply(ring, reply, kind, request.receiveTimeoutMs) == 0 &&
+    return !message.empty() && SendSocksMessage(socket, message, request.sendTimeoutMs) &&
+           ReadProxyReply(ring, reply, kind, request.receiveTimeoutMs) &&
            CheckProxyReply(reply, kind);
 }
 
@@ -110,30 +110,28 @@ std::string Socks5RequestMessage(uint8_t command, uint8_t addressType, const std
     return out;
 }
 
-int SendSocksMessage(platform::Socket& socket, const std::string& message, int timeoutMs) {
-    return platform::SendAll(socket, message.data(), message.size(), timeoutMs) == message.size()
-               ? 0
-               : -1;
+bool SendSocksMessage(platform::Socket& socket, const std::string& message, int timeoutMs) {
+    return platform::SendAll(socket, message.data(), message.size(), timeoutMs) == message.size();
 }
 
-int ReadProxyReply(RecvRing& ring, ProxyReply& reply, ProxyReplyKind kind, int timeoutMs) {
+bool ReadProxyReply(RecvRing& ring, ProxyReply& reply, ProxyReplyKind kind, int timeoutMs) {
     reply = ProxyReply();
     std::string head;
     switch (kind) {
         case ProxyReplyKind::kSocks4:
             if (!ReadInto(ring, head, 8, timeoutMs))
-                return -1;
+                return false;
             reply.port = static_cast<uint16_t>(Byte(head, 2) << 8 | Byte(head, 3));
             reply.address = head.substr(4, 4);
             break;
         case ProxyReplyKind::kSocks5Method:
         case ProxyReplyKind::kSocks5Status:
             if (!ReadInto(ring, head, 2, timeoutMs))
-                return -1;
+                return false;
             break;
         case ProxyReplyKind::kSocks5Reply: {
             if (!ReadInto(ring, head, 4, timeoutMs))
-                return -1;
+                return false;
             reply.addressType = Byte(head, 3);
             if (Byte(head, 1) != 0)
                 break;  // a refusal carries nothing we need
@@ -145,15 +143,15 @@ int ReadProxyReply(RecvRing& ring, ProxyReply& reply, ProxyReplyKind kind, int t
             } else if (reply.addressType == kSocks5AddressName) {
                 const int byte = ReadByte(ring, timeoutMs);
                 if (byte == kEndOfData)
-                    return -1;
+                    return false;
                 length = byte;
             } else {
-                return -1;  // unknown length: the stream cannot be followed
+                return false;  // unknown length: the stream cannot be followed
             }
             std::string port;
             if (!ReadInto(ring, reply.address, length, timeoutMs) ||
                 !ReadInto(ring, port, 2, timeoutMs)) {
-                return -1;
+                return false;
             }
             reply.port = static_cast<uint16_t>(Byte(port, 0) << 8 | Byte(port, 1));
             break;
@@ -161,7 +159,7 @@ int ReadProxyReply(RecvRing& ring, ProxyReply& reply, ProxyReplyKind kind, int t
     }
     reply.version = Byte(head, 0);
     reply.code = Byte(head, 1);
-    return 0;
+    return true;
 }
 
 bool CheckProxyReply(const ProxyReply& reply, ProxyReplyKind kind) {
@@ -180,31 +178,27 @@ bool CheckProxyReply(const ProxyReply& reply, ProxyReplyKind kind) {
 
 SocksResult Socks4Handshake(platform::Socket& socket, RecvRing& ring, const SocksRequest& request,
                             bool allowName) {
-    enum class State { kResolve, kConnectByAddress, kConnectByName, kDone, kFailed };
+    enum class State { kResolve, kConnect, kDone, kFailed };
     State state = State::kResolve;
-    uint32_t address = platform::kNoAddress;
+    std::string message;
     ProxyReply reply;
     for (;;) {
         switch (state) {
-            case State::kResolve:
-                address = ResolveHost(request.host);
-                state = address != platform::kNoAddress ? State::kConnectByAddress
-                        : allowName                     ? State::kConnectByName
-                                                        : State::kFailed;
+            case State::kResolve: {
+                // SOCKS4a sends a name the client cannot resolve as it is.
+                const uint32_t address = ResolveHost(request.host);
+                if (address != platform::kNoAddress) {
+                    message =
+                        Socks4ConnectMessage(kSocksConnect, request.port, address, request.user);
+                } else if (allowName) {
+                    message = Socks4aConnectMessage(kSocksConnect, request.port, request.host,
+                                                    request.user);
+                }
+                state = message.empty() ? State::kFailed : State::kConnect;
                 break;
-            case State::kConnectByAddress:
-                state = Exchange(socket, ring, request,
-                                 Socks4ConnectMessage(kSocksConnect, request.port, address,
-                                                      request.user),
-                                 ProxyReplyKind::kSocks4, reply)
-                            ? State::kDone
-                            : State::kFailed;
-                break;
-            case State::kConnectByName:
-                state = Exchange(socket, ring, request,
-                                 Socks4aConnectMessage(kSocksConnect, request.port, request.host,
-                                                       request.user),
-                                 ProxyReplyKind::kSocks4, reply)
+            }
+            case State::kConnect:
+                state = Exchange(socket, ring, request, message, ProxyReplyKind::kSocks4, reply)
                             ? State::kDone
                             : State::kFailed;
                 break;
@@ -279,4 +273,4 @@ SocksResult Socks5Handshake(platform::Socket& socket, RecvRing& ring, const Sock
     }
 }
 
-}  // namespace vt
+}  // namespace vt::net

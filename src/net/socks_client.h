@@ -9,7 +9,7 @@
 #include "net/recv_ring.h"
 #include "platform/socket.h"
 
-namespace vt {
+namespace vt::net {
 
 constexpr uint8_t kSocksConnect = 1;
 constexpr uint8_t kSocks5AddressIPv4 = 1;
@@ -30,8 +30,8 @@ std::string Socks5UserPasswordMessage(const std::string& user, const std::string
 std::string Socks5RequestMessage(uint8_t command, uint8_t addressType, const std::string& address,
                                  uint16_t port);
 
-// Sends a whole message; 0 when every byte went out, else -1.
-int SendSocksMessage(platform::Socket& socket, const std::string& message, int timeoutMs);
+// Sends a whole message; false unless every byte went out.
+bool SendSocksMessage(platform::Socket& socket, const std::string& message, int timeoutMs);
 
 enum class ProxyReplyKind { kSocks4, kSocks5Method, kSocks5Status, kSocks5Reply };
 
@@ -44,9 +44,9 @@ struct ProxyReply {
     uint16_t port = 0;    // host order
 };
 
-// Reads one reply of the kind byte by byte; 0, or -1 when the stream ended
+// Reads one reply of the kind byte by byte; false when the stream ended
 // first (or a SOCKS5 reply names an unknown address type).
-int ReadProxyReply(RecvRing& ring, ProxyReply& reply, ProxyReplyKind kind, int timeoutMs);
+bool ReadProxyReply(RecvRing& ring, ProxyReply& reply, ProxyReplyKind kind, int timeoutMs);
 bool CheckProxyReply(const ProxyReply& reply, ProxyReplyKind kind);
 
 // What a handshake needs to know.
@@ -60,9 +60,9 @@ struct SocksRequest {
     int receiveTimeoutMs = 10000;
 };
 
-// Handshake results, as the HTTP client's request results: connected,
-// failed (retryable), or the proxy chose a method this client cannot use.
-enum SocksResult { kSocksConnected = 0, kSocksFailed = 1, kSocksUnusable = 3 };
+// Handshake results: connected, failed (retryable), or the proxy chose a
+// method this client cannot use.
+enum SocksResult { kSocksConnected, kSocksFailed, kSocksUnusable };
 
 // SOCKS4 (allowName false: the host must resolve) or SOCKS4a (allowName: an
 // unresolvable host is sent by name).
@@ -70,4 +70,4 @@ SocksResult Socks4Handshake(platform::Socket& socket, RecvRing& ring, const Sock
                             bool allowName);
 SocksResult Socks5Handshake(platform::Socket& socket, RecvRing& ring, const SocksRequest& request);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -2,13 +2,11 @@
 
 #include <cctype>
 
-namespace vt {
+#include "platform/ascii_text.h"
+
+namespace vt::net {
 
 namespace {
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 // The decimal value of leading digits; 0 for anything else or above 65535.
 uint16_t PortValue(const std::string& text) {
@@ -26,13 +24,7 @@ uint16_t PortValue(const std::string& text) {
 }  // namespace
 
 std::string TrimText(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsSpace(text[begin]))
-        ++begin;
-    while (end > begin && IsSpace(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
+    return std::string(platform::TrimBlanks(text, platform::kAllBlanks));
 }
 
 bool ParseUrl(const std::string& url, UrlParts& parts) {
@@ -63,4 +55,4 @@ bool ParseUrl(const std::string& url, UrlParts& parts) {
     return true;
 }
 
-}  // namespace vt
+}  // namespace vt::net

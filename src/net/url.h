@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vt {
+namespace vt::net {
 
 struct UrlParts {
     std::string host;
@@ -20,4 +20,4 @@ bool ParseUrl(const std::string& url, UrlParts& parts);
 // Leading and trailing white space removed.
 std::string TrimText(const std::string& text);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -6,7 +6,7 @@
 #include "platform/code_page.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::net {
 
 namespace {
 
@@ -64,8 +64,8 @@ std::string PercentDecode(const std::string& text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '%') {
-            const int high = i + 1 < text.size() ? HexDigitValue(text[i + 1]) : -1;
-            const int low = i + 2 < text.size() ? HexDigitValue(text[i + 2]) : -1;
+            const int high = i + 1 < text.size() ? cipher::HexDigitValue(text[i + 1]) : -1;
+            const int low = i + 2 < text.size() ? cipher::HexDigitValue(text[i + 2]) : -1;
             if (high >= 0 && low >= 0) {
                 out += static_cast<char>(high << 4 | low);
                 i += 2;
@@ -131,8 +131,8 @@ std::string UrlEncode(const std::string& text) {
             out += '+';
         } else {
             out += '%';
-            out += UpperHexDigit(c >> 4);
-            out += UpperHexDigit(c);
+            out += cipher::UpperHexDigit(c >> 4);
+            out += cipher::UpperHexDigit(c);
         }
     }
     return out;
@@ -180,4 +180,4 @@ int NumberAfterEquals(const std::string& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-}  // namespace vt
+}  // namespace vt::net

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vt {
+namespace vt::net {
 
 // Local-code-page text to percent-encoded UTF-8: letters, digits and
 // - _ . ! ~ * ' ( ) | stay, white space becomes "+", every other byte %XX.
@@ -22,4 +22,4 @@ std::string QueryValue(const std::string& text, const std::string& name);
 // none; 0 when it is not a number.
 int NumberAfterEquals(const std::string& text);
 
-}  // namespace vt
+}  // namespace vt::net

@@ -31,7 +31,63 @@ void AppendUtf8(char32_t code, std::string& out) {
     }
 }
 
+// The length of the local character that starts at text[at]: 2 for a lead
+// byte followed by its trail, else 1.
+size_t LocalCharLength(std::string_view text, size_t at) {
+    return IsLeadByte(LocalCodePage(), static_cast<unsigned char>(text[at])) && at + 1 < text.size()
+               ? 2
+               : 1;
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// True when wanted lies at text[at], character by character.
+bool MatchesAt(std::string_view text, size_t at, std::string_view wanted) {
+    if (text.size() - at < wanted.size())
+        return false;
+    for (size_t i = 0; i < wanted.size();) {
+        const size_t length = LocalCharLength(wanted, i);
+        if (length != LocalCharLength(text, at + i))
+            return false;
+        if (length == 2 ? text.compare(at + i, 2, wanted.substr(i, 2)) != 0
+                        : AsciiLower(text[at + i]) != AsciiLower(wanted[i]))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool EqualsIgnoreCaseLocal(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && MatchesAt(a, 0, b);
+}
+
+size_t FindIgnoreCaseLocal(std::string_view text, std::string_view wanted) {
+    for (size_t at = 0; at <= text.size(); at += LocalCharLength(text, at)) {
+        if (MatchesAt(text, at, wanted))
+            return at;
+        if (at == text.size())
+            break;
+    }
+    return std::string_view::npos;
+}
+
+bool IsLeadByte(unsigned codePage, unsigned char c) {
+    switch (codePage) {
+        case 932:
+            return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        case 936:
+        case 949:
+        case 950:
+        case 1361:
+            return c >= 0x81 && c <= 0xFE;
+        default:
+            return false;
+    }
+}
 
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;

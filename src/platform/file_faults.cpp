@@ -3,6 +3,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/files.h"
+
 namespace vt::platform {
 
 namespace {
@@ -68,7 +70,9 @@ int FileOperationCount(FileOp op) {
     return faults.counts[IndexOf(op)];
 }
 
-bool InjectFileFault(FileOp op) {
+namespace {
+
+bool MustFail(FileOp op) {
     if (!counting.load(std::memory_order_relaxed))
         return false;
     Faults& faults = State();
@@ -86,6 +90,15 @@ bool InjectFileFault(FileOp op) {
         return true;
     }
     return false;
+}
+
+}  // namespace
+
+bool InjectFileFault(FileOp op) {
+    if (!MustFail(op))
+        return false;
+    RecordFileError(kErrorDiskFull, FileErrorMessage(kErrorDiskFull));
+    return true;
 }
 
 }  // namespace vt::platform

@@ -21,7 +21,7 @@ void ClearFileFaults();
 int FileOperationCount(FileOp op);
 
 // For the platform layer: counts one operation of kind op and says whether
-// it must fail.
+// it must fail; a failure is recorded as a full disk (LastFileError).
 bool InjectFileFault(FileOp op);
 
 }  // namespace vt::platform

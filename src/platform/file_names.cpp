@@ -16,19 +16,6 @@ int HexValue(char c) {
     return -1;
 }
 
-bool IsLeadByte(unsigned codePage, unsigned char c) {
-    switch (codePage) {
-        case 932:
-            return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        case 936:
-        case 949:
-        case 950:
-            return c >= 0x81 && c <= 0xFE;
-        default:
-            return false;
-    }
-}
-
 // The upper-case form NTFS compares: Latin, Greek, Cyrillic and full-width
 // Latin letters; everything else is its own upper case.
 char16_t UpperUnit(char16_t c) {
@@ -131,26 +118,36 @@ bool UnitsOfHex(std::string_view hex, std::u16string& units) {
     return true;
 }
 
-std::vector<std::string> SplitPath(const std::string& local) {
+std::vector<size_t> PathSeparators(std::string_view local) {
     const unsigned codePage = LocalCodePage();
-    std::vector<std::string> parts;
-    std::string current;
+    std::vector<size_t> found;
     for (size_t i = 0; i < local.size(); ++i) {
         const auto c = static_cast<unsigned char>(local[i]);
-        if (IsLeadByte(codePage, c) && i + 1 < local.size()) {
-            current += local[i];
-            current += local[++i];
+        if (IsLeadByte(codePage, c)) {
+            ++i;  // its trail byte is no separator
         } else if (c == '\\' || c == '/') {
-            if (!current.empty())
-                parts.push_back(std::move(current));
-            current.clear();
-            parts.emplace_back(1, static_cast<char>(c));
-        } else {
-            current += static_cast<char>(c);
+            found.push_back(i);
         }
     }
-    if (!current.empty())
-        parts.push_back(std::move(current));
+    return found;
+}
+
+size_t LastPathSeparator(std::string_view local) {
+    const std::vector<size_t> separators = PathSeparators(local);
+    return separators.empty() ? std::string::npos : separators.back();
+}
+
+std::vector<std::string> SplitPath(const std::string& local) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t at : PathSeparators(local)) {
+        if (at > start)
+            parts.push_back(local.substr(start, at - start));
+        parts.push_back(local.substr(at, 1));
+        start = at + 1;
+    }
+    if (start < local.size())
+        parts.push_back(local.substr(start));
     return parts;
 }
 

@@ -1,4 +1,5 @@
-// File names in the local code page that the code page cannot spell.
+// File names and paths in the local code page: where their separators are,
+// and the names the code page cannot spell.
 //
 // A name the system code page cannot spell (Korean, emoji, on POSIX also
 // bytes that are not UTF-8 or characters Windows forbids in names) reaches
@@ -39,8 +40,14 @@ std::string HexOfUnits(std::u16string_view units);
 // when the digits do not fit.
 bool BytesOfHex(std::string_view hex, std::string& bytes);
 bool UnitsOfHex(std::string_view hex, std::u16string& units);
+// Offsets of the separators of a local path, in order: every "\\" or "/"
+// that is a character of its own, not the trail byte of a double-byte
+// character (IsLeadByte of code_page.h).
+std::vector<size_t> PathSeparators(std::string_view local);
+// The last of them, or npos.
+size_t LastPathSeparator(std::string_view local);
 // The parts of a local path in order: its components and, as parts of their
-// own, the separators ("\\" or "/" outside double-byte characters).
+// own, the separators.
 std::vector<std::string> SplitPath(const std::string& local);
 
 }  // namespace vt::platform

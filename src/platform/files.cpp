@@ -1,12 +1,24 @@
-// File helpers that need nothing beyond the File class.
+// File helpers built on the system-specific operations.
 #include "platform/files.h"
+
+#include "platform/file_names.h"
 
 namespace vt::platform {
 
 namespace {
 constexpr uint64_t kTicksPerSecond = 10'000'000;
 constexpr uint64_t kUnixEpochTicks = 116'444'736'000'000'000ULL;  // 1970-01-01 in FILETIME
+thread_local FileError lastFileError;
 }  // namespace
+
+FileError LastFileError() {
+    return lastFileError;
+}
+
+bool RecordFileError(int number, std::string message) {
+    lastFileError = {number, std::move(message)};
+    return false;
+}
 
 FileTime UnixTimeToFileTime(int64_t seconds) {
     return static_cast<FileTime>(seconds * static_cast<int64_t>(kTicksPerSecond) +
@@ -40,6 +52,39 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
     File file;
     return file.Open(path, File::Mode::kWrite) && file.Write(contents.data(), contents.size());
+}
+
+std::vector<std::string> ListSubdirectories(const std::string& dir) {
+    return ListEntries(dir, EntryKind::kDirectories);
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) {
+    return ListEntries(dir, EntryKind::kFiles);
+}
+
+std::vector<std::string> ListDirectory(const std::string& dir) {
+    return ListEntries(dir, EntryKind::kAll);
+}
+
+bool MakeDirectoryPath(const std::string& path) {
+    const size_t separator = LastPathSeparator(path);
+    if (separator != std::string::npos && separator > 0) {
+        const std::string parent = path.substr(0, separator);
+        if (parent.back() != ':' && !PathExists(parent))
+            MakeDirectoryPath(parent);
+    }
+    if (!PathExists(path))
+        MakeDirectory(path);
+    return true;
+}
+
+bool DeleteDirectoryTree(const std::string& path) {
+    std::string target = path;
+    if (!target.empty() && (target.back() == '\\' || target.back() == '/'))
+        target.pop_back();
+    if (target.empty() || !IsDirectory(target))
+        return false;
+    return RemoveTree(target);
 }
 
 bool IsReadOnly(const std::string& path) {

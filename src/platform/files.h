@@ -68,7 +68,27 @@ bool SetModifiedTime(const std::string& path, FileTime time);
 std::string GetCurrentDir();
 bool SetCurrentDir(const std::string& path);
 
-// An open file; closes itself. Move-only.
+// Why a File operation failed, as the system says it: the error number in
+// Windows numbering on every system (POSIX errno values are translated, as
+// the socket layer does) and the first line of the system's message for the
+// error, in the local code page.
+struct FileError {
+    int number = 0;  // 0: none
+    std::string message;
+};
+// Error numbers the core names.
+constexpr int kErrorFileNotFound = 2;
+constexpr int kErrorAccessDenied = 5;
+constexpr int kErrorNotEnoughMemory = 8;
+constexpr int kErrorDiskFull = 112;
+// The error of this thread's last failed File operation (opening, reading,
+// writing, positioning, sizing); number 0 while none failed.
+FileError LastFileError();
+// The system's message for an error number, its first line.
+std::string FileErrorMessage(int number);
+
+// An open file; closes itself. Move-only. A failed operation leaves its
+// reason in LastFileError.
 class File {
   public:
     enum class Mode {
@@ -102,6 +122,23 @@ class File {
   private:
     intptr_t handle_ = -1;
 };
+
+// Creates path and any missing parents (stopping at a drive such as "C:").
+// Always true, as callers find out from the file operations that follow.
+bool MakeDirectoryPath(const std::string& path);
+// Drops one trailing separator, then deletes the directory and everything in
+// it silently (RemoveTree); false when it is no directory or anything stays.
+bool DeleteDirectoryTree(const std::string& path);
+
+// For the platform implementations: the names of the entries of dir of one
+// kind, in the order of CompareFileNames.
+enum class EntryKind { kDirectories, kFiles, kAll };
+std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind);
+// For the platform implementations: record why a file call failed as this
+// thread's LastFileError, and give false. FileCallFailed takes the system's
+// error of the call that just failed (errno, GetLastError).
+bool RecordFileError(int number, std::string message);
+bool FileCallFailed();
 
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& contents);

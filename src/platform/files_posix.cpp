@@ -5,9 +5,11 @@
 
 #include <ftw.h>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 
 #include "platform/code_page.h"
 #include "platform/file_faults.h"
@@ -44,7 +46,50 @@ std::string NativeComponent(const std::string& part) {
     return LocalToUtf8(part);
 }
 
+// errno values in Windows numbering.
+constexpr struct {
+    int error;
+    int number;
+} kErrorNumbers[] = {
+    {ENOENT, kErrorFileNotFound},
+    {EBADF, 6},    // invalid handle
+    {ENOTDIR, 3},  // path not found
+    {EMFILE, 4},   // too many open files
+    {EACCES, kErrorAccessDenied},
+    {EPERM, kErrorAccessDenied},
+    {EISDIR, kErrorAccessDenied},
+    {EROFS, 19},  // write protected
+    {ENOMEM, kErrorNotEnoughMemory},
+    {EIO, 30},     // read fault
+    {EBUSY, 32},   // sharing violation
+    {EEXIST, 80},  // file exists
+    {ENOSPC, kErrorDiskFull},
+    {ENAMETOOLONG, 206},
+};
+
+int WindowsErrorNumber(int error) {
+    for (const auto& entry : kErrorNumbers) {
+        if (entry.error == error)
+            return entry.number;
+    }
+    return 31;  // a device attached to the system is not functioning
+}
+
 }  // namespace
+
+bool FileCallFailed() {
+    const int error = errno;
+    // The system's own message says what really happened.
+    return RecordFileError(WindowsErrorNumber(error), std::generic_category().message(error));
+}
+
+std::string FileErrorMessage(int number) {
+    for (const auto& entry : kErrorNumbers) {
+        if (entry.number == number)
+            return std::generic_category().message(entry.error);
+    }
+    return "Unknown error " + std::to_string(number);
+}
 
 std::string ToNativePath(const std::string& localPath) {
     if (localPath.find('?') == std::string::npos) {
@@ -104,7 +149,22 @@ bool StatPath(const std::string& path, struct stat& info) {
     return ::stat(ToNativePath(path).c_str(), &info) == 0;
 }
 
-enum class EntryKind { kDirectories, kFiles, kAll };
+FileTime ToFileTime(const struct timespec& time) {
+    return UnixTimeToFileTime(time.tv_sec) + static_cast<FileTime>(time.tv_nsec / 100);
+}
+
+struct timespec ToTimespec(FileTime time, bool keep) {
+    struct timespec result {};
+    if (keep) {
+        result.tv_nsec = UTIME_OMIT;
+        return result;
+    }
+    result.tv_sec = FileTimeToUnixTime(time);
+    result.tv_nsec = static_cast<long>((time % 10'000'000) * 100);
+    return result;
+}
+
+}  // namespace
 
 std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
     struct Found {
@@ -140,23 +200,6 @@ std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
     return names;
 }
 
-FileTime ToFileTime(const struct timespec& time) {
-    return UnixTimeToFileTime(time.tv_sec) + static_cast<FileTime>(time.tv_nsec / 100);
-}
-
-struct timespec ToTimespec(FileTime time, bool keep) {
-    struct timespec result {};
-    if (keep) {
-        result.tv_nsec = UTIME_OMIT;
-        return result;
-    }
-    result.tv_sec = FileTimeToUnixTime(time);
-    result.tv_nsec = static_cast<long>((time % 10'000'000) * 100);
-    return result;
-}
-
-}  // namespace
-
 bool PathExists(const std::string& path) {
     struct stat info;
     return StatPath(path, info);
@@ -173,16 +216,6 @@ bool IsLink(const std::string& path) {
         native.pop_back();
     struct stat info;
     return ::lstat(native.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
-std::vector<std::string> ListSubdirectories(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kDirectories);
-}
-std::vector<std::string> ListFiles(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kFiles);
-}
-std::vector<std::string> ListDirectory(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kAll);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -303,10 +336,13 @@ bool File::Open(const std::string& path, Mode mode) {
         return false;
     const int fd = ::open(ToNativePath(path).c_str(), flags, 0644);
     if (fd < 0)
-        return false;
+        return FileCallFailed();
     // Only reading opens a directory; the writing modes fail on one (EISDIR).
     struct stat info;
     if (mode == Mode::kRead && (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {
+        if (S_ISDIR(info.st_mode))
+            errno = EISDIR;  // as Windows, which refuses to open a directory as a file
+        FileCallFailed();
         ::close(fd);
         return false;
     }
@@ -321,12 +357,14 @@ void File::Close() {
 }
 
 int64_t File::Read(void* buffer, size_t size) {
-    if (handle_ == -1)
-        return -1;
     for (;;) {
         const ssize_t got = ::read(static_cast<int>(handle_), buffer, size);
-        if (got >= 0 || errno != EINTR)
+        if (got >= 0)
             return got;
+        if (errno != EINTR) {
+            FileCallFailed();
+            return -1;
+        }
     }
 }
 
@@ -338,8 +376,10 @@ bool File::Write(const void* data, size_t size) {
         const ssize_t written = ::write(static_cast<int>(handle_), bytes, size);
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
-            return false;
+        if (written < 0)
+            return FileCallFailed();
+        if (written == 0)
+            return RecordFileError(kErrorDiskFull, FileErrorMessage(kErrorDiskFull));
         bytes += written;
         size -= static_cast<size_t>(written);
     }
@@ -347,7 +387,7 @@ bool File::Write(const void* data, size_t size) {
 }
 
 bool File::Seek(int64_t offset) {
-    return handle_ != -1 && ::lseek(static_cast<int>(handle_), offset, SEEK_SET) == offset;
+    return ::lseek(static_cast<int>(handle_), offset, SEEK_SET) == offset || FileCallFailed();
 }
 
 int64_t File::Tell() const {
@@ -356,13 +396,15 @@ int64_t File::Tell() const {
 
 int64_t File::Size() const {
     struct stat info;
-    if (handle_ == -1 || ::fstat(static_cast<int>(handle_), &info) != 0)
+    if (::fstat(static_cast<int>(handle_), &info) != 0) {
+        FileCallFailed();
         return -1;
+    }
     return static_cast<int64_t>(info.st_size);
 }
 
 bool File::Truncate(int64_t size) {
-    return handle_ != -1 && ::ftruncate(static_cast<int>(handle_), size) == 0;
+    return ::ftruncate(static_cast<int>(handle_), size) == 0 || FileCallFailed();
 }
 
 bool File::SetTimes(FileTime, FileTime accessed, FileTime modified) {

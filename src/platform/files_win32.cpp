@@ -17,6 +17,12 @@ HANDLE AsHandle(intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
+// A File call without an open file: -1 would be the process's own handle.
+bool NoFileOpen() {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FileCallFailed();
+}
+
 FileTime FromFiletime(const FILETIME& time) {
     return (static_cast<FileTime>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -96,17 +102,6 @@ std::vector<WideEntry> WideEntries(const std::wstring& dir) {
     return entries;
 }
 
-enum class EntryKind { kDirectories, kFiles, kAll };
-
-std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
-    std::vector<std::string> names;
-    for (const WideEntry& entry : WideEntries(ToWidePath(dir))) {
-        if (kind == EntryKind::kAll || entry.isDirectory == (kind == EntryKind::kDirectories))
-            names.push_back(FromWideName(entry.name));
-    }
-    return names;
-}
-
 bool RemoveWideTree(const std::wstring& root) {
     const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -167,6 +162,31 @@ std::wstring LongPathForm(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::vector<std::string> ListEntries(const std::string& dir, EntryKind kind) {
+    std::vector<std::string> names;
+    for (const WideEntry& entry : WideEntries(ToWidePath(dir))) {
+        if (kind == EntryKind::kAll || entry.isDirectory == (kind == EntryKind::kDirectories))
+            names.push_back(FromWideName(entry.name));
+    }
+    return names;
+}
+
+bool FileCallFailed() {
+    const DWORD error = GetLastError();
+    return RecordFileError(static_cast<int>(error), FileErrorMessage(static_cast<int>(error)));
+}
+
+std::string FileErrorMessage(int number) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(number), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length > 0 && text != nullptr ? std::string(text, length) : std::string();
+    LocalFree(text);
+    message = message.substr(0, message.find_first_of("\r\n"));
+    return message.empty() ? "Unknown error " + std::to_string(number) : message;
+}
 
 std::wstring ToWidePath(const std::string& localPath) {
     if (localPath.find('?') == std::string::npos)
@@ -238,18 +258,6 @@ bool IsDirectory(const std::string& path) {
 bool IsLink(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(WithoutTrailingSeparator(ToWidePath(path)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-std::vector<std::string> ListSubdirectories(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kDirectories);
-}
-
-std::vector<std::string> ListFiles(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kFiles);
-}
-
-std::vector<std::string> ListDirectory(const std::string& dir) {
-    return ListEntries(dir, EntryKind::kAll);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -361,7 +369,7 @@ bool File::Open(const std::string& path, Mode mode) {
                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (handle == INVALID_HANDLE_VALUE)
-        return false;
+        return FileCallFailed();
     handle_ = reinterpret_cast<intptr_t>(handle);
     if (mode == Mode::kAppend)
         SetFilePointer(handle, 0, nullptr, FILE_END);
@@ -375,10 +383,16 @@ void File::Close() {
 }
 
 int64_t File::Read(void* buffer, size_t size) {
+    if (handle_ == -1) {
+        NoFileOpen();
+        return -1;
+    }
     DWORD got = 0;
     const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-    if (handle_ == -1 || !ReadFile(AsHandle(handle_), buffer, wanted, &got, nullptr))
+    if (!ReadFile(AsHandle(handle_), buffer, wanted, &got, nullptr)) {
+        FileCallFailed();
         return -1;
+    }
     return got;
 }
 
@@ -389,10 +403,10 @@ bool File::Write(const void* data, size_t size) {
     while (size > 0) {
         DWORD written = 0;
         const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        if (handle_ == -1 || !WriteFile(AsHandle(handle_), bytes, chunk, &written, nullptr) ||
-            written == 0) {
-            return false;
-        }
+        if (!WriteFile(AsHandle(handle_), bytes, chunk, &written, nullptr))
+            return FileCallFailed();
+        if (written == 0)
+            return RecordFileError(kErrorDiskFull, FileErrorMessage(kErrorDiskFull));
         bytes += written;
         size -= written;
     }
@@ -402,7 +416,9 @@ bool File::Write(const void* data, size_t size) {
 bool File::Seek(int64_t offset) {
     LARGE_INTEGER distance;
     distance.QuadPart = offset;
-    return handle_ != -1 && SetFilePointerEx(AsHandle(handle_), distance, nullptr, FILE_BEGIN);
+    if (handle_ == -1)
+        return NoFileOpen();
+    return SetFilePointerEx(AsHandle(handle_), distance, nullptr, FILE_BEGIN) || FileCallFailed();
 }
 
 int64_t File::Tell() const {
@@ -414,14 +430,24 @@ int64_t File::Tell() const {
 }
 
 int64_t File::Size() const {
+    if (handle_ == -1) {
+        NoFileOpen();
+        return -1;
+    }
     LARGE_INTEGER size{};
-    return handle_ != -1 && GetFileSizeEx(AsHandle(handle_), &size) ? size.QuadPart : -1;
+    if (!GetFileSizeEx(AsHandle(handle_), &size)) {
+        FileCallFailed();
+        return -1;
+    }
+    return size.QuadPart;
 }
 
 bool File::Truncate(int64_t size) {
     const int64_t position = Tell();
-    if (!Seek(size) || !SetEndOfFile(AsHandle(handle_)))
+    if (!Seek(size))
         return false;
+    if (!SetEndOfFile(AsHandle(handle_)))
+        return FileCallFailed();
     return Seek(position < size ? position : size);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/profile_text.h"
 
+#include "platform/ascii_text.h"
+
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -31,36 +33,14 @@ std::vector<Line> SplitLines(const std::string& text) {
     return lines;
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 // The section name of a "[name]" line, or nothing.
 std::optional<std::string_view> SectionName(std::string_view line) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (line.empty() || line.front() != '[')
         return std::nullopt;
     const size_t close = line.find(']');
-    return Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+    return TrimBlanks(
+        line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
 }
 
 struct KeyLine {
@@ -72,7 +52,7 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos)
         return std::nullopt;
-    return KeyLine{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))};
+    return KeyLine{TrimBlanks(line.substr(0, equals)), TrimBlanks(line.substr(equals + 1))};
 }
 
 // Index of the line that heads section, or lines.size().
@@ -98,7 +78,7 @@ std::optional<std::string> FindProfileValue(const std::string& text, const std::
         if (SectionName(line))
             break;
         const auto entry = ParseKeyLine(line);
-        if (!entry || !EqualsIgnoreCase(entry->key, Trim(key)))
+        if (!entry || !EqualsIgnoreCase(entry->key, TrimBlanks(key)))
             continue;
         std::string_view value = entry->value;
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -127,12 +107,12 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
         if (SectionName(line))
             break;
         const auto parsed = ParseKeyLine(line);
-        if (parsed && EqualsIgnoreCase(parsed->key, Trim(key))) {
+        if (parsed && EqualsIgnoreCase(parsed->key, TrimBlanks(key))) {
             // The key keeps the spelling it has in the file, as on Windows.
             return text.substr(0, lines[i].begin) + std::string(parsed->key) + "=" + value +
                    text.substr(lines[i].end);
         }
-        if (!Trim(line).empty())
+        if (!TrimBlanks(line).empty())
             insertAt = lines[i].next;
     }
     std::string before = text.substr(0, insertAt);

@@ -2,31 +2,13 @@
 // limit (WSAEventSelect + WSAWaitForMultipleEvents).
 #include "platform/socket.h"
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include <mutex>
+
+#include "platform/socket_native.h"
 
 namespace vt::platform {
 
 namespace {
-
-void StoreWsaError() {
-    const int error = WSAGetLastError();
-    SetLastSocketError(error != 0 ? error : kSocketOtherError);
-}
-
-void StartWinSock() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    });
-}
-
-SOCKET Raw(const Socket& socket) {
-    return static_cast<SOCKET>(socket.Handle());
-}
 
 // An auto-reset WSA event that closes itself.
 class Event {
@@ -75,17 +57,79 @@ bool WaitEvents(SOCKET socket, const Event& event, int timeoutMs, WSANETWORKEVEN
         return false;
     }
     if (wait != WSA_WAIT_EVENT_0) {
-        StoreWsaError();
+        StoreSocketError();
         return false;
     }
     if (WSAEnumNetworkEvents(socket, handle, &events) != 0) {
-        StoreWsaError();
+        StoreSocketError();
         return false;
     }
     return true;
 }
 
+// Makes the non-blocking call (a result >= 0, or -1 with the WinSock error
+// set) until it stops failing with WSAEWOULDBLOCK, waiting up to timeoutMs
+// in all for the network events of mask between tries. refused(events) says
+// whether the events that came end the wait in failure, with the last
+// socket error set. The call's result, or -1 with the last socket error set
+// (10060 on time-out).
+template <typename Call, typename Refused>
+auto WhenReady(SOCKET socket, long mask, int timeoutMs, Call call, Refused refused)
+    -> decltype(call()) {
+    Event event;
+    if (!event.IsValid()) {
+        StoreSocketError();
+        return -1;
+    }
+    const ULONGLONG deadline =
+        GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
+    for (;;) {
+        const auto result = call();
+        if (result >= 0)
+            return result;
+        if (WSAGetLastError() != WSAEWOULDBLOCK) {
+            StoreSocketError();
+            return -1;
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
+            SetLastSocketError(kSocketTimedOut);
+            return -1;
+        }
+        EventSelection selection(socket, event, mask);
+        if (!selection.ok()) {
+            StoreSocketError();
+            return -1;
+        }
+        WSANETWORKEVENTS events{};
+        if (!WaitEvents(socket, event, static_cast<int>(deadline - now), events) || refused(events))
+            return -1;
+    }
+}
+
+// The error a network event carries, as the last socket error; false when
+// it carries none.
+bool EventError(const WSANETWORKEVENTS& events, int bit) {
+    if (events.iErrorCode[bit] == 0)
+        return false;
+    SetLastSocketError(events.iErrorCode[bit]);
+    return true;
+}
+
 }  // namespace
+
+void StartSockets() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    });
+}
+
+void StoreSocketError() {
+    const int error = WSAGetLastError();
+    SetLastSocketError(error != 0 ? error : kSocketOtherError);
+}
 
 void Socket::Close() {
     if (handle_ != -1) {
@@ -95,77 +139,54 @@ void Socket::Close() {
 }
 
 Socket CreateTcpSocket() {
-    StartWinSock();
+    StartSockets();
     const SOCKET raw =
         WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
     if (raw == INVALID_SOCKET) {
-        StoreWsaError();
+        StoreSocketError();
         return Socket();
     }
     Socket socket(static_cast<intptr_t>(raw));
     // Non-blocking from the start, so every call can try before it waits.
     u_long nonBlocking = 1;
     if (ioctlsocket(raw, FIONBIO, &nonBlocking) != 0) {
-        StoreWsaError();
+        StoreSocketError();
         return Socket();
     }
     const BOOL on = TRUE;
     if (setsockopt(raw, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) !=
         0) {
-        StoreWsaError();
+        StoreSocketError();
         return Socket();
     }
     return socket;
 }
 
-uint32_t ParseDottedQuad(const std::string& text) {
-    StartWinSock();
-    in_addr address{};
-    if (inet_pton(AF_INET, text.c_str(), &address) != 1)
-        return kNoAddress;
-    return address.s_addr;
-}
-
-uint32_t LookupHostIPv4(const std::string& name) {
-    StartWinSock();
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (name.empty() || getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) {
-        SetLastSocketError(kSocketHostNotFound);
-        return kNoAddress;
-    }
-    const uint32_t address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(found);
-    return address;
-}
-
 int TimedConnect(Socket& socket, uint32_t address, uint16_t port, int timeoutMs) {
     Event event;
     if (!event.IsValid()) {
-        StoreWsaError();
+        StoreSocketError();
         return -1;
     }
-    EventSelection selection(Raw(socket), event, FD_CONNECT);
+    EventSelection selection(Native(socket), event, FD_CONNECT);
     if (!selection.ok()) {
-        StoreWsaError();
+        StoreSocketError();
         return -1;
     }
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = htons(port);
     target.sin_addr.s_addr = address;
-    if (WSAConnect(Raw(socket), reinterpret_cast<sockaddr*>(&target), sizeof target, nullptr,
+    if (WSAConnect(Native(socket), reinterpret_cast<sockaddr*>(&target), sizeof target, nullptr,
                    nullptr, nullptr, nullptr) == 0) {
         return 0;
     }
     if (WSAGetLastError() != WSAEWOULDBLOCK) {
-        StoreWsaError();
+        StoreSocketError();
         return -1;
     }
     WSANETWORKEVENTS events{};
-    if (!WaitEvents(Raw(socket), event, timeoutMs, events))
+    if (!WaitEvents(Native(socket), event, timeoutMs, events))
         return -1;
     if (!(events.lNetworkEvents & FD_CONNECT)) {
         SetLastSocketError(kSocketOtherError);
@@ -180,139 +201,60 @@ int TimedConnect(Socket& socket, uint32_t address, uint16_t port, int timeoutMs)
 }
 
 int TimedSend(Socket& socket, const void* data, size_t length, int timeoutMs) {
-    Event event;
-    if (!event.IsValid()) {
-        StoreWsaError();
-        return -1;
-    }
-    const ULONGLONG deadline =
-        GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
-    for (;;) {
+    const auto send = [&] {
         WSABUF buffer{static_cast<ULONG>(length), static_cast<CHAR*>(const_cast<void*>(data))};
         DWORD sent = 0;
-        if (WSASend(Raw(socket), &buffer, 1, &sent, 0, nullptr, nullptr) == 0) {
-            return static_cast<int>(sent);
+        return WSASend(Native(socket), &buffer, 1, &sent, 0, nullptr, nullptr) == 0
+                   ? static_cast<int>(sent)
+                   : -1;
+    };
+    const auto refused = [](const WSANETWORKEVENTS& events) {
+        const long got = events.lNetworkEvents;
+        if ((got & FD_CLOSE) && !(got & FD_WRITE)) {
+            if (!EventError(events, FD_CLOSE_BIT))
+                SetLastSocketError(kSocketConnectionReset);
+            return true;
         }
-        if (WSAGetLastError() != WSAEWOULDBLOCK) {
-            StoreWsaError();
-            return -1;
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) {
-            SetLastSocketError(kSocketTimedOut);
-            return -1;
-        }
-        EventSelection selection(Raw(socket), event, FD_WRITE | FD_CLOSE);
-        if (!selection.ok()) {
-            StoreWsaError();
-            return -1;
-        }
-        WSANETWORKEVENTS events{};
-        if (!WaitEvents(Raw(socket), event, static_cast<int>(deadline - now), events))
-            return -1;
-        if ((events.lNetworkEvents & FD_CLOSE) && !(events.lNetworkEvents & FD_WRITE)) {
-            SetLastSocketError(events.iErrorCode[FD_CLOSE_BIT] ? events.iErrorCode[FD_CLOSE_BIT]
-                                                               : kSocketConnectionReset);
-            return -1;
-        }
-        if ((events.lNetworkEvents & FD_WRITE) && events.iErrorCode[FD_WRITE_BIT] != 0) {
-            SetLastSocketError(events.iErrorCode[FD_WRITE_BIT]);
-            return -1;
-        }
-    }
+        return (got & FD_WRITE) && EventError(events, FD_WRITE_BIT);
+    };
+    return WhenReady(Native(socket), FD_WRITE | FD_CLOSE, timeoutMs, send, refused);
 }
 
 int TimedRecv(Socket& socket, void* buffer, size_t capacity, int timeoutMs) {
-    const ULONGLONG deadline =
-        GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
-    Event event;
-    if (!event.IsValid()) {
-        StoreWsaError();
-        return -1;
-    }
-    for (;;) {
-        // Receive first: buffered data or an earlier close (whose FD_CLOSE
-        // is signalled only once) answer without a wait.
+    // Receives first: buffered data or an earlier close (whose FD_CLOSE is
+    // signalled only once) answer without a wait.
+    const auto receive = [&] {
         WSABUF wsaBuffer{static_cast<ULONG>(capacity), static_cast<CHAR*>(buffer)};
         DWORD received = 0;
         DWORD flags = 0;
-        if (WSARecv(Raw(socket), &wsaBuffer, 1, &received, &flags, nullptr, nullptr) == 0) {
-            return static_cast<int>(received);
-        }
-        if (WSAGetLastError() != WSAEWOULDBLOCK) {
-            StoreWsaError();
-            return -1;
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) {
-            SetLastSocketError(kSocketTimedOut);
-            return -1;
-        }
-        // Data and a close reported together still lead to a receive.
-        EventSelection selection(Raw(socket), event, FD_READ | FD_CLOSE);
-        if (!selection.ok()) {
-            StoreWsaError();
-            return -1;
-        }
-        WSANETWORKEVENTS events{};
-        if (!WaitEvents(Raw(socket), event, static_cast<int>(deadline - now), events))
-            return -1;
+        return WSARecv(Native(socket), &wsaBuffer, 1, &received, &flags, nullptr, nullptr) == 0
+                   ? static_cast<int>(received)
+                   : -1;
+    };
+    // Data and a close reported together still lead to a receive.
+    const auto refused = [](const WSANETWORKEVENTS& events) {
         const long got = events.lNetworkEvents;
-        if ((got & FD_READ) && events.iErrorCode[FD_READ_BIT] != 0) {
-            SetLastSocketError(events.iErrorCode[FD_READ_BIT]);
-            return -1;
-        }
-        if ((got & FD_CLOSE) && !(got & FD_READ) && events.iErrorCode[FD_CLOSE_BIT] != 0) {
-            SetLastSocketError(events.iErrorCode[FD_CLOSE_BIT]);
-            return -1;
-        }
-    }
-}
-
-Socket ListenLoopback(uint16_t port, uint16_t& boundPort) {
-    Socket socket = CreateTcpSocket();
-    if (!socket.IsValid())
-        return socket;
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(port);
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int size = sizeof local;
-    if (bind(Raw(socket), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-        listen(Raw(socket), kMaxListenBacklog) != 0 ||
-        getsockname(Raw(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0) {
-        StoreWsaError();
-        return Socket();
-    }
-    boundPort = ntohs(local.sin_port);
-    return socket;
+        return ((got & FD_READ) && EventError(events, FD_READ_BIT)) ||
+               ((got & FD_CLOSE) && !(got & FD_READ) && EventError(events, FD_CLOSE_BIT));
+    };
+    return WhenReady(Native(socket), FD_READ | FD_CLOSE, timeoutMs, receive, refused);
 }
 
 Socket AcceptConnection(Socket& listener, int timeoutMs) {
-    Event event;
-    if (!event.IsValid()) {
-        StoreWsaError();
+    const auto accept = [&]() -> intptr_t {
+        const SOCKET raw = ::accept(Native(listener), nullptr, nullptr);
+        return raw == INVALID_SOCKET ? -1 : static_cast<intptr_t>(raw);
+    };
+    const auto refused = [](const WSANETWORKEVENTS& events) {
+        return (events.lNetworkEvents & FD_ACCEPT) && EventError(events, FD_ACCEPT_BIT);
+    };
+    const intptr_t raw = WhenReady(Native(listener), FD_ACCEPT, timeoutMs, accept, refused);
+    if (raw < 0)
         return Socket();
-    }
-    {
-        EventSelection selection(Raw(listener), event, FD_ACCEPT);
-        if (!selection.ok()) {
-            StoreWsaError();
-            return Socket();
-        }
-        WSANETWORKEVENTS events{};
-        if (!WaitEvents(Raw(listener), event, timeoutMs, events))
-            return Socket();
-    }
-    const SOCKET raw = accept(Raw(listener), nullptr, nullptr);
-    if (raw == INVALID_SOCKET) {
-        StoreWsaError();
-        return Socket();
-    }
-    Socket accepted(static_cast<intptr_t>(raw));
+    Socket accepted(raw);
     u_long nonBlocking = 1;
-    if (ioctlsocket(raw, FIONBIO, &nonBlocking) != 0) {
-        StoreWsaError();
+    if (ioctlsocket(Native(accepted), FIONBIO, &nonBlocking) != 0) {
+        StoreSocketError();
         return Socket();
     }
     return accepted;

@@ -36,7 +36,7 @@ bool IsBlockName(const std::string& name) {
            std::all_of(name.begin(), name.end(), IsPrintable);
 }
 
-uint32_t Number(const uint8_t* block, InfoBlockField field) {
+uint32_t Number(const uint8_t* block, upgrade::InfoBlockField field) {
     uint32_t value = 0;
     for (size_t i = 0; i < 4; ++i)
         value |= static_cast<uint32_t>(block[field.offset + i]) << (8 * i);
@@ -44,7 +44,7 @@ uint32_t Number(const uint8_t* block, InfoBlockField field) {
 }
 
 // The field's text when a zero ends it inside the field.
-bool Text(const uint8_t* block, InfoBlockField field, std::string& text) {
+bool Text(const uint8_t* block, upgrade::InfoBlockField field, std::string& text) {
     const char* start = reinterpret_cast<const char*>(block + field.offset);
     const char* end = static_cast<const char*>(std::memchr(start, 0, field.size));
     if (end == nullptr)
@@ -110,19 +110,22 @@ int32_t StrictVersion(const std::string& text) {
 }
 
 BlockProblem ReadOfferBlock(const uint8_t* data, size_t size, UpdateOffer& offer,
-                            InfoBlockField* field) {
-    if (data == nullptr || size < kUpgradeInfoBlockSize)
+                            upgrade::InfoBlockField* field) {
+    if (data == nullptr || size < upgrade::kUpgradeInfoBlockSize)
         return BlockProblem::kTooShort;
     UpdateOffer read;
     struct TextField {
-        InfoBlockField where;
+        upgrade::InfoBlockField where;
         std::string* into;
     };
     std::string manual;
     const TextField texts[] = {
-        {kInfoSoftVer, &read.versionText},    {kInfoSoftDownUrl, &read.downloadUrl},
-        {kInfoSoftHandworkDownUrl, &manual},  {kInfoModuleDir, &read.moduleDir},
-        {kInfoSoftUpDesc, &read.description}, {kInfoSoftUpDate, &read.date},
+        {upgrade::kInfoSoftVer, &read.versionText},
+        {upgrade::kInfoSoftDownUrl, &read.downloadUrl},
+        {upgrade::kInfoSoftHandworkDownUrl, &manual},
+        {upgrade::kInfoModuleDir, &read.moduleDir},
+        {upgrade::kInfoSoftUpDesc, &read.description},
+        {upgrade::kInfoSoftUpDate, &read.date},
     };
     for (const TextField& text : texts) {
         if (!Text(data, text.where, *text.into)) {
@@ -131,12 +134,12 @@ BlockProblem ReadOfferBlock(const uint8_t* data, size_t size, UpdateOffer& offer
             return BlockProblem::kUnterminated;
         }
     }
-    if (Number(data, kInfoConstantOne) != 1)
+    if (Number(data, upgrade::kInfoConstantOne) != 1)
         return BlockProblem::kBadMarker;
-    read.hostWindow = Number(data, kInfoHostWindow);
+    read.hostWindow = Number(data, upgrade::kInfoHostWindow);
     if (read.hostWindow == 0)
         return BlockProblem::kNoWindow;
-    read.exitMessage = Number(data, kInfoExitMessage);
+    read.exitMessage = Number(data, upgrade::kInfoExitMessage);
     // A system message (WM_CLOSE, WM_DESTROY, WM_QUIT...) is never posted on a
     // record's word.
     if (read.exitMessage < 0x0400 || read.exitMessage > 0xFFFF)

@@ -56,7 +56,7 @@ struct UpdateOffer {
 // Reads and checks the record from the first kUpgradeInfoBlockSize of size
 // bytes at data. field names the offending field for kUnterminated.
 BlockProblem ReadOfferBlock(const uint8_t* data, size_t size, UpdateOffer& offer,
-                            InfoBlockField* field = nullptr);
+                            upgrade::InfoBlockField* field = nullptr);
 
 // True for "http://" or "https://" (any letter case) followed by a host and
 // only printable, non-blank characters.

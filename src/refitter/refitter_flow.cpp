@@ -92,7 +92,7 @@ class Run {
 
     Outcome Go() {
         if (!platform::IsDirectory(work_) && !platform::MakeDirectory(work_))
-            return Fail(Failure::kDownloadFailed, kTempOpenFailed);
+            return Fail(Failure::kDownloadFailed, net::kTempOpenFailed);
         ForgetOtherDownloads();
 
         view_.OnStage(Stage::kDownloading);
@@ -166,24 +166,24 @@ class Run {
     }
 
     Failure Download() {
-        HttpDownload package;
+        net::HttpDownload package;
         Configure(package);
         package.maxSize = job_.limits.maxPackageBytes;
         package.SetNotify(
-            [this](const DownloadProgress& progress) {
+            [this](const net::DownloadProgress& progress) {
                 view_.OnProgress(progress.doneSize, progress.totalSize);
             },
             0, 0, 0, true);
         detail_ = package.Download(offer_.downloadUrl, package_, false);
-        if (detail_ != kDownloaded && detail_ != kAlreadyCurrent)
+        if (detail_ != net::kDownloaded && detail_ != net::kAlreadyCurrent)
             return cancel_ ? Failure::kCancelled : Failure::kDownloadFailed;
 
-        HttpDownload signature;
+        net::HttpDownload signature;
         Configure(signature);
         signature.maxSize = 4096;
         platform::RemoveFile(signature_ + ".down");
         detail_ = signature.Download(SignatureUrl(offer_.downloadUrl), signature_, true);
-        if (detail_ != kDownloaded && detail_ != kAlreadyCurrent) {
+        if (detail_ != net::kDownloaded && detail_ != net::kAlreadyCurrent) {
             if (cancel_)
                 return Failure::kCancelled;
             platform::RemoveFile(signature_);
@@ -192,7 +192,7 @@ class Run {
         return Failure::kNone;
     }
 
-    void Configure(HttpDownload& download) const {
+    void Configure(net::HttpDownload& download) const {
         download.connectTimeout = download.sendTimeout = download.receiveTimeout =
             job_.limits.downloadTimeoutMs;
         download.stop = &cancel_;
@@ -205,13 +205,13 @@ class Run {
             detail_ = 0;
             return Failure::kPackageDamaged;
         }
-        ArchiveRules rules;
+        archive::ArchiveRules rules;
         std::string finalDir = job_.programDir;
         finalDir.pop_back();
         rules.finalDir = finalDir;
-        ArchiveReport report = VerifyZipArchive(package_, rules);
+        archive::ArchiveReport report = archive::VerifyZipArchive(package_, rules);
         if (report.Ok())
-            report = ExtractArchive(package_, incoming_, rules);
+            report = archive::ExtractArchive(package_, incoming_, rules);
         if (!report.Ok()) {
             RemoveTreeIfThere(incoming_);
             DropDownloads();
@@ -302,10 +302,10 @@ Failure ReadStart(const std::string& commandLine, const std::string& programDir,
     RefitterStart read;
     if (!ParseLaunchLine(commandLine, read.line))
         return Failure::kBadCommandLine;
-    UpgradeInfoBlock bytes{};
+    upgrade::UpgradeInfoBlock bytes{};
     {
         platform::SharedMemory block;
-        if (block.OpenExisting(read.line.mapName, kUpgradeInfoBlockSize) ==
+        if (block.OpenExisting(read.line.mapName, upgrade::kUpgradeInfoBlockSize) ==
             platform::SharedMemory::Result::kFailed)
             return Failure::kNoBlock;
         std::memcpy(bytes.data(), block.data(), bytes.size());

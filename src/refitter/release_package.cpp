@@ -30,8 +30,8 @@ bool FromHex(const std::string& text, uint8_t* bytes, size_t size) {
     if (text.size() != 2 * size)
         return false;
     for (size_t i = 0; i < size; ++i) {
-        const int high = HexDigitValue(text[2 * i]);
-        const int low = HexDigitValue(text[2 * i + 1]);
+        const int high = cipher::HexDigitValue(text[2 * i]);
+        const int low = cipher::HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes[i] = static_cast<uint8_t>(high * 16 + low);

@@ -2,7 +2,7 @@
 
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::settings {
 
 std::string CAppState::ProgramDir() const {
     std::lock_guard lock(mutex_);
@@ -37,4 +37,4 @@ std::string DefaultProgramDir() {
     return dir;
 }
 
-}  // namespace vt
+}  // namespace vt::settings

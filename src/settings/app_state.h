@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-namespace vt {
+namespace vt::settings {
 
 class CAppState {
   public:
@@ -37,4 +37,4 @@ class CAppState {
 // $HOME/.vaeltessel. With a trailing backslash.
 std::string DefaultProgramDir();
 
-}  // namespace vt
+}  // namespace vt::settings

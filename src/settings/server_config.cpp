@@ -15,7 +15,7 @@
 #define TESSEL_FORUM_SERVER "http://127.0.0.1:8080"
 #endif
 
-namespace vt {
+namespace vt::settings {
 
 namespace {
 
@@ -110,4 +110,4 @@ ServerConfig LoadServerConfig(const std::string& programDir) {
     return config;
 }
 
-}  // namespace vt
+}  // namespace vt::settings

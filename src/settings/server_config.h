@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vt {
+namespace vt::settings {
 
 // A value of servers.ini that was not used as written.
 struct ServerConfigNote {
@@ -41,4 +41,4 @@ ServerConfig DefaultServerConfig();
 // with a note.
 ServerConfig LoadServerConfig(const std::string& programDir);
 
-}  // namespace vt
+}  // namespace vt::settings

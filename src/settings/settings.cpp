@@ -1,12 +1,12 @@
 #include "settings/settings.h"
 
+#include "platform/file_names.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/path_text.h"
 
-namespace vt {
+namespace vt::settings {
 
 namespace {
 
@@ -44,7 +44,7 @@ std::string DeriveGameDir(const std::string& path) {
     const std::string candidate = platform::DocumentsFolder() + "\\VAEL\\";
     if (HasAddonFolder(candidate + "Interface\\Addons"))
         return candidate;
-    const size_t separator = LastPathSeparator(path);
+    const size_t separator = platform::LastPathSeparator(path);
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
@@ -62,4 +62,4 @@ void WriteVersionFile(const std::string& programDir) {
     platform::WriteProfileString(programDir + "ver.ini", "u", "v", std::to_string(kProgramVersion));
 }
 
-}  // namespace vt
+}  // namespace vt::settings

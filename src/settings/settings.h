@@ -6,7 +6,7 @@
 
 #include "tessel_version.h"
 
-namespace vt {
+namespace vt::settings {
 
 class CAppState;
 
@@ -35,4 +35,4 @@ bool SaveGamePath(CAppState& app, const std::string& path);
 // Writes the program version into programDir + "ver.ini" for the updater.
 void WriteVersionFile(const std::string& programDir);
 
-}  // namespace vt
+}  // namespace vt::settings

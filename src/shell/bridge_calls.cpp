@@ -76,20 +76,20 @@ std::optional<BridgePost> MakeBridgePost(int dispId, const std::vector<std::stri
     BridgePost post;
     switch (dispId) {
         case kBridgeAddPlug:
-            post.message = UM_INSTALL_ADDON;
+            post.message = addons::UM_INSTALL_ADDON;
             post.wParam = NumberParameter(LeadingInteger(arguments[0]));
             post.lParam = LeadingInteger(arguments[2]);
             break;
         case kBridgeShowPlugDetail:
-            post.message = UM_SHOW_ADDON_DETAIL;
+            post.message = addons::UM_SHOW_ADDON_DETAIL;
             post.wParam = NumberParameter(LeadingInteger(arguments[0]));
             break;
         case kBridgeSwitchTab:
-            post.message = UM_SWITCH_TAB;
+            post.message = addons::UM_SWITCH_TAB;
             post.wParam = ReleasePayload(std::make_unique<std::string>(arguments[0]));
             break;
         case kBridgeOpenSimulator:
-            post.message = UM_OPEN_SIMULATOR;
+            post.message = addons::UM_OPEN_SIMULATOR;
             post.wParam = ReleasePayload(std::make_unique<SimulatorRequest>(SimulatorRequest{
                 arguments[0], arguments[1], arguments[2], arguments[3], arguments[4]}));
             break;
@@ -100,9 +100,9 @@ std::optional<BridgePost> MakeBridgePost(int dispId, const std::vector<std::stri
 }
 
 void FreeBridgePayload(const BridgePost& post) {
-    if (post.message == UM_SWITCH_TAB)
+    if (post.message == addons::UM_SWITCH_TAB)
         AdoptPayload<std::string>(post.wParam);
-    else if (post.message == UM_OPEN_SIMULATOR)
+    else if (post.message == addons::UM_OPEN_SIMULATOR)
         AdoptPayload<SimulatorRequest>(post.wParam);
 }
 

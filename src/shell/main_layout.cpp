@@ -94,7 +94,7 @@ InlineLinkPlaces PlaceInlineLink(int textX, int prefixWidth, int linkWidth, int 
     return places;
 }
 
-PanelFace PanelFaceOf(const LeftPanelState& panel) {
+PanelFace PanelFaceOf(const addons::LeftPanelState& panel) {
     PanelFace face;
     // One view at a time. The list covers the panel, so a list shown by an
     // install (view code 8) from another view hides that view's texts and

@@ -126,7 +126,7 @@ struct PanelFace {
     bool refreshEnabled = true;
     int count = 0;
 };
-PanelFace PanelFaceOf(const LeftPanelState& panel);
+PanelFace PanelFaceOf(const addons::LeftPanelState& panel);
 
 // --- Path dialog (406 x 190) -----------------------------------------------
 

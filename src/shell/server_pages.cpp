@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "settings/random_digits.h"
+#include "platform/random.h"
 #include "ui/program_strings.h"
 
 namespace vt::shell {
@@ -34,32 +34,33 @@ int TabPagePath(SwitchTabTarget tab) {
 
 }  // namespace
 
-std::string TabPageUrl(const ServerConfig& servers, SwitchTabTarget tab) {
+std::string TabPageUrl(const settings::ServerConfig& servers, SwitchTabTarget tab) {
     const int path = TabPagePath(tab);
-    return path == 0 ? std::string() : servers.catalogue + ProgramText(path);
+    return path == 0 ? std::string() : servers.catalogue + ui::ProgramText(path);
 }
 
-std::string RefreshWebUrl(const ServerConfig& servers, SwitchTabTarget selected) {
+std::string RefreshWebUrl(const settings::ServerConfig& servers, SwitchTabTarget selected) {
     std::string url = TabPageUrl(servers, selected);
     if (selected == SwitchTabTarget::kHome)
-        url += "?r=" + RandomDigits(4, false);
+        url += "?r=" + platform::RandomDigits(4, false);
     return url;
 }
 
-std::string StatisticsPageUrl(const ServerConfig& servers, int index) {
+std::string StatisticsPageUrl(const settings::ServerConfig& servers, int index) {
     if (index < 0 || index > 1)
         return {};
-    return servers.catalogue + ProgramText(kStatisticsPages[index]);
+    return servers.catalogue + ui::ProgramText(kStatisticsPages[index]);
 }
 
-std::string DetailPageUrl(const ServerConfig& servers, int32_t id, int state) {
+std::string DetailPageUrl(const settings::ServerConfig& servers, int32_t id, int state) {
     char path[96];
-    std::snprintf(path, sizeof path, ProgramText(kDetailPageFormat), static_cast<int>(id), state);
+    std::snprintf(path, sizeof path, ui::ProgramText(kDetailPageFormat), static_cast<int>(id),
+                  state);
     return servers.catalogue + path;
 }
 
-std::string ForumPageUrl(const ServerConfig& servers) {
-    return servers.forum + ProgramText(kForumPage);
+std::string ForumPageUrl(const settings::ServerConfig& servers) {
+    return servers.forum + ui::ProgramText(kForumPage);
 }
 
 }  // namespace vt::shell

@@ -17,7 +17,7 @@ SingleInstance::Probe SingleInstance::ProbeOrCreate(const std::string& name) {
             if (handle) {
                 const HWND window = reinterpret_cast<HWND>(*handle);
                 if (::IsWindow(window))
-                    ::PostMessageA(window, UM_ACTIVATE_INSTANCE, 0, 0);
+                    ::PostMessageA(window, addons::UM_ACTIVATE_INSTANCE, 0, 0);
             }
             return Probe::kOtherRunning;
         }

@@ -24,7 +24,7 @@ class CPathSetDlg : public ui::CSkinDialog {
     // Chooses a file for owner; true with path set when the user chose one.
     using FileChooser = std::function<bool(HWND owner, std::string& path)>;
 
-    explicit CPathSetDlg(CAppState& app);
+    explicit CPathSetDlg(settings::CAppState& app);
 
     // The system's open-file dialog with the game's filter; tests replace
     // it for this process (an empty function restores the system's).
@@ -40,7 +40,7 @@ class CPathSetDlg : public ui::CSkinDialog {
   private:
     void Save();
 
-    CAppState& app_;
+    settings::CAppState& app_;
     ui::CSkinButtonEx close_;
     ui::CSkinButtonEx browse_;
     ui::CSkinButtonEx save_;
@@ -50,14 +50,14 @@ class CPathSetDlg : public ui::CSkinDialog {
 // site (the catalogue server) and its maker.
 class CAboutDlg : public ui::CSkinDialog {
   public:
-    explicit CAboutDlg(const ServerConfig& servers);
+    explicit CAboutDlg(const settings::ServerConfig& servers);
 
   protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
 
   private:
-    const ServerConfig& servers_;
+    const settings::ServerConfig& servers_;
     ui::CSkinButtonEx closeX_;
     ui::CSkinButtonEx closeButton_;
     ui::CHyperlink link_;

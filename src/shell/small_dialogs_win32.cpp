@@ -68,7 +68,7 @@ HWND g_splash = nullptr;
 
 // --- Path dialog -----------------------------------------------------------------
 
-CPathSetDlg::CPathSetDlg(CAppState& app) : ui::CSkinDialog(IDD_PATH), app_(app) {
+CPathSetDlg::CPathSetDlg(settings::CAppState& app) : ui::CSkinDialog(IDD_PATH), app_(app) {
     captionHeight = kDialogCaptionHeight;
 }
 
@@ -140,9 +140,9 @@ bool CPathSetDlg::OnInitDialog() {
     ::ShowWindow(Item(IDC_PATH_LABEL), SW_HIDE);
 
     // What the settings file holds now, not what the program last read.
-    CAppState stored;
+    settings::CAppState stored;
     stored.SetProgramDir(app_.ProgramDir());
-    LoadSettings(stored);
+    settings::LoadSettings(stored);
     ::SetDlgItemTextA(hwnd(), IDC_PATH_EDIT, stored.GamePath().c_str());
     return true;
 }
@@ -178,7 +178,7 @@ void CPathSetDlg::Save() {
     }
     // A path the settings file cannot hold whole is refused rather than
     // stored cut to a parent directory.
-    if (!SaveGamePath(app_, path)) {
+    if (!settings::SaveGamePath(app_, path)) {
         ui::ShowMessage(ui::LoadText(kStringWrongGamePath), title.c_str());
         return;
     }
@@ -187,7 +187,8 @@ void CPathSetDlg::Save() {
 
 // --- About box ---------------------------------------------------------------------
 
-CAboutDlg::CAboutDlg(const ServerConfig& servers) : ui::CSkinDialog(IDD_ABOUT), servers_(servers) {
+CAboutDlg::CAboutDlg(const settings::ServerConfig& servers)
+    : ui::CSkinDialog(IDD_ABOUT), servers_(servers) {
     captionHeight = kAboutCaptionHeight;
 }
 

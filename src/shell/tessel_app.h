@@ -32,14 +32,14 @@ class CTesselApp {
     // Shuts GDI+ and OLE down; the exit code of the process.
     int ExitInstance();
 
-    CAppState& State() { return state_; }
-    const ServerConfig& Servers() const { return servers_; }
+    settings::CAppState& State() { return state_; }
+    const settings::ServerConfig& Servers() const { return servers_; }
     // The main window while it exists (the modal loop runs), else null.
     CTesselDlg* MainWindow() { return mainWindow_.get(); }
 
   private:
-    CAppState state_;
-    ServerConfig servers_;
+    settings::CAppState state_;
+    settings::ServerConfig servers_;
     SingleInstance instance_;
     bool oleStarted_ = false;
     std::unique_ptr<ui::GdiplusSession> gdiplus_;

@@ -31,8 +31,8 @@ bool CTesselApp::InitInstance() {
         SingleInstance::Probe::kOtherRunning)
         return false;
     // 5. The program's directory, and the servers named next to it.
-    state_.SetProgramDir(DefaultProgramDir());
-    servers_ = LoadServerConfig(state_.ProgramDir());
+    state_.SetProgramDir(settings::DefaultProgramDir());
+    servers_ = settings::LoadServerConfig(state_.ProgramDir());
     // 6. The common controls of the current look.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
                                                        ICC_BAR_CLASSES | ICC_WIN95_CLASSES};

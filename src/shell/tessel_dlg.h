@@ -46,12 +46,13 @@ constexpr UINT_PTR kSplashStartTimer = 3139;
 constexpr UINT_PTR kSplashEndTimer = 3140;
 constexpr UINT kSplashMs = 2000;
 
-class CTesselDlg : public ui::CSkinDialog, public AddonWindow {
+class CTesselDlg : public ui::CSkinDialog, public addons::AddonWindow {
   public:
     // app and servers are the application object's and outlive the window;
     // instance, when given, is the single-instance record the window
     // publishes its handle in.
-    CTesselDlg(CAppState& app, const ServerConfig& servers, SingleInstance* instance);
+    CTesselDlg(settings::CAppState& app, const settings::ServerConfig& servers,
+               SingleInstance* instance);
     // Cancels the library's transfers and waits for its workers (the
     // program itself ends the process before this, see Shutdown).
     ~CTesselDlg() override;
@@ -62,14 +63,14 @@ class CTesselDlg : public ui::CSkinDialog, public AddonWindow {
     // workers themselves are not waited for. Call after the modal loop.
     void Shutdown();
 
-    AddonLibrary& Library() { return *library_; }
-    const LeftPanelState& Panel() const { return panel_; }
+    addons::AddonLibrary& Library() { return *library_; }
+    const addons::LeftPanelState& Panel() const { return panel_; }
 
     // AddonWindow: Post* and SendDownloadProgress from any thread, the
     // dialogs on this window's thread.
     void PostListState(int code, int value) override;
     void PostInstallAddon(int32_t id, int closePopup) override;
-    void SendDownloadProgress(int code, const DownloadProgress& progress) override;
+    void SendDownloadProgress(int code, const net::DownloadProgress& progress) override;
     void ShowMessage(int stringId) override;
     bool RunGamePathDialog() override;
     void ClosePopupWindow() override;
@@ -127,8 +128,8 @@ class CTesselDlg : public ui::CSkinDialog, public AddonWindow {
     void PaintMinimised();
     std::string ControlText(int id) const;
 
-    CAppState& app_;
-    const ServerConfig& servers_;
+    settings::CAppState& app_;
+    const settings::ServerConfig& servers_;
     SingleInstance* instance_;
     std::atomic<HWND> window_{nullptr};  // for the workers; null once gone
 
@@ -154,8 +155,8 @@ class CTesselDlg : public ui::CSkinDialog, public AddonWindow {
     int settingsLinkX_ = 0;
     int pluginLibraryLinkX_ = 0;
 
-    std::unique_ptr<AddonLibrary> library_;
-    LeftPanelState panel_;
+    std::unique_ptr<addons::AddonLibrary> library_;
+    addons::LeftPanelState panel_;
     std::atomic<int> upgradeAutomatic_{0};
     bool exiting_ = false;
     bool loadingShown_ = false;  // the loading animation's own flag: the window may be hidden
@@ -165,7 +166,7 @@ class CTesselDlg : public ui::CSkinDialog, public AddonWindow {
     // worker's stack.
     std::mutex sendMutex_;
     std::mutex slotMutex_;
-    DownloadProgress progressSlot_;
+    net::DownloadProgress progressSlot_;
     std::atomic<bool> stopSends_{false};
 };
 

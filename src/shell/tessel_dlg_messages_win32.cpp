@@ -10,7 +10,6 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "resource.h"
-#include "settings/directory_helpers.h"
 #include "shell/game_launch.h"
 #include "shell/main_commands.h"
 #include "shell/main_layout.h"
@@ -54,15 +53,15 @@ void OpenWithShell(const std::string& path) {
 
 void CTesselDlg::PostListState(int code, int value) {
     if (HWND window = window_)
-        ::PostMessageA(window, UM_LIST_STATE, static_cast<WPARAM>(code), value);
+        ::PostMessageA(window, addons::UM_LIST_STATE, static_cast<WPARAM>(code), value);
 }
 
 void CTesselDlg::PostInstallAddon(int32_t id, int closePopup) {
     if (HWND window = window_)
-        ::PostMessageA(window, UM_INSTALL_ADDON, static_cast<WPARAM>(id), closePopup);
+        ::PostMessageA(window, addons::UM_INSTALL_ADDON, static_cast<WPARAM>(id), closePopup);
 }
 
-void CTesselDlg::SendDownloadProgress(int code, const DownloadProgress& progress) {
+void CTesselDlg::SendDownloadProgress(int code, const net::DownloadProgress& progress) {
     const std::lock_guard<std::mutex> sending(sendMutex_);
     {
         const std::lock_guard<std::mutex> slot(slotMutex_);
@@ -75,7 +74,7 @@ void CTesselDlg::SendDownloadProgress(int code, const DownloadProgress& progress
         if (window == nullptr)
             return;
         DWORD_PTR result = 0;
-        if (::SendMessageTimeoutA(window, UM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(code),
+        if (::SendMessageTimeoutA(window, addons::UM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(code),
                                   reinterpret_cast<LPARAM>(&progressSlot_), SMTO_NORMAL,
                                   kSendSliceMs, &result) != 0)
             return;
@@ -277,7 +276,7 @@ void CTesselDlg::RefreshWeb() {
 void CTesselDlg::PostSwitchTab(SwitchTabTarget tab) {
     auto name = std::make_unique<std::string>(SwitchTabName(tab));
     const uintptr_t payload = ReleasePayload(std::move(name));
-    if (!Post(UM_SWITCH_TAB, payload, 0))
+    if (!Post(addons::UM_SWITCH_TAB, payload, 0))
         AdoptPayload<std::string>(payload);
 }
 
@@ -308,10 +307,10 @@ void CTesselDlg::ShowAddonDetail(int32_t id) {
 void CTesselDlg::OnRowButton(int32_t id, int code) {
     switch (RowButtonActionFor(code)) {
         case RowButtonAction::kInstall:
-            Post(UM_INSTALL_ADDON, static_cast<WPARAM>(id), 0);
+            Post(addons::UM_INSTALL_ADDON, static_cast<WPARAM>(id), 0);
             break;
         case RowButtonAction::kDetail:
-            Send(UM_SHOW_ADDON_DETAIL, static_cast<WPARAM>(id), 0);
+            Send(addons::UM_SHOW_ADDON_DETAIL, static_cast<WPARAM>(id), 0);
             break;
         case RowButtonAction::kDelete:
             DeleteOneAddon(id);
@@ -323,10 +322,10 @@ void CTesselDlg::OnRowButton(int32_t id, int code) {
 
 void CTesselDlg::DeleteOneAddon(int32_t id) {
     if (panel_.notBusy == 0) {
-        ShowMessage(kStringDeleteWhileBusy);
+        ShowMessage(addons::kStringDeleteWhileBusy);
         return;
     }
-    if (!Confirm(kStringConfirmDelete))
+    if (!Confirm(addons::kStringConfirmDelete))
         return;
     DeleteAddon(*library_, id);
     const int row = list_.FindKey(id);
@@ -336,12 +335,12 @@ void CTesselDlg::DeleteOneAddon(int32_t id) {
 }
 
 void CTesselDlg::ConfirmUpdateAll() {
-    if (Confirm(kStringConfirmUpdateAll))
+    if (Confirm(addons::kStringConfirmUpdateAll))
         UpdateAll(*library_);
 }
 
 void CTesselDlg::ConfirmDeleteAll() {
-    if (Confirm(kStringConfirmDeleteAll))
+    if (Confirm(addons::kStringConfirmDeleteAll))
         DeleteAllAddons(*library_);
 }
 
@@ -353,7 +352,7 @@ void CTesselDlg::OpenAddonDirectory() {
     }
     const std::string directory = gameDir + "Interface\\Addons";
     if (!platform::IsDirectory(directory))
-        MakeDirectoryPath(directory);
+        platform::MakeDirectoryPath(directory);
     ::ShellExecuteA(hwnd(), "open", directory.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -385,22 +384,22 @@ void CTesselDlg::OnUpgradeResult(WPARAM status, LPARAM userRequested) {
 void CTesselDlg::OnDownloadProgress(WPARAM code, LPARAM record) {
     if (record == 0)
         return;
-    DownloadProgress progress;
+    net::DownloadProgress progress;
     {
         const std::lock_guard<std::mutex> slot(slotMutex_);
-        progress = *reinterpret_cast<const DownloadProgress*>(record);
+        progress = *reinterpret_cast<const net::DownloadProgress*>(record);
     }
     HandleDownloadProgress(list_, static_cast<int>(code), progress);
 }
 
 void CTesselDlg::OnListState(int code, int value) {
     ApplyListState(panel_, code, value);
-    if (code == kViewRedraw) {
+    if (code == addons::kViewRedraw) {
         RedrawList();
         return;
     }
     SyncPanel();
-    if (code == kViewList)
+    if (code == addons::kViewList)
         RedrawList();
 }
 
@@ -491,36 +490,36 @@ void CTesselDlg::PaintMinimised() {
 
 LRESULT CTesselDlg::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case UM_ACTIVATE_INSTANCE:
+        case addons::UM_ACTIVATE_INSTANCE:
             ActivateInstance();
             return 0;
-        case UM_UPGRADE_EXIT:
+        case addons::UM_UPGRADE_EXIT:
         case WM_CLOSE:
             Exit();
             return 0;
-        case UM_UPGRADE_RESULT:
+        case addons::UM_UPGRADE_RESULT:
             OnUpgradeResult(wParam, lParam);
             return 0;
-        case UM_SHOW_ADDON_DETAIL:
+        case addons::UM_SHOW_ADDON_DETAIL:
             ShowAddonDetail(static_cast<int32_t>(wParam));
             return 0;
-        case UM_INSTALL_ADDON:
+        case addons::UM_INSTALL_ADDON:
             RequestInstall(*library_, static_cast<int32_t>(wParam), static_cast<int>(lParam));
             return 0;
-        case UM_DOWNLOAD_PROGRESS:
+        case addons::UM_DOWNLOAD_PROGRESS:
             OnDownloadProgress(wParam, lParam);
             return 0;
-        case UM_LIST_STATE:
+        case addons::UM_LIST_STATE:
             OnListState(static_cast<int>(wParam), static_cast<int>(lParam));
             return 0;
-        case UM_SWITCH_TAB:
+        case addons::UM_SWITCH_TAB:
             OnSwitchTab(wParam);
             return 0;
-        case UM_OPEN_SIMULATOR:
+        case addons::UM_OPEN_SIMULATOR:
             OnOpenSimulator(wParam);
             return 0;
         case UM_ANOTHER_MANAGER:
-            ShowMessage(kStringAnotherManager);
+            ShowMessage(addons::kStringAnotherManager);
             return 0;
         case WM_PAINT:
             if (::IsIconic(hwnd())) {

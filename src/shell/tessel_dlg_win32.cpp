@@ -75,7 +75,8 @@ ui::LayerText LayerTextOf(const LayerTextPlace& place, const std::string& text) 
 
 }  // namespace
 
-CTesselDlg::CTesselDlg(CAppState& app, const ServerConfig& servers, SingleInstance* instance)
+CTesselDlg::CTesselDlg(settings::CAppState& app, const settings::ServerConfig& servers,
+                       SingleInstance* instance)
     : ui::CSkinDialog(IDD_MAIN), app_(app), servers_(servers), instance_(instance) {
     captionHeight = kMainCaptionHeight;
     backgroundColor = RGB(0xE1, 0xE4, 0xEA);
@@ -122,7 +123,7 @@ bool CTesselDlg::OnInitDialog() {
     CExternalDispatch::Instance().SetTargetWindow(hwnd());
 
     // 6. The version for the updater, rewritten on every start.
-    WriteVersionFile(app_.ProgramDir());
+    settings::WriteVersionFile(app_.ProgramDir());
 
     // 7. Size, place and background.
     LayOut();
@@ -142,11 +143,11 @@ bool CTesselDlg::OnInitDialog() {
     SetTimer(kStatisticsTimer, 0);
 
     // 11. The game path; 12-13. the start-up upgrade check; 14. the list.
-    LoadSettings(app_);
-    library_ = std::make_unique<AddonLibrary>(app_, servers_, *this, list_);
+    settings::LoadSettings(app_);
+    library_ = std::make_unique<addons::AddonLibrary>(app_, servers_, *this, list_);
     upgradeAutomatic_ = 1;
     StartUpgradeCheckWorker(upgradeAutomatic_);
-    StartReloadAll(*library_);
+    addons::StartReloadAll(*library_);
     return true;
 }
 

@@ -14,7 +14,7 @@ namespace {
 struct Binding {
     std::mutex mutex;
     HMODULE library = nullptr;
-    UpgradeModuleExports exports;
+    upgrade::UpgradeModuleExports exports;
 };
 
 Binding& State() {
@@ -30,17 +30,19 @@ Function Export(HMODULE library, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
 }
 
-UpgradeModuleExports LookUpExports(HMODULE library) {
-    UpgradeModuleExports e;
-    e.createUpgradeModule = Export<CreateUpgradeModuleFn>(library, "CreateUpgradeModule");
-    e.setUpgradeModulePos = Export<SetUpgradeModulePosFn>(library, "SetUpgradeModulePos");
-    e.destroyUpgradeModule = Export<DestroyUpgradeModuleFn>(library, "DestroyUpgradeModule");
-    e.setFrameTextColor = Export<SetFrameTextColorFn>(library, "SetFrameTextColor");
-    e.setMainWndAndMsgForEx = Export<SetMainWndAndMsgForExFn>(library, "SetMainWndAndMsgForEx");
-    e.setNetInterfaceInfo = Export<SetNetInterfaceInfoFn>(library, "SetNetInterfaceInfo");
-    e.setRefitterInfo = Export<SetRefitterInfoFn>(library, "SetRefitterInfo");
-    e.setUpgradeInfo = Export<SetUpgradeInfoFn>(library, "SetUpgradeInfo");
-    e.startCheckUpgrade = Export<StartCheckUpgradeFn>(library, "StartCheckUpgrade");
+upgrade::UpgradeModuleExports LookUpExports(HMODULE library) {
+    upgrade::UpgradeModuleExports e;
+    e.createUpgradeModule = Export<upgrade::CreateUpgradeModuleFn>(library, "CreateUpgradeModule");
+    e.setUpgradeModulePos = Export<upgrade::SetUpgradeModulePosFn>(library, "SetUpgradeModulePos");
+    e.destroyUpgradeModule =
+        Export<upgrade::DestroyUpgradeModuleFn>(library, "DestroyUpgradeModule");
+    e.setFrameTextColor = Export<upgrade::SetFrameTextColorFn>(library, "SetFrameTextColor");
+    e.setMainWndAndMsgForEx =
+        Export<upgrade::SetMainWndAndMsgForExFn>(library, "SetMainWndAndMsgForEx");
+    e.setNetInterfaceInfo = Export<upgrade::SetNetInterfaceInfoFn>(library, "SetNetInterfaceInfo");
+    e.setRefitterInfo = Export<upgrade::SetRefitterInfoFn>(library, "SetRefitterInfo");
+    e.setUpgradeInfo = Export<upgrade::SetUpgradeInfoFn>(library, "SetUpgradeInfo");
+    e.startCheckUpgrade = Export<upgrade::StartCheckUpgradeFn>(library, "StartCheckUpgrade");
     return e;
 }
 
@@ -49,7 +51,7 @@ UpgradeModuleExports LookUpExports(HMODULE library) {
 bool LoadUpgradeModule(HWND mainWindow, const std::string& programDir,
                        const std::string& upgradeServer) {
     Binding& binding = State();
-    const std::string path = programDir + kUpgradeModuleFile;
+    const std::string path = programDir + upgrade::kUpgradeModuleFile;
     if (UpgradeModuleLoaded() || !platform::PathExists(path) || platform::IsDirectory(path))
         return false;
     // A module that cannot load is no reason for the system to show a box.
@@ -59,14 +61,15 @@ bool LoadUpgradeModule(HWND mainWindow, const std::string& programDir,
     ::SetThreadErrorMode(previousMode, nullptr);
     if (library == nullptr)
         return false;
-    const UpgradeModuleExports exports = LookUpExports(library);
+    const upgrade::UpgradeModuleExports exports = LookUpExports(library);
     {
         std::lock_guard<std::mutex> lock(binding.mutex);
         binding.library = library;
         binding.exports = exports;
     }
-    ConfigureUpgradeModule(exports, mainWindow,
-                           ProgramUpgradeValues(programDir, upgradeServer, kProgramVersion));
+    upgrade::ConfigureUpgradeModule(
+        exports, mainWindow,
+        upgrade::ProgramUpgradeValues(programDir, upgradeServer, settings::kProgramVersion));
     return true;
 }
 
@@ -79,7 +82,7 @@ void UpgradeCheckWorker(const std::atomic<int>& upgradeAutomatic) {
     bool idle = false;
     if (!upgradeCheckRunning.compare_exchange_strong(idle, true))
         return;
-    StartCheckUpgradeFn start = nullptr;
+    upgrade::StartCheckUpgradeFn start = nullptr;
     HMODULE pin = nullptr;
     {
         Binding& binding = State();
@@ -114,7 +117,7 @@ void UnloadUpgradeModule() {
         binding.exports.destroyUpgradeModule();
     ::FreeLibrary(binding.library);
     binding.library = nullptr;
-    binding.exports = UpgradeModuleExports{};
+    binding.exports = upgrade::UpgradeModuleExports{};
 }
 
 }  // namespace vt::shell

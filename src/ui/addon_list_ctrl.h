@@ -43,7 +43,7 @@ namespace vt::ui {
 constexpr char kListButtonClickMessage[] = "_KXBUTTONCLICK";
 constexpr char kListCheckMessage[] = "_KXLISCTRLCHECTK____";
 
-class CAddonListCtrl : public Wnd, public AddonListControl {
+class CAddonListCtrl : public Wnd, public addons::AddonListControl {
   public:
     CAddonListCtrl();
     // Frees every row record; destroys a window it created, gives an attached

@@ -481,7 +481,8 @@ void CAddonListCtrl::SetTextFont(const std::string& face, int height, int weight
 }
 
 bool CAddonListCtrl::RestoreColumnState(const std::string& programDir) {
-    const std::string value = platform::ReadProfileString(programDir + "config", "ListCtrls", std::to_string(Id()), "", 4096);
+    const std::string value = platform::ReadProfileString(programDir + "config", "ListCtrls",
+                                                          std::to_string(Id()), "", 4096);
     const int columns = ColumnCount();
     std::vector<int> widths, order;
     if (!ParseColumnState(value, static_cast<size_t>(columns), widths, order))

@@ -2,9 +2,9 @@
 // Windows resources (the Windows program reads the same texts with LoadText).
 #pragma once
 
-namespace vt {
+namespace vt::ui {
 
 // The text of a string-table entry, or "" when there is none.
 const char* ProgramText(int id);
 
-}  // namespace vt
+}  // namespace vt::ui

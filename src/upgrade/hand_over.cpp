@@ -7,7 +7,7 @@
 #include "platform/process.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -26,8 +26,9 @@ std::string UpdaterCommandLine(const UpgradeSettings& settings) {
     return settings.mapName + "|" + settings.hostExeName;
 }
 
-int HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
-                   std::unique_ptr<UpgradeInfoBlock>& infoBlock, HandOverReport* report) {
+HandOverResult HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
+                              std::unique_ptr<UpgradeInfoBlock>& infoBlock,
+                              HandOverReport* report) {
     HandOverReport local;
     HandOverReport& r = report ? *report : local;
     r = HandOverReport{};
@@ -66,4 +67,4 @@ int HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
     return kHandOverStarted;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -9,7 +9,7 @@
 #include "upgrade/upgrade_info_block.h"
 #include "upgrade/upgrade_settings.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 // HandOverUpdate's results.
 enum HandOverResult : int {
@@ -46,7 +46,8 @@ std::string UpdaterCommandLine(const UpgradeSettings& settings);
 // exists (it is then left as it is, and held), waits 50 ms and starts the
 // updater in moduleDir. The block stays held until the process ends. Whether
 // the updater started does not change the result.
-int HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
-                   std::unique_ptr<UpgradeInfoBlock>& infoBlock, HandOverReport* report = nullptr);
+HandOverResult HandOverUpdate(const UpgradeSettings& settings, const UpdateOffer& offer,
+                              std::unique_ptr<UpgradeInfoBlock>& infoBlock,
+                              HandOverReport* report = nullptr);
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -1,6 +1,6 @@
 #include "upgrade/module_binding.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 UpgradeHostValues ProgramUpgradeValues(const std::string& programDir,
                                        const std::string& upgradeServer, int programVersion) {
@@ -76,4 +76,4 @@ int UpgradeResultTextId(int status, int userRequested) {
     return 0;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -9,7 +9,7 @@
 
 #include "upgrade/upgrade_settings.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 extern "C" {
 using CreateUpgradeModuleFn = int (*)(void* parent);
@@ -84,4 +84,4 @@ bool ConfigureUpgradeModule(const UpgradeModuleExports& exports, void* mainWindo
 // (nothing) for status 1, other values, and any check the user did not ask for.
 int UpgradeResultTextId(int status, int userRequested);
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -5,7 +5,7 @@
 #include "platform/profile.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -25,9 +25,9 @@ std::string RefitterArchivePath(const UpgradeSettings& settings) {
     return settings.moduleDir + settings.refitterExeName + "tmp";
 }
 
-int EnsureRefitter(const UpgradeSettings& settings, const std::string& requiredVersion,
-                   const std::string& url, const UpgradeCheckLimits& limits,
-                   RefitterReport* report) {
+EnsureRefitterResult EnsureRefitter(const UpgradeSettings& settings,
+                                    const std::string& requiredVersion, const std::string& url,
+                                    const UpgradeCheckLimits& limits, RefitterReport* report) {
     RefitterReport local;
     RefitterReport& r = report ? *report : local;
     r = RefitterReport{};
@@ -45,11 +45,11 @@ int EnsureRefitter(const UpgradeSettings& settings, const std::string& requiredV
 
     const std::string target = RefitterArchivePath(settings);
     platform::RemoveFile(target + ".down");
-    HttpDownload download;
+    net::HttpDownload download;
     download.connectTimeout = download.sendTimeout = download.receiveTimeout =
         limits.downloadTimeoutMs;
     r.downloadResult = download.Download(url, target, false);
-    if (r.downloadResult != kDownloaded && r.downloadResult != kAlreadyCurrent)
+    if (r.downloadResult != net::kDownloaded && r.downloadResult != net::kAlreadyCurrent)
         return kRefitterDownloadFailed;
     platform::DebugOutput("SurgewellDll::UnpackageZip");
     UnpackArchive(target, &r);
@@ -57,27 +57,26 @@ int EnsureRefitter(const UpgradeSettings& settings, const std::string& requiredV
     return kRefitterFetched;
 }
 
-int UnpackArchive(const std::string& path, RefitterReport* report) {
+void UnpackArchive(const std::string& path, RefitterReport* report) {
     const size_t separator = path.find_last_of("\\/");
     const std::string dir = separator == std::string::npos ? "." : path.substr(0, separator);
     platform::DebugOutput("Unpacking...");
     platform::DebugOutput(path);
-    ArchiveReport check = VerifyZipArchive(path);
+    archive::ArchiveReport check = archive::VerifyZipArchive(path);
     // Each member's line names the member before it, as the entries are read.
     std::string lastName;
-    for (const ArchiveMemberResult& member : check.members) {
+    for (const archive::ArchiveMemberResult& member : check.members) {
         platform::DebugOutput(lastName);
         lastName = member.name;
     }
     const bool intact = check.Ok();
     if (intact)
-        check = ExtractArchive(path, dir);
+        check = archive::ExtractArchive(path, dir);
     platform::RemoveFile(path);
     if (report) {
         report->unpacked = intact;
         report->archive = std::move(check);
     }
-    return 1;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

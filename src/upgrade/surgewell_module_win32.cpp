@@ -11,7 +11,7 @@
 #include "upgrade/module_binding.h"
 #include "upgrade/upgrade_window_win32.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -54,16 +54,16 @@ bool HasSystemWindow(const std::unique_ptr<UpgradeWindow>& window) {
 
 }  // namespace
 
-}  // namespace vt
+}  // namespace vt::upgrade
 
-using vt::State;
+using vt::upgrade::State;
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
-        vt::g_module = module;
+        vt::upgrade::g_module = module;
         ::DisableThreadLibraryCalls(module);
         vt::ui::SetResourceModule(module);
-        State().settings.moduleDir = vt::ModuleDirectory(module);
+        State().settings.moduleDir = vt::upgrade::ModuleDirectory(module);
     }
     return TRUE;
 }
@@ -78,7 +78,8 @@ int CreateUpgradeModule(void* parent) {
             return 0;
     }
     // Made outside the lock: its initialisation reads the settings.
-    auto window = std::make_unique<vt::UpgradeWindow>(vt::g_module, vt::Settings);
+    auto window =
+        std::make_unique<vt::upgrade::UpgradeWindow>(vt::upgrade::g_module, vt::upgrade::Settings);
     if (window->CreateModeless(static_cast<HWND>(parent)))
         window->Show(true);
     std::lock_guard<std::mutex> lock(module.mutex);
@@ -88,7 +89,7 @@ int CreateUpgradeModule(void* parent) {
 
 int SetUpgradeModulePos(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     auto& module = State();
-    if (!vt::HasSystemWindow(module.window))
+    if (!vt::upgrade::HasSystemWindow(module.window))
         return 0;
     ::MoveWindow(module.window->hwnd(), left, top, right - left, bottom - top, TRUE);
     return 1;
@@ -96,10 +97,10 @@ int SetUpgradeModulePos(int32_t left, int32_t top, int32_t right, int32_t bottom
 
 int DestroyUpgradeModule() {
     auto& module = State();
-    std::unique_ptr<vt::UpgradeWindow> window;
+    std::unique_ptr<vt::upgrade::UpgradeWindow> window;
     {
         std::lock_guard<std::mutex> lock(module.mutex);
-        if (!vt::HasSystemWindow(module.window))
+        if (!vt::upgrade::HasSystemWindow(module.window))
             return 0;
         window = std::move(module.window);
     }
@@ -123,31 +124,31 @@ void SetMainWndAndMsgForEx(void* window, unsigned exitMessage, unsigned resultMe
 
 void SetNetInterfaceInfo(const char* host, const char* path, const char* key) {
     std::lock_guard<std::mutex> lock(State().mutex);
-    State().settings.serverHost = vt::Text(host);
-    State().settings.interfacePath = vt::Text(path);
-    State().settings.interfaceKey = vt::Text(key);
+    State().settings.serverHost = vt::upgrade::Text(host);
+    State().settings.interfacePath = vt::upgrade::Text(path);
+    State().settings.interfaceKey = vt::upgrade::Text(key);
 }
 
 void SetRefitterInfo(const char* exeName, const char* iniSection, const char* iniKey,
                      const char* iniPath) {
     std::lock_guard<std::mutex> lock(State().mutex);
-    State().settings.refitterExeName = vt::Text(exeName);
-    State().settings.refitterIniSection = vt::Text(iniSection);
-    State().settings.refitterIniKey = vt::Text(iniKey);
-    State().settings.refitterIniPath = vt::Text(iniPath);
+    State().settings.refitterExeName = vt::upgrade::Text(exeName);
+    State().settings.refitterIniSection = vt::upgrade::Text(iniSection);
+    State().settings.refitterIniKey = vt::upgrade::Text(iniKey);
+    State().settings.refitterIniPath = vt::upgrade::Text(iniPath);
 }
 
 void SetUpgradeInfo(int32_t currentVersion, const char* projectName, const char* mapName,
                     const char* hostExeName) {
     std::lock_guard<std::mutex> lock(State().mutex);
     State().settings.currentVersion = currentVersion;
-    State().settings.projectName = vt::Text(projectName);
-    State().settings.mapName = vt::Text(mapName);
-    State().settings.hostExeName = vt::Text(hostExeName);
+    State().settings.projectName = vt::upgrade::Text(projectName);
+    State().settings.mapName = vt::upgrade::Text(mapName);
+    State().settings.hostExeName = vt::upgrade::Text(hostExeName);
 }
 
 void StartCheckUpgrade(int automatic) {
-    std::shared_ptr<vt::UpgradeWindowShared> shared;
+    std::shared_ptr<vt::upgrade::UpgradeWindowShared> shared;
     {
         // The window belongs to the interface thread: only its shared part is
         // taken here, and it keeps a check safe when the window goes.
@@ -159,7 +160,7 @@ void StartCheckUpgrade(int automatic) {
         return;
     if (automatic == 0)
         shared->userRequested = 1;
-    vt::RunWindowCheck(vt::Settings(), shared);
+    vt::upgrade::RunWindowCheck(vt::upgrade::Settings(), shared);
     shared->userRequested = 0;
 }
 

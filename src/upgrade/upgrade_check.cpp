@@ -2,13 +2,13 @@
 
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
 // The status the reply and the later steps lead to.
-int RunCheck(const UpgradeSettings& settings, UpgradeCheckHost& host,
-             const UpgradeCheckLimits& limits, UpgradeCheckReport& report) {
+UpgradeStatus RunCheck(const UpgradeSettings& settings, UpgradeCheckHost& host,
+                       const UpgradeCheckLimits& limits, UpgradeCheckReport& report) {
     std::string text;
     report.requestResult = RequestVersionInfo(settings, limits, text, &report.rawReply);
     if (report.requestResult != kVersionReplyOk)
@@ -50,4 +50,4 @@ UpgradeCheckReport CheckForUpgrade(const UpgradeSettings& settings, UpgradeCheck
     return report;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

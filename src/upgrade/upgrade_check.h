@@ -13,7 +13,7 @@
 #include "upgrade/upgrade_settings.h"
 #include "upgrade/version_exchange.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 // What a check needs of the module window it runs for. The module window
 // implements it with posted window messages; front ends and tests record.
@@ -31,14 +31,14 @@ class UpgradeCheckHost {
 
 // What a check did, step by step, for front ends that report it.
 struct UpgradeCheckReport {
-    int requestResult = 0;  // a VersionRequestResult
-    std::string rawReply;   // as the server sent it (lines joined)
+    VersionRequestResult requestResult = kVersionReplyOk;
+    std::string rawReply;  // as the server sent it (lines joined)
     VersionReply fields;
-    std::optional<int> refitterResult;  // an EnsureRefitterResult, when the step ran
+    std::optional<EnsureRefitterResult> refitterResult;  // when the step ran
     RefitterReport refitter;
-    std::optional<int> handOverResult;  // a HandOverResult, when the decision ran
+    std::optional<HandOverResult> handOverResult;  // when the decision ran
     HandOverReport handOver;
-    int status = kUpgradeExchangeFailed;  // the UpgradeStatus posted
+    UpgradeStatus status = kUpgradeExchangeFailed;  // as posted
 };
 
 // Runs one check on the calling thread and reports its status through host
@@ -46,4 +46,4 @@ struct UpgradeCheckReport {
 UpgradeCheckReport CheckForUpgrade(const UpgradeSettings& settings, UpgradeCheckHost& host,
                                    const UpgradeCheckLimits& limits = {});
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-namespace vt {
+#include "platform/code_page.h"
+
+namespace vt::upgrade {
 
 namespace {
 
@@ -13,12 +15,13 @@ void PutNumber(UpgradeInfoBlock& block, InfoBlockField field, uint32_t value) {
 }
 
 // The longest prefix of text that fits in limit bytes without splitting a
-// double-byte character of the local code page (lead bytes 0x81 to 0xFE).
+// double-byte character of the local code page.
 size_t FittingLength(const std::string& text, size_t limit) {
+    const unsigned codePage = platform::LocalCodePage();
     size_t length = 0;
     while (length < text.size()) {
         const auto c = static_cast<unsigned char>(text[length]);
-        const size_t step = c >= 0x81 && c <= 0xFE ? 2 : 1;
+        const size_t step = platform::IsLeadByte(codePage, c) ? 2 : 1;
         if (length + step > limit || length + step > text.size())
             break;
         length += step;
@@ -58,4 +61,4 @@ uint32_t InfoBlockNumber(const UpgradeInfoBlock& block, InfoBlockField field) {
     return value;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vt {
+namespace vt::upgrade {
 
 constexpr size_t kUpgradeInfoBlockSize = 2288;
 using UpgradeInfoBlock = std::array<uint8_t, kUpgradeInfoBlockSize>;
@@ -50,4 +50,4 @@ std::string InfoBlockText(const UpgradeInfoBlock& block, InfoBlockField field);
 // A 32-bit field.
 uint32_t InfoBlockNumber(const UpgradeInfoBlock& block, InfoBlockField field);
 
-}  // namespace vt
+}  // namespace vt::upgrade

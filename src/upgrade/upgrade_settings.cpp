@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace vt {
+namespace vt::upgrade {
 
 int32_t TextToInt(const std::string& text) {
     // strtol saturates instead of overflowing, unlike atoi.
@@ -11,4 +11,4 @@ int32_t TextToInt(const std::string& text) {
     return static_cast<int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

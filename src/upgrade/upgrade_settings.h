@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vt {
+namespace vt::upgrade {
 
 // The module-wide values, filled by the set-up exports (texts in the local
 // code page) and read by every check.
@@ -50,4 +50,4 @@ struct UpgradeCheckLimits {
 // range of int32_t.
 int32_t TextToInt(const std::string& text);
 
-}  // namespace vt
+}  // namespace vt::upgrade

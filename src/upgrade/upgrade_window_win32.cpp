@@ -3,7 +3,7 @@
 #include "resource.h"
 #include "ui/gdi.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -130,4 +130,4 @@ void UpgradeWindow::OnDestroyed() {
     shared_->hwnd = nullptr;
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -15,7 +15,7 @@
 #include "upgrade/upgrade_check.h"
 #include "upgrade/upgrade_settings.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 // The module's own message, posted to its window around checks; its handler
 // does nothing.
@@ -64,4 +64,4 @@ class UpgradeWindow : public ui::Dialog {
     ui::CHyperlink link_;
 };
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -1,17 +1,15 @@
 #include "upgrade/version_exchange.h"
 
 #include <atomic>
-#include <cstdio>
-#include <ctime>
-#include <random>
 #include <vector>
 
 #include "cipher/blowfish_cipher.h"
 #include "net/url_codec.h"
 #include "platform/http_post.h"
+#include "platform/random.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 namespace {
 
@@ -19,9 +17,9 @@ constexpr char kMarker[] = "bingo";
 constexpr size_t kMarkerLength = 5;
 constexpr size_t kTokenLength = 8;
 
-BlowfishCipher MakeCipher(const std::string& key, const std::string& token) {
+cipher::BlowfishCipher MakeCipher(const std::string& key, const std::string& token) {
     const std::string keyBytes = key + token;
-    return BlowfishCipher(keyBytes.data(), keyBytes.size());
+    return cipher::BlowfishCipher(keyBytes.data(), keyBytes.size());
 }
 
 bool StartsWithMarker(const std::string& reply) {
@@ -41,18 +39,8 @@ bool StartsWithMarker(const std::string& reply) {
 
 std::string MakeToken(int digits, bool hexadecimal) {
     static std::atomic<unsigned> made{0};
-    const unsigned count = ++made;
-    const auto seconds = static_cast<unsigned>(std::time(nullptr));
-    // Its own generator, so the run-time library's shared one is left alone.
-    std::minstd_rand generator((seconds + 1) * count);
-    const unsigned x = static_cast<unsigned>(generator());
-    const int n = digits >= 1 && digits <= 4 ? digits : 5;
-    unsigned base = 1;
-    for (int i = 0; i < n; ++i)
-        base *= hexadecimal ? 16 : 10;
-    char text[8];
-    std::snprintf(text, sizeof text, hexadecimal ? "%0*X" : "%0*u", n, x % base);
-    return text;
+    return platform::RandomNumberText(platform::CountedSeed(++made),
+                                      digits >= 1 && digits <= 4 ? digits : 5, hexadecimal);
 }
 
 std::string BuildVersionRequestBody(const std::string& r1, const std::string& r2,
@@ -63,14 +51,15 @@ std::string BuildVersionRequestBody(const std::string& r1, const std::string& r2
     if ((token.size() + 9 + 9 * projectName.size() + 8) * 2 > kMaxVersionRequestLength)
         return {};
     std::string form;
-    if (!AppendQueryParam(form, "toolsign", projectName))
+    if (!net::AppendQueryParam(form, "toolsign", projectName))
         return {};
     const std::string plain = token + form + '\0';
     return "data=" + r1 + MakeCipher(key, token).EncryptToHex(plain.data(), plain.size()) + r2;
 }
 
-int DecodeVersionReply(const std::string& reply, const std::string& key, const std::string& token,
-                       std::string& text, std::string* plaintext) {
+VersionRequestResult DecodeVersionReply(const std::string& reply, const std::string& key,
+                                        const std::string& token, std::string& text,
+                                        std::string* plaintext) {
     text.clear();
     if (!StartsWithMarker(reply))
         return kVersionNoMarker;
@@ -79,7 +68,7 @@ int DecodeVersionReply(const std::string& reply, const std::string& key, const s
         return kVersionEmptyReply;
     // One zero block past the bound keeps the plaintext terminated even when
     // all decrypted bytes are non-zero.
-    std::vector<char> buffer(kMaxVersionCipherBytes + BlowfishCipher::kBlockSize, '\0');
+    std::vector<char> buffer(kMaxVersionCipherBytes + cipher::BlowfishCipher::kBlockSize, '\0');
     MakeCipher(key, token).DecryptFromHex(hex, buffer.data(), kMaxVersionCipherBytes);
     const std::string decrypted(buffer.data());
     platform::DebugOutput(decrypted);
@@ -113,8 +102,9 @@ bool PostVersionForm(const std::string& serverHost, const std::string& path,
     return true;
 }
 
-int RequestVersionInfo(const UpgradeSettings& settings, const UpgradeCheckLimits& limits,
-                       std::string& text, std::string* rawReply) {
+VersionRequestResult RequestVersionInfo(const UpgradeSettings& settings,
+                                        const UpgradeCheckLimits& limits, std::string& text,
+                                        std::string* rawReply) {
     text.clear();
     const std::string r1 = MakeToken(4, true);
     const std::string r2 = MakeToken(4, true);
@@ -143,7 +133,7 @@ VersionReply ParseVersionReply(const std::string& text) {
         }
         const size_t amp = text.find('&', at);
         const size_t end = amp == std::string::npos ? text.size() : amp;
-        reply.emplace_back(std::move(name), UrlDecodeToLocal(text.substr(at, end - at)));
+        reply.emplace_back(std::move(name), net::UrlDecodeToLocal(text.substr(at, end - at)));
         at = amp == std::string::npos ? text.size() : amp + 1;
     }
     return reply;
@@ -157,4 +147,4 @@ std::string ReplyValue(const VersionReply& reply, const std::string& name) {
     return {};
 }
 
-}  // namespace vt
+}  // namespace vt::upgrade

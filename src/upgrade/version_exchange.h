@@ -11,7 +11,7 @@
 
 #include "upgrade/upgrade_settings.h"
 
-namespace vt {
+namespace vt::upgrade {
 
 // RequestVersionInfo's results.
 enum VersionRequestResult : int {
@@ -44,8 +44,9 @@ std::string BuildVersionRequestBody(const std::string& r1, const std::string& r2
 // Steps after the post: marker, ciphertext, token. On kVersionReplyOk text
 // holds the plaintext after the token; plaintext (when given) receives the
 // decrypted text whenever decryption ran.
-int DecodeVersionReply(const std::string& reply, const std::string& key, const std::string& token,
-                       std::string& text, std::string* plaintext = nullptr);
+VersionRequestResult DecodeVersionReply(const std::string& reply, const std::string& key,
+                                        const std::string& token, std::string& text,
+                                        std::string* plaintext = nullptr);
 
 // The module's form post: body to "http://" + serverHost + path, every line
 // of the answer joined without breaks (at most kMaxVersionReplyLength
@@ -53,11 +54,12 @@ int DecodeVersionReply(const std::string& reply, const std::string& key, const s
 bool PostVersionForm(const std::string& serverHost, const std::string& path,
                      const std::string& body, int timeoutMs, std::string& reply);
 
-// One exchange with the server named in settings: a kVersion* result, and on
+// One exchange with the server named in settings: its result, and on
 // success the reply's plaintext after the token. rawReply (when given)
 // receives what the server sent.
-int RequestVersionInfo(const UpgradeSettings& settings, const UpgradeCheckLimits& limits,
-                       std::string& text, std::string* rawReply = nullptr);
+VersionRequestResult RequestVersionInfo(const UpgradeSettings& settings,
+                                        const UpgradeCheckLimits& limits, std::string& text,
+                                        std::string* rawReply = nullptr);
 
 // The reply fields in their order; names are kept as sent, values decoded.
 using VersionReply = std::vector<std::pair<std::string, std::string>>;
@@ -70,4 +72,4 @@ VersionReply ParseVersionReply(const std::string& text);
 // The value of the first field called exactly name, or empty.
 std::string ReplyValue(const VersionReply& reply, const std::string& name);
 
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -12,23 +12,11 @@ namespace {
 // every other code page is single-byte.
 std::array<uint8_t, 256> BuildLengths(unsigned codePage) {
     std::array<uint8_t, 256> lengths;
-    lengths.fill(1);
-    for (unsigned c = 0x80; c < 0x100; ++c) {
-        switch (codePage) {
-            case 932:  // Shift-JIS
-                lengths[c] = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
-                break;
-            case 936:   // GBK
-            case 949:   // Unified Hangul
-            case 950:   // Big5
-            case 1361:  // Johab
-                lengths[c] = c >= 0x81 && c <= 0xFE ? 2 : 1;
-                break;
-            case platform::kCodePageUtf8:
-                lengths[c] = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-                break;
-            default:
-                break;
+    for (unsigned c = 0; c < 0x100; ++c) {
+        if (codePage == platform::kCodePageUtf8) {
+            lengths[c] = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        } else {
+            lengths[c] = platform::IsLeadByte(codePage, static_cast<unsigned char>(c)) ? 2 : 1;
         }
     }
     return lengths;

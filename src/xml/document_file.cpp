@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/ascii_text.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "xml/char_classes.h"
@@ -30,23 +31,10 @@ constexpr ByteOrderMark kMarks[] = {
     {"\xFE\xFF", 2, "UTF-16BE", CXmlDocument::kFlagUtf16BEFile},
 };
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(static_cast<unsigned char>(a[i])) !=
-            AsciiLower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The value after "charset=" in a Content-Type text.
 std::string CharsetOf(std::string_view content) {
     for (size_t i = 0; i + 7 <= content.size(); ++i) {
-        if (!EqualsIgnoreCase(content.substr(i, 7), "charset")) {
+        if (!platform::EqualsIgnoreCase(content.substr(i, 7), "charset")) {
             continue;
         }
         size_t k = i + 7;
@@ -68,8 +56,11 @@ std::string CharsetOf(std::string_view content) {
     return std::string();
 }
 
-void FileError(std::string& report, const char* message, int number) {
-    AddReportEvent(report, {"file_error", ReportText::kMsg, message, ReportNumber::kN, number});
+// A "file_error" event with what the platform says went wrong.
+bool FileError(std::string& report, const platform::FileError& error) {
+    AddReportEvent(report,
+                   {"file_error", ReportText::kMsg, error.message, ReportNumber::kN, error.number});
+    return false;
 }
 
 void ReportLength(std::string& report, const char* event, std::string_view encoding,
@@ -110,6 +101,120 @@ size_t RemoveNulls(std::string& bytes, size_t unitSize) {
     return removed;
 }
 
+// Step 1: the whole file, at most maxBytes.
+bool ReadBytes(const std::string& path, size_t maxBytes, std::string& bytes, std::string& report) {
+    platform::File file;
+    if (!file.Open(path, platform::File::Mode::kRead))
+        return FileError(report, platform::LastFileError());
+    const int64_t size = file.Size();
+    if (size < 0)
+        return FileError(report, platform::LastFileError());
+    if (static_cast<uint64_t>(size) > maxBytes) {
+        // More than the document may hold: reported as the allocation of a
+        // buffer that large would fail.
+        const int number = platform::kErrorNotEnoughMemory;
+        return FileError(report, {number, platform::FileErrorMessage(number)});
+    }
+    bytes.assign(static_cast<size_t>(size), '\0');
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const int64_t n = file.Read(bytes.data() + got, bytes.size() - got);
+        if (n < 0)
+            return FileError(report, platform::LastFileError());
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
+    return true;
+}
+
+// What the top of the file says about its text.
+struct TextForm {
+    std::string encoding;  // from a byte-order mark or the declaration; empty if none
+    size_t unitSize = 1;   // 2 for UTF-16
+};
+
+// Step 2: a byte-order mark (dropped from bytes, its flag set), else the
+// declared encoding; markup without one is taken for UTF-8.
+TextForm DetectForm(std::string& bytes, uint32_t& flags, std::string& report) {
+    flags &= ~(CXmlDocument::kFlagUtf16LEFile | CXmlDocument::kFlagUtf8Preamble |
+               CXmlDocument::kFlagUtf16BEFile);
+    TextForm form;
+    for (const ByteOrderMark& mark : kMarks) {
+        if (bytes.size() >= mark.length &&
+            std::memcmp(bytes.data(), mark.bytes, mark.length) == 0) {
+            form.unitSize = mark.length == 2 ? 2 : 1;
+            form.encoding = mark.encoding;
+            flags |= mark.flag;
+            AddReportEvent(report, "bom");
+            bytes.erase(0, mark.length);
+            return form;
+        }
+    }
+    form.encoding = DeclaredEncoding(std::string_view(bytes).substr(0, kTopBytes));
+    if (form.encoding.empty() && !bytes.empty() && bytes[0] == '<')
+        form.encoding = "UTF-8";
+    return form;
+}
+
+// Step 3: zero units go.
+void DropNulls(std::string& bytes, size_t unitSize, std::string& report) {
+    if (const size_t nulls = RemoveNulls(bytes, unitSize)) {
+        AddReportEvent(report, {"nulls_removed",
+                                ReportText::kNone,
+                                {},
+                                ReportNumber::kCount,
+                                static_cast<int64_t>(nulls)});
+    }
+}
+
+// Step 4: the text in the local code page; text that cannot be converted
+// (or needs no conversion) stays as it is. An undeclared encoding is
+// settled here: UTF-8 when every non-ASCII byte fits it.
+void ConvertText(std::string& bytes, TextForm& form, uint32_t flags, std::string& text,
+                 std::string& report) {
+    bool lossy = false;
+    bool converted = false;
+    if (form.unitSize == 2) {
+        // Big-endian units are read in swapped order.
+        const bool bigEndian = (flags & CXmlDocument::kFlagUtf16BEFile) != 0;
+        if (bigEndian)
+            AddReportEvent(report, "endian_swap");
+        converted =
+            ConvertToLocal(bigEndian ? platform::kCodePageUtf16BE : platform::kCodePageUtf16LE,
+                           bytes, text, lossy);
+    } else {
+        unsigned from = 0;
+        if (form.encoding.empty()) {
+            size_t nonAscii = 0;
+            if (LooksLikeUtf8(bytes, nonAscii)) {
+                form.encoding = "UTF-8";
+                if (nonAscii > 0)
+                    from = platform::kCodePageUtf8;
+            }
+            AddReportEvent(report, "utf8_detection");
+        } else if (NeedsConversion(form.encoding, "")) {
+            from = ResolveEncoding(form.encoding);
+        }
+        if (from == platform::kCodePageUtf8) {
+            // The common case needs no second buffer.
+            text = std::move(bytes);
+            Utf8ToLocalInPlace(text, lossy);
+            converted = true;
+        } else {
+            converted = from != 0 && ConvertToLocal(from, bytes, text, lossy);
+            if (!converted)
+                text = std::move(bytes);
+        }
+    }
+    if (converted) {
+        ReportLength(report, "converted_to", "ANSI", text.size());
+        if (lossy)
+            AddReportEvent(report, "conversion_loss");
+    }
+}
+
 }  // namespace
 
 std::string DeclaredEncoding(std::string_view top) {
@@ -126,26 +231,26 @@ std::string DeclaredEncoding(std::string_view top) {
         const size_t nameEnd = node.nameStart + node.nameLength;
         AttributeSpan span{};
         if (type == kNodeProcessingInstruction && node.start == 0) {
-            if (EqualsIgnoreCase(name, "xml")) {
+            if (platform::EqualsIgnoreCase(name, "xml")) {
                 if (FindAttribute(top, nameEnd, "encoding", true, span)) {
                     return std::string(top.substr(span.valueStart, span.valueLength));
                 }
                 return std::string();
             }
         } else if (type == kNodeEndTag) {
-            if (EqualsIgnoreCase(name, "head")) {
+            if (platform::EqualsIgnoreCase(name, "head")) {
                 break;
             }
         } else if (type == kNodeElement) {
             if (!html) {
-                if (!EqualsIgnoreCase(name, "html")) {
+                if (!platform::EqualsIgnoreCase(name, "html")) {
                     break;
                 }
                 html = true;
-            } else if (EqualsIgnoreCase(name, "meta") &&
+            } else if (platform::EqualsIgnoreCase(name, "meta") &&
                        FindAttribute(top, nameEnd, "http-equiv", true, span) &&
-                       EqualsIgnoreCase(top.substr(span.valueStart, span.valueLength),
-                                        "Content-Type")) {
+                       platform::EqualsIgnoreCase(top.substr(span.valueStart, span.valueLength),
+                                                  "Content-Type")) {
                 if (FindAttribute(top, nameEnd, "content", true, span)) {
                     return CharsetOf(top.substr(span.valueStart, span.valueLength));
                 }
@@ -158,124 +263,17 @@ std::string DeclaredEncoding(std::string_view top) {
 
 bool ReadDocumentFile(const std::string& path, size_t maxBytes, std::string& text, uint32_t& flags,
                       std::string& report) {
-    platform::File file;
-    if (!file.Open(path, platform::File::Mode::kRead)) {
-        if (platform::IsDirectory(path)) {
-            FileError(report, "Access is denied.", 5);
-        } else if (!platform::PathExists(path)) {
-            FileError(report, "The system cannot find the file specified.", 2);
-        } else {
-            FileError(report, "Access is denied.", 5);
-        }
+    std::string bytes;
+    if (!ReadBytes(path, maxBytes, bytes, report))
         return false;
-    }
-    const int64_t size = file.Size();
-    if (size < 0 || static_cast<uint64_t>(size) > maxBytes) {
-        FileError(report,
-                  size < 0 ? "The file cannot be read."
-                           : "Not enough storage is available to process this command.",
-                  size < 0 ? 30 : 8);
-        return false;
-    }
-    std::string bytes(static_cast<size_t>(size), '\0');
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const int64_t n = file.Read(bytes.data() + got, bytes.size() - got);
-        if (n < 0) {
-            FileError(report, "The file cannot be read.", 30);
-            return false;
-        }
-        if (n == 0) {
-            break;
-        }
-        got += static_cast<size_t>(n);
-    }
-    bytes.resize(got);
-
-    // 1. Byte-order mark.
-    flags &= ~(CXmlDocument::kFlagUtf16LEFile | CXmlDocument::kFlagUtf8Preamble |
-               CXmlDocument::kFlagUtf16BEFile);
-    std::string encoding;
-    size_t markLength = 0;
-    size_t unitSize = 1;
-    for (const ByteOrderMark& mark : kMarks) {
-        if (bytes.size() >= mark.length &&
-            std::memcmp(bytes.data(), mark.bytes, mark.length) == 0) {
-            markLength = mark.length;
-            unitSize = mark.length == 2 ? 2 : 1;
-            encoding = mark.encoding;
-            flags |= mark.flag;
-            AddReportEvent(report, "bom");
-            break;
-        }
-    }
-    // 2. Declared encoding; markup without one is taken for UTF-8.
-    if (markLength == 0) {
-        encoding = DeclaredEncoding(std::string_view(bytes).substr(0, kTopBytes));
-        if (encoding.empty() && !bytes.empty() && bytes[0] == '<') {
-            encoding = "UTF-8";
-        }
-    }
-    bytes.erase(0, markLength);
+    TextForm form = DetectForm(bytes, flags, report);
     const size_t readLength = bytes.size();
-
-    // 3. Zero units go; big-endian units are read in swapped order below.
-    if (const size_t nulls = RemoveNulls(bytes, unitSize)) {
-        AddReportEvent(report, {"nulls_removed",
-                                ReportText::kNone,
-                                {},
-                                ReportNumber::kCount,
-                                static_cast<int64_t>(nulls)});
-    }
-
-    // 4. Conversion to the local code page.
-    bool lossy = false;
-    bool converted = false;
-    if (unitSize == 2) {
-        const bool bigEndian = (flags & CXmlDocument::kFlagUtf16BEFile) != 0;
-        if (bigEndian) {
-            AddReportEvent(report, "endian_swap");
-        }
-        converted =
-            ConvertToLocal(bigEndian ? platform::kCodePageUtf16BE : platform::kCodePageUtf16LE,
-                           bytes, text, lossy);
-    } else {
-        unsigned from = 0;
-        if (encoding.empty()) {
-            size_t nonAscii = 0;
-            if (LooksLikeUtf8(bytes, nonAscii)) {
-                encoding = "UTF-8";
-                if (nonAscii > 0) {
-                    from = platform::kCodePageUtf8;
-                }
-            }
-            AddReportEvent(report, "utf8_detection");
-        } else if (NeedsConversion(encoding, "")) {
-            from = ResolveEncoding(encoding);
-        }
-        if (from == platform::kCodePageUtf8) {
-            // The common case needs no second buffer.
-            text = std::move(bytes);
-            Utf8ToLocalInPlace(text, lossy);
-            converted = true;
-        } else {
-            converted = from != 0 && ConvertToLocal(from, bytes, text, lossy);
-            if (!converted) {
-                text = std::move(bytes);
-            }
-        }
-    }
-    if (converted) {
-        ReportLength(report, "converted_to", "ANSI", text.size());
-        if (lossy) {
-            AddReportEvent(report, "conversion_loss");
-        }
-    }
-    // 5. The read itself.
-    ReportLength(report, "read", encoding, readLength);
-    if (text.size() > maxBytes) {
+    DropNulls(bytes, form.unitSize, report);
+    ConvertText(bytes, form, flags, text, report);
+    // Step 5: the read itself.
+    ReportLength(report, "read", form.encoding, readLength);
+    if (text.size() > maxBytes)
         text.clear();
-    }
     return true;
 }
 

@@ -8,7 +8,7 @@
 #include "xml/entity_decoder.h"
 #include "xml/node_scanner.h"
 
-namespace vt {
+namespace vt::xml {
 
 namespace {
 
@@ -277,4 +277,4 @@ std::string CXmlDocument::MainTagName() const {
     return std::string(ElementName(mainPosition_));
 }
 
-}  // namespace vt
+}  // namespace vt::xml

@@ -13,7 +13,7 @@
 #include "xml/element_index.h"
 #include "xml/node_scanner.h"
 
-namespace vt {
+namespace vt::xml {
 
 class CXmlDocument {
   public:
@@ -88,4 +88,4 @@ class CXmlDocument {
     mutable size_t attributesResume_ = 0;
 };
 
-}  // namespace vt
+}  // namespace vt::xml

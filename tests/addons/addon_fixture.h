@@ -16,7 +16,6 @@
 #include "platform/profile.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 #include "support/temp_dir.h"
 #include "zip_builder.h"
@@ -31,15 +30,16 @@ struct CatalogueEntry {
 };
 
 // Collects what the install worker reports.
-class RecordingObserver : public InstallObserver {
+class RecordingObserver : public addons::InstallObserver {
   public:
-    void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override {
+    void OnInstallFinished(int32_t id, addons::InstallOutcome outcome,
+                           net::DownloadResult detail) override {
         std::lock_guard<std::mutex> lock(mutex_);
         order_.push_back(id);
         outcomes_.push_back(outcome);
         details_.push_back(detail);
     }
-    std::vector<int> details() const {
+    std::vector<net::DownloadResult> details() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return details_;
     }
@@ -47,7 +47,7 @@ class RecordingObserver : public InstallObserver {
         std::lock_guard<std::mutex> lock(mutex_);
         return order_;
     }
-    std::vector<InstallOutcome> outcomes() const {
+    std::vector<addons::InstallOutcome> outcomes() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return outcomes_;
     }
@@ -55,14 +55,14 @@ class RecordingObserver : public InstallObserver {
   private:
     mutable std::mutex mutex_;
     std::vector<int32_t> order_;
-    std::vector<InstallOutcome> outcomes_;
-    std::vector<int> details_;
+    std::vector<addons::InstallOutcome> outcomes_;
+    std::vector<net::DownloadResult> details_;
 };
 
 class AddonFixture : public ::testing::Test {
   protected:
-    static AddonOptions FastOptions() {
-        AddonOptions options;
+    static addons::AddonOptions FastOptions() {
+        addons::AddonOptions options;
         options.chunkPauseMs = 0;
         options.connectTimeoutMs = 2000;
         options.receiveTimeoutMs = 2000;
@@ -78,15 +78,15 @@ class AddonFixture : public ::testing::Test {
         platform::SetEnv("VAEL_DOCUMENTS", platform::LocalToUtf8(documents_.path()));
         platform::WriteProfileString(program_ / "servers.ini", "Servers", "Catalogue",
                                      server_.Root());
-        servers_ = LoadServerConfig(app_.ProgramDir());
+        servers_ = settings::LoadServerConfig(app_.ProgramDir());
         SetGamePath(game_ / "vaelpatchchinese.exe");
         addonDir_ = game_ / "Interface\\Addons";
-        MakeDirectoryPath(addonDir_);
+        platform::MakeDirectoryPath(addonDir_);
         library_ = MakeLibrary(FastOptions());
         library_->SetInstallObserver(&observer_);
     }
-    std::unique_ptr<AddonLibrary> MakeLibrary(const AddonOptions& options) {
-        return std::make_unique<AddonLibrary>(app_, servers_, window_, list_, options);
+    std::unique_ptr<addons::AddonLibrary> MakeLibrary(const addons::AddonOptions& options) {
+        return std::make_unique<addons::AddonLibrary>(app_, servers_, window_, list_, options);
     }
     void TearDown() override {
         library_.reset();  // waits for its workers
@@ -95,9 +95,9 @@ class AddonFixture : public ::testing::Test {
 
     // The catalogue in memory, without a server.
     void SetCatalogue(const std::vector<CatalogueEntry>& entries) {
-        Catalogue catalogue;
+        addons::Catalogue catalogue;
         for (const CatalogueEntry& e : entries) {
-            AddonRecord record;
+            addons::AddonRecord record;
             record.Id = e.id;
             record.Name = e.name;
             record.Folder = e.folder;
@@ -138,7 +138,7 @@ class AddonFixture : public ::testing::Test {
                           {folder + "\\" + "main.lua", marker}});
     }
     void WriteCatalogueFile(const std::string& stamp, const std::vector<CatalogueEntry>& entries) {
-        MakeDirectoryPath(program_ / "Download");
+        platform::MakeDirectoryPath(program_ / "Download");
         WriteTestFile(program_ / "Download\\pluglist.xml",
                       CatalogueXml(stamp, server_.Root() + "/files/", entries));
     }
@@ -161,22 +161,22 @@ class AddonFixture : public ::testing::Test {
 
     std::vector<int32_t> LocalIds() const {
         std::vector<int32_t> ids;
-        for (const AddonRecord& r : *library_->localAddons())
+        for (const addons::AddonRecord& r : *library_->localAddons())
             ids.push_back(r.Id);
         return ids;
     }
 
     TempDir program_;
     TempDir game_;
-    CAppState app_;
-    ServerConfig servers_;
+    settings::CAppState app_;
+    settings::ServerConfig servers_;
     TempDir documents_;
     std::string addonDir_;
     CatalogueTestServer server_;
     FakeList list_;
     FakeWindow window_{list_};
     RecordingObserver observer_;
-    std::unique_ptr<AddonLibrary> library_;
+    std::unique_ptr<addons::AddonLibrary> library_;
 };
 
 }  // namespace vt::test

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vt {
+namespace vt::addons {
 namespace {
 
 TEST(LeadingIntegerTest, ReadsLikeAtoi) {
@@ -19,4 +19,4 @@ TEST(LeadingIntegerTest, ReadsLikeAtoi) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::addons

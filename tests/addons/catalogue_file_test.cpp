@@ -5,7 +5,7 @@
 #include "support/temp_dir.h"
 #include "xml/xml_document.h"
 
-namespace vt {
+namespace vt::addons {
 namespace {
 
 class CatalogueFileTest : public ::testing::Test {
@@ -77,7 +77,7 @@ TEST_F(CatalogueFileTest, UnreadableOrIllFormedFileGivesNothing) {
 
 // The records as the document's general walk reads them, one attribute
 // lookup at a time: the catalogue reader must agree with it on every input.
-Catalogue ThroughTheWalk(CXmlDocument& document) {
+Catalogue ThroughTheWalk(xml::CXmlDocument& document) {
     Catalogue catalogue;
     document.ResetPosition();
     if (!document.NextElement("AddOnList"))
@@ -116,9 +116,9 @@ TEST_F(CatalogueFileTest, RecordsAgreeWithTheGeneralWalk) {
     };
     for (const char* text : documents) {
         for (const bool ignoreCase : {false, true}) {
-            CXmlDocument document;
+            xml::CXmlDocument document;
             if (ignoreCase)
-                document.SetFlags(CXmlDocument::kFlagIgnoreCase);
+                document.SetFlags(xml::CXmlDocument::kFlagIgnoreCase);
             document.SetText(text);
             const Catalogue expected = ThroughTheWalk(document);
             const Catalogue got = CatalogueFromDocument(document);
@@ -140,4 +140,4 @@ TEST_F(CatalogueFileTest, PathIsInTheDownloadDirectory) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::addons

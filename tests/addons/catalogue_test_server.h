@@ -60,18 +60,9 @@ class CatalogueTestServer {
     ~CatalogueTestServer() { stopping_ = true; }
 
   private:
-    static std::string Header(const std::string& head, const std::string& name) {
-        const size_t at = head.find("\r\n" + name + ":");
-        if (at == std::string::npos)
-            return std::string();
-        size_t from = at + name.size() + 3;
-        while (from < head.size() && head[from] == ' ')
-            ++from;
-        return head.substr(from, head.find("\r\n", from) - from);
-    }
-
     void Serve(ServerConnection& connection) {
-        const std::string head = server_.RecordHead(connection);
+        std::string body;
+        const std::string head = connection.ReadRequest(body);
         const size_t space = head.find(' ');
         const std::string method = head.substr(0, space);
         const std::string path = head.substr(space + 1, head.find(' ', space + 1) - space - 1);
@@ -83,40 +74,41 @@ class CatalogueTestServer {
             return;
         }
         if (method == "POST") {
-            const std::string body = connection.ReadExactly(
-                static_cast<size_t>(std::atol(Header(head, "Content-Length").c_str())));
             std::string salt, data;
             const size_t field = body.find("data=");
             const bool decoded =
                 field != std::string::npos &&
-                DecodeExchangeRequest(body.substr(field + 5), kCatalogueExchangeKey, salt, data);
+                net::DecodeExchangeRequest(body.substr(field + 5), addons::kCatalogueExchangeKey,
+                                           salt, data);
             std::string answer;
-            if (decoded && path == kUsagePingPath) {
+            if (decoded && path == addons::kUsagePingPath) {
                 pings_.push_back(data);
-                answer = EncodeExchangeAnswer("Result%3D1", kCatalogueExchangeKey, salt);
-            } else if (decoded && path == kStampInterfacePath && !stamp_.empty()) {
-                answer = EncodeExchangeAnswer("XMLMD5%3D" + stamp_, kCatalogueExchangeKey, salt);
+                answer =
+                    net::EncodeExchangeAnswer("Result%3D1", addons::kCatalogueExchangeKey, salt);
+            } else if (decoded && path == addons::kStampInterfacePath && !stamp_.empty()) {
+                answer = net::EncodeExchangeAnswer("XMLMD5%3D" + stamp_,
+                                                   addons::kCatalogueExchangeKey, salt);
             }
             lock.unlock();
-            connection.Send(answer.empty() ? NotFound() : Ok(answer, 0, answer.size()));
+            connection.Send(answer.empty() ? Answer(404, "") : Answer(200, answer));
             return;
         }
         const auto file = files_.find(path);
         if (file == files_.end()) {
             lock.unlock();
-            connection.Send(NotFound());
+            connection.Send(Answer(404, ""));
             return;
         }
-        const std::string body = file->second;
+        const std::string content = file->second;
         const long stall = path == stallPath_ ? stallAfter_ : -1;
         lock.unlock();
         size_t from = 0;
-        const std::string range = Header(head, "Range");
+        const std::string range = HeaderValue(head, "Range");
         if (range.rfind("bytes=", 0) == 0)
             from = std::strtoul(range.c_str() + 6, nullptr, 10);
-        if (from > body.size())
-            from = body.size();
-        std::string answer = Ok(body, from, body.size());
+        if (from > content.size())
+            from = content.size();
+        std::string answer = FilePart(content, from);
         if (stall >= 0) {
             const size_t headLength = answer.find("\r\n\r\n") + 4;
             const size_t allowed =
@@ -130,17 +122,16 @@ class CatalogueTestServer {
         connection.Send(answer);
     }
 
-    static std::string NotFound() {
-        return "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    }
-
-    static std::string Ok(const std::string& body, size_t from, size_t end) {
-        std::string head = from > 0 ? "HTTP/1.1 206 Partial Content\r\n" : "HTTP/1.1 200 OK\r\n";
-        if (from > 0)
-            head += "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(end - 1) +
-                    "/" + std::to_string(body.size()) + "\r\n";
-        head += "Content-Length: " + std::to_string(end - from) + "\r\nConnection: close\r\n\r\n";
-        return head + body.substr(from, end - from);
+    // The file from offset from on: all of it (200) or the rest (206).
+    static std::string FilePart(const std::string& content, size_t from) {
+        if (from == 0)
+            return Answer(200, content);
+        return AnswerHead("206 Partial Content",
+                          "Content-Range: bytes " + std::to_string(from) + "-" +
+                              std::to_string(content.size() - 1) + "/" +
+                              std::to_string(content.size()) + "\r\nContent-Length: " +
+                              std::to_string(content.size() - from) + "\r\nConnection: close\r\n") +
+               content.substr(from);
     }
 
     mutable std::mutex mutex_;

@@ -6,24 +6,7 @@
 set -euo pipefail
 tessel_bin=$1
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-work=$(mktemp -d)
-server_pid=
-client_pid=
-cleanup() {
-  [ -n "$client_pid" ] && kill -9 "$client_pid" 2>/dev/null || true
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-python=python3
-[ -x /usr/bin/python3 ] && python=/usr/bin/python3
-
-srv=$work/srv prog=$work/prog game=$work/game
-addons=$game/Interface/Addons
-mkdir -p "$srv/Config" "$srv/files" "$prog" "$addons" "$work/docs"
-: >"$game/vaelpatchchinese.exe"
-export TESSEL_PROGRAM_DIR=$prog VAEL_DOCUMENTS=$work/docs
+source "$here/cli_fixture.sh"
 
 # 1. A path longer than the program keeps is refused; the old one stays.
 "$tessel_bin" set-game-path "$game/vaelpatchchinese.exe" >/dev/null
@@ -56,18 +39,7 @@ with zipfile.ZipFile(os.path.join(srv, "files", "11.zip"), "w", zipfile.ZIP_STOR
     z.writestr("Big/tesselver.txt", "## X-Tessel-UpdateVer: 1\r\n")
     z.writestr("Big/data.bin", os.urandom(3000000))
 PY
-: >"$work/server.out"
-"$python" "$here/stall_server.py" "$srv" 200000 "$work/requests.log" >"$work/server.out" &
-server_pid=$!
-port=
-for _ in $(seq 1 100); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.out")
-  [ -n "$port" ] && break
-  sleep 0.05
-done
-[ -n "$port" ] || fail "the test server did not start"
-printf '[Servers]\nCatalogue=http://127.0.0.1:%s\n' "$port" >"$prog/servers.ini"
-sed -i "s#DownLoadUrl=\"[^\"]*\"#DownLoadUrl=\"http://127.0.0.1:$port/files/\"#" "$srv/Config/pluglist.xml"
+start_server 200000
 "$tessel_bin" list >/dev/null
 
 "$tessel_bin" install 11 >"$work/first.txt" 2>&1 &

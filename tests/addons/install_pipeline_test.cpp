@@ -7,10 +7,10 @@
 #include "addons/archive_install.h"
 #include "addons/reload_all.h"
 
-namespace vt::test {
+namespace vt::addons {
 namespace {
 
-class InstallPipelineTest : public AddonFixture {
+class InstallPipelineTest : public test::AddonFixture {
   protected:
     // The catalogue and the list as the window holds them after a refresh.
     void Refresh() {
@@ -26,9 +26,9 @@ class InstallPipelineTest : public AddonFixture {
 
 TEST_F(InstallPipelineTest, ARequestDownloadsUnpacksPingsAndRefreshes) {
     ServeCatalogue("s1", {{7, "Seven", "Seven", "3"}});
-    ServeArchive(7, {{"Seven\\tesselver.txt", VersionFileText("", "3")},
+    ServeArchive(7, {{"Seven\\tesselver.txt", test::VersionFileText("", "3")},
                      {"Seven/main.lua", std::string(50000, 'x')},
-                     {"Seven_Options/tesselver.txt", VersionFileText("Seven", "3")}});
+                     {"Seven_Options/tesselver.txt", test::VersionFileText("Seven", "3")}});
     Refresh();
     InstallAndWait({7});
 
@@ -54,6 +54,35 @@ TEST_F(InstallPipelineTest, ARequestDownloadsUnpacksPingsAndRefreshes) {
     EXPECT_EQ(library_->localAddons()->front().SubFolders,
               std::vector<std::string>{"Seven_Options"});
     EXPECT_EQ(library_->localAddons()->front().Ver, "0");
+    EXPECT_EQ(window_.panel().notBusy, 1);
+}
+
+// The worker waits for each sent progress message to be handled, while its
+// posted list states wait until the window's own thread takes them: the
+// window sees the download and the install before it learns that the list
+// was busy, and the states still arrive whole and in order.
+TEST_F(InstallPipelineTest, SentMessagesAreHandledAtOncePostedOnesWhenTheWindowTakesThem) {
+    using Handled = test::FakeWindow::Handled;
+    ServeCatalogue("s1", {{7, "Seven", "Seven", "3"}});
+    ServeAddon(7, "Seven", "3");
+    Refresh();
+    const size_t before = window_.handled().size();
+    InstallAndWait({7});
+
+    EXPECT_GT(window_.PostedWaiting(), 0u);
+    std::vector<Handled> handled = window_.handled();
+    ASSERT_GT(handled.size(), before);
+    for (size_t i = before; i < handled.size(); ++i)
+        EXPECT_EQ(handled[i].kind, Handled::kProgress);
+    EXPECT_EQ(handled.back(), (Handled{Handled::kProgress, kProgressInstalled, 7}));
+
+    const size_t sent = handled.size();
+    window_.DeliverPosted();
+    handled = window_.handled();
+    ASSERT_GE(handled.size(), sent + 4);
+    EXPECT_EQ(handled[sent], (Handled{Handled::kListState, 8, 1}));
+    EXPECT_EQ(handled[sent + 2], (Handled{Handled::kListState, 9, 0}));
+    EXPECT_EQ(handled[sent + 3], (Handled{Handled::kListState, 9, 1}));
     EXPECT_EQ(window_.panel().notBusy, 1);
 }
 
@@ -112,10 +141,11 @@ TEST_F(InstallPipelineTest, WithoutAGameDirectoryThePathDialogRunsInstead) {
 
 TEST_F(InstallPipelineTest, AnUpdateReplacesTheFolderAndItsSubFolders) {
     ServeCatalogue("s1", {{4, "Four", "Four", "2"}});
-    ServeArchive(4, {{"Four\\tesselver.txt", VersionFileText("", "2")}, {"Four\\main.lua", "new"}});
+    ServeArchive(
+        4, {{"Four\\tesselver.txt", test::VersionFileText("", "2")}, {"Four\\main.lua", "new"}});
     InstallFolder("Four", "", "1");
     InstallFolder("Four_Old", "Four", "1");
-    WriteTestFile(addonDir_ + "\\Four\\stale.lua", "stale");
+    test::WriteTestFile(addonDir_ + "\\Four\\stale.lua", "stale");
     Refresh();
     ASSERT_EQ(library_->localAddons()->front().SubFolders, std::vector<std::string>{"Four_Old"});
     InstallAndWait({4});
@@ -129,7 +159,7 @@ TEST_F(InstallPipelineTest, AnUpdateReplacesTheFolderAndItsSubFolders) {
 TEST_F(InstallPipelineTest, BrokenArchivesAndFailedDownloadsLeaveTheOldVersion) {
     ServeCatalogue("s1",
                    {{4, "Four", "Four", "2"}, {5, "Five", "Five", "2"}, {6, "Six", "Six", "2"}});
-    std::string broken = BuildZip({{"Four\\main.lua", "new content here"}});
+    std::string broken = test::BuildZip({{"Four\\main.lua", "new content here"}});
     broken[broken.find("new content")] ^= 0x20;  // the CRC no longer matches
     server_.SetFile("/files/4.zip", broken);
     server_.SetFile("/files/5.zip", "this is not a zip archive at all");
@@ -179,10 +209,12 @@ TEST_F(InstallPipelineTest, AnInterruptedDownloadResumesFromItsPartialFile) {
         AddonLibrary stalled(app_, servers_, window_, list_, impatient);
         stalled.SetCatalogue(Catalogue(*library_->catalogue()));
         std::string archive;
-        int result = 0;
-        EXPECT_FALSE(DownloadArchive(stalled, 2, archive, result));
+        const net::DownloadResult result =
+            DownloadArchive(stalled, 2, stalled.catalogue()->at(2).Url, archive);
+        EXPECT_NE(result, net::kDownloaded);
+        EXPECT_NE(result, net::kAlreadyCurrent);
         EXPECT_GE(platform::FileSize(archive + ".down"), 100000);
-        WriteTestFile(archive, "left over from an earlier run");
+        test::WriteTestFile(archive, "left over from an earlier run");
     }
     server_.SetStallAfter("", -1);
     InstallAndWait({2});
@@ -219,11 +251,11 @@ TEST_F(InstallPipelineTest, UpdateAllAndTheDeletions) {
     EXPECT_TRUE(platform::ListSubdirectories(addonDir_).empty());
     EXPECT_TRUE(LocalIds().empty());
 
-    DeleteDirectoryTree(game_ / "Interface");
+    platform::DeleteDirectoryTree(game_ / "Interface");
     DeleteAllAddons(*library_);
     library_->WaitIdle();
     EXPECT_TRUE(platform::IsDirectory(addonDir_));
 }
 
 }  // namespace
-}  // namespace vt::test
+}  // namespace vt::addons

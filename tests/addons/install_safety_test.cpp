@@ -21,20 +21,20 @@
 #include "platform/manager_lock.h"
 #include "settings/settings.h"
 
-namespace vt::test {
+namespace vt::addons {
 namespace {
 
 using Tree = std::map<std::string, std::string>;  // relative path -> content
 
-class InstallSafetyTest : public AddonFixture {
+class InstallSafetyTest : public test::AddonFixture {
   protected:
     void SetUp() override {
-        AddonFixture::SetUp();
-        LoadSettings(app_);
+        test::AddonFixture::SetUp();
+        settings::LoadSettings(app_);
     }
     void TearDown() override {
         platform::ClearFileFaults();
-        AddonFixture::TearDown();
+        test::AddonFixture::TearDown();
     }
 
     // Every file under the addon directory.
@@ -45,22 +45,22 @@ class InstallSafetyTest : public AddonFixture {
             if (platform::IsDirectory(addonDir_ + "\\" + relative)) {
                 tree = Snapshot(relative, std::move(tree));
             } else {
-                tree[relative] = ReadTestFile(addonDir_ + "\\" + relative);
+                tree[relative] = test::ReadTestFile(addonDir_ + "\\" + relative);
             }
         }
         return tree;
     }
     void Plant(const Tree& tree) {
-        DeleteDirectoryTree(addonDir_);
+        platform::DeleteDirectoryTree(addonDir_);
         for (const auto& [path, content] : tree) {
-            MakeDirectoryPath(addonDir_ + "\\" + path.substr(0, path.rfind('\\')));
-            WriteTestFile(addonDir_ + "\\" + path, content);
+            platform::MakeDirectoryPath(addonDir_ + "\\" + path.substr(0, path.rfind('\\')));
+            test::WriteTestFile(addonDir_ + "\\" + path, content);
         }
     }
     void PutArchive(int32_t id, const Tree& tree) {
-        ZipMembers members(tree.begin(), tree.end());
-        MakeDirectoryPath(program_ / "Download");
-        WriteTestFile(ArchivePath(app_.ProgramDir(), id), BuildZip(members));
+        test::ZipMembers members(tree.begin(), tree.end());
+        platform::MakeDirectoryPath(program_ / "Download");
+        test::WriteTestFile(ArchivePath(app_.ProgramDir(), id), test::BuildZip(members));
     }
     bool WorkDirectoriesGone() const {
         return !platform::PathExists(UpdateBackupRoot(addonDir_)) &&
@@ -70,8 +70,8 @@ class InstallSafetyTest : public AddonFixture {
     // Old version 1 of addon 1 (folders A and A_Options), the archive of
     // version 2 (A, A_Options and a new A_Extra), and a folder of nobody's.
     static Tree Version(const std::string& ver, int files) {
-        Tree tree{{"A\\tesselver.txt", VersionFileText("", ver)},
-                  {"A_Options\\tesselver.txt", VersionFileText("A", ver)}};
+        Tree tree{{"A\\tesselver.txt", test::VersionFileText("", ver)},
+                  {"A_Options\\tesselver.txt", test::VersionFileText("A", ver)}};
         for (int i = 0; i < files; ++i) {
             tree["A\\f" + std::to_string(i) + ".lua"] = "v" + ver;
             tree["A_Options\\o" + std::to_string(i % 4) + ".lua"] = "v" + ver;
@@ -154,9 +154,10 @@ TEST_F(InstallSafetyTest, AFullDiskOrAnOverlongMemberLeavesNothingBehind) {
 
     // A path that fits the staging directory's length only if measured there
     // would not fit the addon directory: the check refuses it up front.
-    const std::string name = "A\\" + std::string(kMaxMemberPath - addonDir_.size() - 2, 'n');
-    ASSERT_LT(name.size(), kZipMaxName);
-    PutArchive(1, {{"A\\tesselver.txt", VersionFileText("", "2")}, {name, "x"}});
+    const std::string name =
+        "A\\" + std::string(archive::kMaxMemberPath - addonDir_.size() - 2, 'n');
+    ASSERT_LT(name.size(), archive::kZipMaxName);
+    PutArchive(1, {{"A\\tesselver.txt", test::VersionFileText("", "2")}, {name, "x"}});
     EXPECT_EQ(InstallArchive(*library_, 1, ArchivePath(app_.ProgramDir(), 1), false),
               InstallOutcome::kBrokenArchive);
     EXPECT_TRUE(Snapshot().empty());
@@ -169,7 +170,7 @@ TEST_F(InstallSafetyTest, NothingIsTouchedWhileAnotherManagerWorks) {
     Plant(Version("1", 2));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     // The other manager is half way through an update of its own.
-    MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1");
+    platform::MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1");
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A_Options",
                                      UpdateBackupRoot(addonDir_) + "\\1\\A_Options"));
     const Tree during = Snapshot();
@@ -255,7 +256,7 @@ TEST_F(InstallSafetyTest, CancellingStopsADownloadAndKeepsWhatArrived) {
     library.WaitIdle();
     ASSERT_FALSE(observer_.outcomes().empty());
     EXPECT_EQ(observer_.outcomes().back(), InstallOutcome::kDownloadFailed);
-    EXPECT_EQ(observer_.details().back(), kDownloadCancelled);
+    EXPECT_EQ(observer_.details().back(), net::kDownloadCancelled);
     EXPECT_GE(platform::FileSize(ArchivePath(app_.ProgramDir(), 2) + ".down"), 100000);
     EXPECT_FALSE(FolderExists("Two"));
 }
@@ -290,8 +291,8 @@ TEST_F(InstallSafetyTest, ADeleteAllThatFailsSaysSoAndLeavesNoOldVersionToComeBa
     SetCatalogue({{1, "Alpha", "A", "2"}});
     Plant({{"Keep\\keep.txt", "mine"}});
     // An update died after setting version 1 aside.
-    MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1\\A");
-    WriteTestFile(UpdateBackupRoot(addonDir_) + "\\1\\A\\f0.lua", "v1");
+    platform::MakeDirectoryPath(UpdateBackupRoot(addonDir_) + "\\1\\A");
+    test::WriteTestFile(UpdateBackupRoot(addonDir_) + "\\1\\A\\f0.lua", "v1");
     // The third deletion is one inside the addon directory.
     platform::FailFileOperation(platform::FileOp::kDelete, 3);
     EXPECT_FALSE(DeleteAllAddons(*library_));
@@ -312,16 +313,16 @@ TEST_F(InstallSafetyTest, ADeleteAllThatFailsSaysSoAndLeavesNoOldVersionToComeBa
 TEST_F(InstallSafetyTest, AStalePartialCatalogueThatCannotGoIsNeverResumed) {
     ServeCatalogue("s2", {{1, "Alpha", "A", "2"}});
     const std::string partial = program_ / "Download\\pluglist.xmlTemp.down";
-    MakeDirectoryPath(program_ / "Download");
-    WriteTestFile(partial, "<?xml version=\"1.0\"?><AddOnList><ver>s1</ver>");
+    platform::MakeDirectoryPath(program_ / "Download");
+    test::WriteTestFile(partial, "<?xml version=\"1.0\"?><AddOnList><ver>s1</ver>");
     platform::FailFileOperation(platform::FileOp::kDelete, 1);
     EXPECT_FALSE(DownloadCatalogue(*library_));
     platform::ClearFileFaults();
     EXPECT_FALSE(platform::PathExists(program_ / "Download\\pluglist.xml"));
     EXPECT_TRUE(DownloadCatalogue(*library_));
-    EXPECT_EQ(ReadTestFile(program_ / "Download\\pluglist.xml"),
+    EXPECT_EQ(test::ReadTestFile(program_ / "Download\\pluglist.xml"),
               CatalogueXml("s2", server_.Root() + "/files/", {{1, "Alpha", "A", "2"}}));
 }
 
 }  // namespace
-}  // namespace vt::test
+}  // namespace vt::addons

@@ -6,38 +6,7 @@
 set -euo pipefail
 tessel_bin=$1
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-work=$(mktemp -d)
-server_pid=
-client_pid=
-cleanup() {
-  [ -n "$client_pid" ] && kill -9 "$client_pid" 2>/dev/null || true
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-python=python3
-[ -x /usr/bin/python3 ] && python=/usr/bin/python3  # no version-manager shim on the way
-
-srv=$work/srv prog=$work/prog game=$work/game
-addons=$game/Interface/Addons
-mkdir -p "$srv/Config" "$srv/files" "$prog" "$addons" "$work/docs"
-: >"$game/vaelpatchchinese.exe"
-export TESSEL_PROGRAM_DIR=$prog VAEL_DOCUMENTS=$work/docs
-
-start_server() {  # bytes per second (0 for full speed), port (default: a free one)
-  : >"$work/server.out"
-  "$python" "$here/stall_server.py" "$srv" "$1" "$work/requests.log" "${2:-0}" >"$work/server.out" &
-  server_pid=$!
-  for _ in $(seq 1 100); do
-    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.out")
-    [ -n "$port" ] && break
-    sleep 0.05
-  done
-  [ -n "$port" ] || fail "the test server did not start"
-  printf '[Servers]\nCatalogue=http://127.0.0.1:%s\n' "$port" >"$prog/servers.ini"
-}
-stop_server() { kill "$server_pid"; wait "$server_pid" 2>/dev/null || true; server_pid=; }
+source "$here/cli_fixture.sh"
 
 # Catalogue and archives: 11 is new, 12 updates an installed version 1.
 "$python" - "$srv" <<'PY'
@@ -58,7 +27,6 @@ def archive(name, folders, ver):
 archive("11.zip", [("Big", "Big")], "1")
 archive("12.zip", [("Upd", "Upd"), ("Upd_Options", "Upd")], "2")
 PY
-# The catalogue's download prefix must be absolute: rewrite it once the port is known.
 for folder in Upd Upd_Options; do
   mkdir -p "$addons/$folder"
   printf '## X-Tessel-Project-Name: Upd\r\n## X-Tessel-UpdateVer: 1\r\n' >"$addons/$folder/tesselver.txt"
@@ -66,7 +34,6 @@ for folder in Upd Upd_Options; do
 done
 
 start_server 1000000
-sed -i "s#DownLoadUrl=\"[^\"]*\"#DownLoadUrl=\"http://127.0.0.1:$port/files/\"#" "$srv/Config/pluglist.xml"
 "$tessel_bin" set-game-path "$game/vaelpatchchinese.exe" >/dev/null
 "$tessel_bin" list >/dev/null
 

@@ -8,24 +8,8 @@ set -euo pipefail
 tessel_bin=$1
 rounds=${2:-6}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-work=$(mktemp -d)
-server_pid=
-client_pid=
-cleanup() {
-  [ -n "$client_pid" ] && kill -9 "$client_pid" 2>/dev/null || true
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-python=python3
-[ -x /usr/bin/python3 ] && python=/usr/bin/python3
-
-srv=$work/srv prog=$work/prog game=$work/game
-addons=$game/Interface/Addons
-mkdir -p "$srv/Config" "$srv/files" "$prog" "$addons" "$work/docs" "$work/old"
-: >"$game/vaelpatchchinese.exe"
-export TESSEL_PROGRAM_DIR=$prog VAEL_DOCUMENTS=$work/docs
+source "$here/cli_fixture.sh"
+mkdir -p "$work/old"
 
 "$python" - "$srv" "$work/old" <<'PY'
 import os, sys, zipfile
@@ -47,18 +31,7 @@ for folder in ("Upd", "Upd_Options"):
         open(os.path.join(old, folder, "old%04d.lua" % i), "w").write("old %d\n" % i)
 PY
 
-: >"$work/server.out"
-"$python" "$here/stall_server.py" "$srv" 0 "$work/requests.log" >"$work/server.out" &
-server_pid=$!
-port=
-for _ in $(seq 1 100); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.out")
-  [ -n "$port" ] && break
-  sleep 0.05
-done
-[ -n "$port" ] || fail "the test server did not start"
-printf '[Servers]\nCatalogue=http://127.0.0.1:%s\n' "$port" >"$prog/servers.ini"
-sed -i "s#DownLoadUrl=\"[^\"]*\"#DownLoadUrl=\"http://127.0.0.1:$port/files/\"#" "$srv/Config/pluglist.xml"
+start_server 0
 "$tessel_bin" set-game-path "$game/vaelpatchchinese.exe" >/dev/null
 
 manifest() { (cd "$addons" && find . -type f -print0 | sort -z | xargs -0 -r md5sum) | md5sum; }

@@ -4,7 +4,7 @@
 
 #include "addons/addon_rows.h"
 
-namespace vt {
+namespace vt::addons {
 namespace {
 
 TEST(LeftPanelTest, ViewsReplaceEachOtherAndBusyDisablesTheBatchButtons) {
@@ -34,7 +34,7 @@ TEST(LeftPanelTest, ViewsReplaceEachOtherAndBusyDisablesTheBatchButtons) {
 TEST(LeftPanelTest, ProgressStaysBelowAHundredUntilTheAddonIsInstalled) {
     AddonRowTable rows;
     rows.AddRow(7, "Seven", 3);
-    DownloadProgress progress;
+    net::DownloadProgress progress;
     progress.user1 = 7;
     progress.totalSize = 200;
     progress.doneSize = 99;
@@ -57,4 +57,4 @@ TEST(LeftPanelTest, ProgressStaysBelowAHundredUntilTheAddonIsInstalled) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::addons

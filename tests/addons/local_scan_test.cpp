@@ -5,10 +5,10 @@
 
 #include <set>
 
-namespace vt::test {
+namespace vt::addons {
 namespace {
 
-class LocalScanTest : public AddonFixture {
+class LocalScanTest : public test::AddonFixture {
   protected:
     const AddonRecord* Entry(const std::string& folder) const {
         for (const AddonRecord& r : *library_->localAddons()) {
@@ -106,13 +106,13 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     SetCatalogue({{1, "Alpha", "A", "5"}});
     const std::string transaction = UpdateBackupRoot(addonDir_) + "\\1";
     // A process died after setting A and A_Options aside, before deciding.
-    MakeDirectoryPath(transaction);
+    platform::MakeDirectoryPath(transaction);
     InstallFolder("A", "", "4");
     InstallFolder("A_Options", "A", "4");
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A", transaction + "\\A"));
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A_Options", transaction + "\\A_Options"));
-    MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
-    WriteTestFile(StagingDir(addonDir_) + "\\A\\half.lua", "partial");
+    platform::MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
+    test::WriteTestFile(StagingDir(addonDir_) + "\\A\\half.lua", "partial");
 
     library_->MarkUpdating(1, true);  // still running here: left alone
     ASSERT_TRUE(ScanLocalAddons(*library_));
@@ -131,12 +131,13 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
 
     // Decided: whatever is left of the old version goes, even half deleted,
     // and the staged new version comes in.
-    MakeDirectoryPath(transaction + ".done");
+    platform::MakeDirectoryPath(transaction + ".done");
     ASSERT_TRUE(platform::RenamePath(addonDir_ + "\\A", transaction + ".done\\A"));
     ASSERT_TRUE(platform::RemoveFile(transaction + ".done\\A\\tesselver.txt"));
-    MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
-    WriteTestFile(StagingDir(addonDir_) + "\\A\\main.lua", "new");
-    WriteTestFile(StagingDir(addonDir_) + "\\A\\tesselver.txt", VersionFileText("", "5"));
+    platform::MakeDirectoryPath(StagingDir(addonDir_) + "\\A");
+    test::WriteTestFile(StagingDir(addonDir_) + "\\A\\main.lua", "new");
+    test::WriteTestFile(StagingDir(addonDir_) + "\\A\\tesselver.txt",
+                        test::VersionFileText("", "5"));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_EQ(AddonFile("A\\main.lua"), "new");
     EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
@@ -144,14 +145,14 @@ TEST_F(LocalScanTest, AnUndecidedInstallIsRolledBackADecidedOneFinished) {
     EXPECT_EQ(library_->localAddons()->front().Ver, "0");
 
     // The same with the addon directory gone meanwhile: it comes back.
-    MakeDirectoryPath(transaction + ".done");
-    MakeDirectoryPath(StagingDir(addonDir_) + "\\B");
-    WriteTestFile(StagingDir(addonDir_) + "\\B\\main.lua", "b");
-    ASSERT_TRUE(DeleteDirectoryTree(addonDir_));
+    platform::MakeDirectoryPath(transaction + ".done");
+    platform::MakeDirectoryPath(StagingDir(addonDir_) + "\\B");
+    test::WriteTestFile(StagingDir(addonDir_) + "\\B\\main.lua", "b");
+    ASSERT_TRUE(platform::DeleteDirectoryTree(addonDir_));
     ASSERT_TRUE(ScanLocalAddons(*library_));
     EXPECT_EQ(AddonFile("B\\main.lua"), "b");
     EXPECT_FALSE(platform::PathExists(UpdateBackupRoot(addonDir_)));
 }
 
 }  // namespace
-}  // namespace vt::test
+}  // namespace vt::addons

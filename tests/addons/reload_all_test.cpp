@@ -3,12 +3,12 @@
 #include "addon_fixture.h"
 #include "addons/catalogue_refresh.h"
 
-namespace vt::test {
+namespace vt::addons {
 namespace {
 
 using States = std::vector<std::pair<int, int>>;
 
-class ReloadAllTest : public AddonFixture {};
+class ReloadAllTest : public test::AddonFixture {};
 
 TEST_F(ReloadAllTest, PostsTheViewsInOrder) {
     ServeCatalogue("s1", {{1, "Alpha", "A", "3"}, {2, "Bravo", "B", "1"}});
@@ -20,7 +20,7 @@ TEST_F(ReloadAllTest, PostsTheViewsInOrder) {
     InstallFolder("B", "", "0");
     ReloadAll(*library_);
     EXPECT_EQ(window_.TakeStates(), (States{{5, 1}, {4, 2}, {6, 1}, {7, 1}, {1, 0}}));
-    const std::vector<FakeRow> rows = list_.Rows();
+    const std::vector<test::FakeRow> rows = list_.Rows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(window_.panel().listShown, true);
 
@@ -39,7 +39,7 @@ TEST_F(ReloadAllTest, RowsCarryNameOrFolderAndTheUpdateValue) {
     InstallFolder("S", "", "9");
     InstallFolder("Loose", "", "", false);
     ReloadAll(*library_);
-    std::vector<FakeRow> rows = list_.Rows();
+    std::vector<test::FakeRow> rows = list_.Rows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].key, 20001);
     EXPECT_EQ(rows[0].label, "Loose");
@@ -121,15 +121,15 @@ TEST_F(ReloadAllTest, EachLibraryKeepsToTheStateAndServersItWasGiven) {
     ReloadAll(*library_);
     EXPECT_EQ(LocalIds(), std::vector<int32_t>{1});
 
-    TempDir otherProgram;
-    TempDir otherGame;
-    CAppState otherApp;
+    test::TempDir otherProgram;
+    test::TempDir otherGame;
+    settings::CAppState otherApp;
     otherApp.SetProgramDir(otherProgram.path());
     platform::WriteProfileString(otherProgram / "config", "Setting", "GamePath",
                                  otherGame / "vaelpatchchinese.exe");
-    MakeDirectoryPath(otherGame / "Interface\\Addons\\Other");
-    FakeList otherList;
-    FakeWindow otherWindow{otherList};
+    platform::MakeDirectoryPath(otherGame / "Interface\\Addons\\Other");
+    test::FakeList otherList;
+    test::FakeWindow otherWindow{otherList};
     {
         AddonLibrary other(otherApp, servers_, otherWindow, otherList, FastOptions());
         ReloadAll(other);
@@ -143,4 +143,4 @@ TEST_F(ReloadAllTest, EachLibraryKeepsToTheStateAndServersItWasGiven) {
 }
 
 }  // namespace
-}  // namespace vt::test
+}  // namespace vt::addons

@@ -4,7 +4,7 @@
 
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::addons {
 namespace {
 
 TEST(VersionFileTest, HeaderLinesAreNormalisedBeforeTheyAreRead) {
@@ -44,4 +44,4 @@ TEST(VersionFileTest, FilesAreReadBoundedAndMissingOnesAreEmpty) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::addons

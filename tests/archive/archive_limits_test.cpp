@@ -9,7 +9,7 @@
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 using test::BuildZip;
@@ -34,7 +34,9 @@ TEST(ArchiveLimits, ZipBombsAreRefusedWholeBeforeAnythingIsWritten) {
     // Forty central entries sharing one local header and its data.
     std::vector<TestMember> shared;
     for (int i = 0; i < 40; ++i) {
-        TestMember member{.name = "bomb/a0.bin", .data = std::string(200000, '\0')};
+        TestMember member;
+        member.name = "bomb/a0.bin";
+        member.data = std::string(200000, '\0');
         if (i > 0)
             member.localOffset = 0;
         shared.push_back(member);
@@ -48,10 +50,12 @@ TEST(ArchiveLimits, ZipBombsAreRefusedWholeBeforeAnythingIsWritten) {
     // More in total than the limit allows, each member honest.
     ArchiveRules small;
     small.limits.maxTotalSize = 1000;
-    outcome = CheckAndExtract(dir,
-                              BuildZip({{.name = "a.bin", .data = std::string(600, 'a')},
-                                        {.name = "b.bin", .data = std::string(600, 'b')}}),
-                              small);
+    TestMember a, b;
+    a.name = "a.bin";
+    a.data = std::string(600, 'a');
+    b.name = "b.bin";
+    b.data = std::string(600, 'b');
+    outcome = CheckAndExtract(dir, BuildZip({a, b}), small);
     EXPECT_EQ(outcome.verified.openResult, kZipTooLarge);
     EXPECT_EQ(outcome.extracted.openResult, kZipTooLarge);
     EXPECT_TRUE(platform::ListDirectory(dir / "out").empty());
@@ -109,4 +113,4 @@ TEST(ArchiveLimits, TheCheckMeasuresPathsInTheFinalDirectory) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

@@ -10,7 +10,7 @@
 #include "platform/native_path_posix.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 using test::BuildZip;
@@ -74,4 +74,4 @@ TEST(ArchiveLinks, LinksBelowDirectoriesAlreadyUsedAreStillFound) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

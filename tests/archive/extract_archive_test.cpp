@@ -10,7 +10,7 @@
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 using test::BuildZip;
@@ -212,4 +212,4 @@ TEST(UnzipItem, FileHandleTargetAndRelativeNames) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

@@ -39,8 +39,8 @@ inline std::string Repeat(const std::string& text, int times) {
 inline void CheckToolArchive(const std::string& archivePath) {
     SCOPED_TRACE(archivePath);
     TempDir dir;
-    const ArchiveReport report = ExtractArchive(archivePath, dir.path());
-    ASSERT_EQ(report.openResult, kZipOk);
+    const archive::ArchiveReport report = archive::ExtractArchive(archivePath, dir.path());
+    ASSERT_EQ(report.openResult, archive::kZipOk);
     EXPECT_TRUE(report.Ok());
     EXPECT_GE(report.members.size(), 9u);
     const std::string chinese = platform::Utf8ToLocal("中文\\说明.txt");

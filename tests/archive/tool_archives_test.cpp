@@ -4,7 +4,7 @@
 
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 TEST(ToolArchives, CommittedArchivesExtractExactly) {
@@ -16,4 +16,4 @@ TEST(ToolArchives, CommittedArchivesExtractExactly) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

@@ -4,7 +4,7 @@
 #include "archive/tool_archives.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 TEST(ToolArchives, FreshlyBuiltArchivesExtractExactly) {
@@ -24,4 +24,4 @@ TEST(ToolArchives, FreshlyBuiltArchivesExtractExactly) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

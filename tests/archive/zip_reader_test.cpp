@@ -11,7 +11,7 @@
 #include "archive/zip_result.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::archive {
 namespace {
 
 using test::BuildZip;
@@ -255,4 +255,4 @@ TEST(ZipReader, BadArgumentsAndHandles) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::archive

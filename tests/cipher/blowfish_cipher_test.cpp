@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vt {
+namespace vt::cipher {
 namespace {
 
 std::vector<uint8_t> FromHex(const std::string& hex) {
@@ -213,4 +213,4 @@ TEST(BlowfishCipher, DecryptFromHexStaysInsideItsBuffer) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::cipher

@@ -9,7 +9,7 @@
 
 #include "cipher/blowfish_cipher.h"
 
-namespace vt {
+namespace vt::cipher {
 namespace {
 
 std::vector<uint8_t> OpenSslEncrypt(const EVP_CIPHER* type, const std::vector<uint8_t>& key,
@@ -78,4 +78,4 @@ TEST(BlowfishOpenSsl, AllModesMatchOverRandomKeysAndLengths) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::cipher

@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 using test::AnswerHead;
@@ -103,6 +103,33 @@ TEST(HttpDownloadBounds, FileFailuresAreReportedNotDownloaded) {
     EXPECT_FALSE(platform::PathExists(dir / "g"));
 }
 
+// A write that fails inside the body loop ends the transfer as a write
+// failure: neither a body that broke off nor one still arriving turns it
+// into reconnects, which would fetch again what cannot be stored.
+TEST(HttpDownloadBounds, AFailedWriteInTheBodyLoopEndsTheTransfer) {
+    const std::string big = PatternBytes(3 << 20);
+    test::LoopbackServer server([&](int, ServerConnection& c) {
+        const std::string head = c.ReadHead();
+        if (head.rfind("GET /broken", 0) == 0) {
+            c.Send(AnswerHead("200 OK", "Content-Length: 5000\r\n") + big.substr(0, 1000));
+        } else {
+            c.Send(AnswerHead("200 OK", "Content-Length: " + std::to_string(big.size()) + "\r\n") +
+                   big);
+        }
+    });
+    test::TempDir dir;
+    SteppedDownload download;
+    download.clock = nullptr;  // no rate bound: only the write may end these
+    for (const char* path : {"/broken", "/big"}) {
+        const int before = server.connections();
+        platform::FailFileOperation(platform::FileOp::kWrite, 1);
+        EXPECT_EQ(download.Download(server.Url(path), dir / "t", false), kTempWriteFailed) << path;
+        platform::ClearFileFaults();
+        EXPECT_EQ(server.connections() - before, 1) << path;
+        EXPECT_FALSE(platform::PathExists(dir / "t"));
+    }
+}
+
 TEST(HttpDownloadBounds, TheOwnersStopFlagEndsTheTransferAndStaysSet) {
     test::LoopbackServer server([](int, ServerConnection& c) {
         c.ReadHead();
@@ -128,4 +155,4 @@ TEST(HttpDownloadBounds, TheOwnersStopFlagEndsTheTransferAndStaysSet) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

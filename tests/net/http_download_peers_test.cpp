@@ -14,7 +14,7 @@
 #include "platform/system.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 using test::PatternBytes;
@@ -155,4 +155,4 @@ TEST_F(PeerDownload, PassesThroughHttpProxies) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

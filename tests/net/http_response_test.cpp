@@ -5,7 +5,7 @@
 #include "net/http_date.h"
 #include "net/url.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 TEST(ParseUrl, SplitsHostPortAndPath) {
@@ -145,4 +145,4 @@ TEST(ParseHttpDate, ReadsRfc1123AsLocalTime) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

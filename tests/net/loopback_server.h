@@ -1,10 +1,13 @@
-// A scripted server on 127.0.0.1 for the download and SOCKS tests: each
-// accepted connection is handed to a script (on its own thread) that reads what the client sent
-// and answers byte by byte, so tests can misbehave in ways real servers
-// will not. Runs on its own thread; stops and joins when destroyed.
+// The one scripted server on 127.0.0.1 for the tests of everything that
+// talks HTTP or SOCKS: each accepted connection is handed to a script (on its
+// own thread) that reads what the client sent and answers byte by byte, so
+// tests can misbehave in ways real servers will not, and every request head
+// read is kept for the test to check. Runs on its own thread; stops and
+// joins when destroyed.
 #pragma once
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -16,10 +19,44 @@
 
 namespace vt::test {
 
+// The value of header name in a request or answer head, the name matched
+// without regard to case, leading spaces dropped; empty when absent.
+inline std::string HeaderValue(const std::string& head, const std::string& name) {
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        return text;
+    };
+    const std::string key = lower("\r\n" + name + ":");
+    const size_t at = lower(head).find(key);
+    if (at == std::string::npos)
+        return std::string();
+    size_t from = at + key.size();
+    while (from < head.size() && head[from] == ' ')
+        ++from;
+    return head.substr(from, head.find("\r\n", from) - from);
+}
+
+// An HTTP answer head with the given status line and header lines.
+inline std::string AnswerHead(const std::string& statusLine, const std::string& headers) {
+    return "HTTP/1.1 " + statusLine + "\r\n" + headers + "\r\n";
+}
+
+// A whole answer with its length that closes the connection.
+inline std::string Answer(int status, const std::string& body) {
+    return AnswerHead(
+               std::to_string(status) + " Canned",
+               "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n") +
+           body;
+}
+
 // One accepted connection as the script sees it.
 class ServerConnection {
   public:
-    explicit ServerConnection(platform::Socket socket) : socket_(std::move(socket)) {}
+    // heads, when given, receives every request head read.
+    explicit ServerConnection(platform::Socket socket,
+                              std::function<void(const std::string&)> heads = nullptr)
+        : socket_(std::move(socket)), heads_(std::move(heads)) {}
 
     // Reads until the blank line of an HTTP request head (bounded); the head
     // with its final CR LF CR LF, or what arrived before the peer stopped.
@@ -32,6 +69,17 @@ class ServerConnection {
         const size_t cut = end == std::string::npos ? buffered_.size() : end + 4;
         std::string head = buffered_.substr(0, cut);
         buffered_.erase(0, cut);
+        if (heads_)
+            heads_(head);
+        return head;
+    }
+    // Reads a request head and the body its Content-Length announces; the
+    // head.
+    std::string ReadRequest(std::string& body, int timeoutMs = 5000) {
+        const std::string head = ReadHead(timeoutMs);
+        body = ReadExactly(static_cast<size_t>(std::strtoul(
+                               HeaderValue(head, "Content-Length").c_str(), nullptr, 10)),
+                           timeoutMs);
         return head;
     }
     // Reads exactly n bytes (fewer when the peer stops).
@@ -60,6 +108,7 @@ class ServerConnection {
     }
 
     platform::Socket socket_;
+    std::function<void(const std::string&)> heads_;
     std::string buffered_;
 };
 
@@ -85,17 +134,10 @@ class LoopbackServer {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
     int connections() const { return connections_; }
-    // Every request head read through RecordHead, in order.
+    // Every request head the scripts read, in order.
     std::vector<std::string> heads() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return heads_;
-    }
-    // Reads a request head and keeps it for heads().
-    std::string RecordHead(ServerConnection& connection) {
-        std::string head = connection.ReadHead();
-        std::lock_guard<std::mutex> lock(mutex_);
-        heads_.push_back(head);
-        return head;
     }
 
   private:
@@ -109,7 +151,10 @@ class LoopbackServer {
                 continue;
             const int index = connections_++;
             workers.emplace_back([this, index, socket = std::move(client)]() mutable {
-                ServerConnection connection(std::move(socket));
+                ServerConnection connection(std::move(socket), [this](const std::string& head) {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    heads_.push_back(head);
+                });
                 script_(index, connection);
             });
         }
@@ -136,11 +181,6 @@ inline std::string PatternBytes(size_t size, size_t from = 0) {
         out[i] = static_cast<char>((k * 7 + k / 251) % 256);
     }
     return out;
-}
-
-// An HTTP answer head with the given status line and header lines.
-inline std::string AnswerHead(const std::string& statusLine, const std::string& headers) {
-    return "HTTP/1.1 " + statusLine + "\r\n" + headers + "\r\n";
 }
 
 }  // namespace vt::test

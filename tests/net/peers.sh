@@ -11,31 +11,16 @@ set -euo pipefail
 action=${1:?start or stop}
 dir=${2:?directory}
 
-stop_all() {
-    local pids=()
-    for job in "$dir"/*.job; do
-        [ -e "$job" ] || continue
-        pids+=("$(cat "$job")")
-        rm -f "$job"
-    done
-    ((${#pids[@]})) || return 0
-    kill "${pids[@]}" 2>/dev/null || true
-    for _ in $(seq 30); do
-        local alive=0
-        for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
-        ((alive)) || return 0
-        sleep 0.1
-    done
-    kill -9 "${pids[@]}" 2>/dev/null || true
-}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../../scripts/loopback_jobs.sh"
 
 if [ "$action" = stop ]; then
-    stop_all
+    stop_jobs
     rm -f "$dir/peers.env"
     exit 0
 fi
 
-stop_all
+stop_jobs
 rm -rf "$dir"
 mkdir -p "$dir/docroot/files" "$dir/docroot/a/b" "$dir/docroot/private" "$dir/nginx-temp"
 chmod 755 "$dir" "$dir/docroot"
@@ -126,31 +111,19 @@ write_tinyproxy tinyproxy-auth "$proxy_auth_port" "BasicAuth proxyuser proxypass
 touch "$dir/tinyproxy.log" "$dir/tinyproxy-auth.log"
 chmod 666 "$dir/tinyproxy.log" "$dir/tinyproxy-auth.log"
 
-start() {  # name, command...
-    local name=$1
-    shift
-    "$@" >"$dir/$name.out" 2>&1 &
-    echo $! >"$dir/$name.job"
-}
-start nginx nginx -c "$dir/nginx.conf" -p "$dir"
-start danted danted -f "$dir/danted.conf" -p "$dir/danted.pid" -N 1
-start tinyproxy tinyproxy -d -c "$dir/tinyproxy.conf"
-start tinyproxy-auth tinyproxy -d -c "$dir/tinyproxy-auth.conf"
+start_job nginx nginx -c "$dir/nginx.conf" -p "$dir"
+start_job danted danted -f "$dir/danted.conf" -p "$dir/danted.pid" -N 1
+start_job tinyproxy tinyproxy -d -c "$dir/tinyproxy.conf"
+start_job tinyproxy-auth tinyproxy -d -c "$dir/tinyproxy-auth.conf"
 
 # Wait until every port accepts connections.
 for port in $nginx_port $socks_port $proxy_port $proxy_auth_port; do
-    for attempt in $(seq 100); do
-        if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-            break
-        fi
-        if [ "$attempt" = 100 ]; then
-            echo "peers: nothing listens on port $port" >&2
-            tail -n 5 "$dir"/*.out "$dir"/*.log >&2 || true
-            stop_all
-            exit 1
-        fi
-        sleep 0.1
-    done
+    if ! wait_for_port "$port"; then
+        echo "peers: nothing listens on port $port" >&2
+        tail -n 5 "$dir"/*.out "$dir"/*.log >&2 || true
+        stop_jobs
+        exit 1
+    fi
 done
 
 cat >"$dir/peers.env.tmp" <<ENV

@@ -8,7 +8,7 @@
 
 namespace vt::test {
 
-struct QuickDownload : HttpDownload {
+struct QuickDownload : net::HttpDownload {
     QuickDownload() {
         connectTimeout = 2000;
         sendTimeout = 2000;

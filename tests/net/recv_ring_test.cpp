@@ -7,7 +7,7 @@
 #include "platform/socket_pair.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 using test::MakeSocketPair;
@@ -85,4 +85,4 @@ TEST(RecvRing, ReceiveTimesOutWithItsLimit) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

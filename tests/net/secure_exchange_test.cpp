@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "cipher/blowfish_cipher.h"
-#include "form_test_server.h"
 #include "net/exchange_peer.h"
 #include "net/form_post.h"
+#include "net/loopback_server.h"
 #include "net/url_codec.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 const std::string kKey =
@@ -21,7 +23,7 @@ TEST(SecureExchangeBody, FramesCiphertextWithTheSaltHalves) {
     EXPECT_EQ(body.substr(body.size() - 4), "1234");
     const std::string keyBytes = kKey + "1234ABCD";
     char plain[16] = {};
-    BlowfishCipher(keyBytes.data(), keyBytes.size())
+    cipher::BlowfishCipher(keyBytes.data(), keyBytes.size())
         .DecryptFromHex(body.substr(9, 32), plain, sizeof plain);
     EXPECT_STREQ(plain, "1234ABCD");
 
@@ -74,37 +76,62 @@ TEST(SecureExchangeAnswer, MarkerSaltAndBounds) {
     EXPECT_EQ(plain.size(), kMaxExchangeAnswerLength - 8);
 }
 
-TEST(MakeSalt, HexDigitsOfTheRequestedLength) {
-    const std::string salt = MakeSalt(8);
-    EXPECT_EQ(salt.size(), 8u);
-    EXPECT_EQ(salt.find_first_not_of("0123456789ABCDEF"), std::string::npos);
+// The salt ties an answer to its request: the peer reads it back from the
+// framed body, and an answer made for one second's salt is refused under the
+// next second's.
+TEST(MakeSalt, TiesEachAnswerToTheSecondOfItsRequest) {
+    const uint32_t second = 1700000000;
+    const std::string salt = MakeSalt(8, second);
+    ASSERT_EQ(salt.size(), 8u);
+    EXPECT_EQ(salt.find_first_not_of("0123456789ABCDEF"), std::string::npos);  // sent unencoded
+    EXPECT_EQ(MakeSalt(8, second), salt);  // exchanges in one second share it
+    EXPECT_EQ(MakeSalt(8).size(), 8u);
+
+    std::string seen, data;
+    ASSERT_TRUE(
+        DecodeExchangeRequest(BuildExchangeBody("a=1", kKey, salt).substr(5), kKey, seen, data));
+    EXPECT_EQ(seen, salt);
+
+    const std::string answer = EncodeExchangeAnswer("x", kKey, salt);
+    std::set<std::string> salts{salt};
+    for (uint32_t later = second + 1; later <= second + 60; ++later) {
+        const std::string other = MakeSalt(8, later);
+        salts.insert(other);
+        std::string plain;
+        EXPECT_EQ(DecodeExchangeAnswer(answer, kKey, other, plain), ExchangeStatus::kNoSalt);
+    }
+    EXPECT_EQ(salts.size(), 61u);
 }
 
 // The loopback server plays the catalogue server's interface.
 class SecureExchangeLoopback : public ::testing::Test {
   protected:
-    // Answers a decodable request with make(salt, data); anything else with 400.
-    static test::FormTestServer::Handler Replying(
-        std::function<test::CannedAnswer(const std::string&, const std::string&)> make) {
-        return [make](const std::string&, const std::string& body) {
-            std::string salt, data;
+    // Answers a decodable request with the whole answer make(salt, data)
+    // gives; anything else with 400.
+    static test::LoopbackServer::Script Replying(
+        std::function<std::string(const std::string&, const std::string&)> make) {
+        return [make](int, test::ServerConnection& connection) {
+            std::string body, salt, data;
+            connection.ReadRequest(body);
             if (body.rfind("data=", 0) != 0 ||
-                !DecodeExchangeRequest(body.substr(5), kKey, salt, data))
-                return test::CannedAnswer{"", 400, "bad request"};
-            return make(salt, data);
+                !DecodeExchangeRequest(body.substr(5), kKey, salt, data)) {
+                connection.Send(test::Answer(400, "bad request"));
+                return;
+            }
+            // The client may hang up early on a long answer; that ends the send.
+            connection.Send(make(salt, data));
         };
     }
 };
 
 TEST_F(SecureExchangeLoopback, RoundTripCarriesFormAndAnswer) {
     std::string seenData;
-    test::FormTestServer server(Replying([&](const std::string& salt, const std::string& data) {
+    test::LoopbackServer server(Replying([&](const std::string& salt, const std::string& data) {
         seenData = data;
         const std::string text = "XMLMD5=" + UrlEncode("\xD6\xD0") + "&n=5";
-        return test::CannedAnswer{"", 200,
-                                  EncodeExchangeAnswer(text, kKey, salt) + "\r\nsecond line\r\n"};
+        return test::Answer(200, EncodeExchangeAnswer(text, kKey, salt) + "\r\nsecond line\r\n");
     }));
-    ASSERT_TRUE(server.IsListening());
+    ASSERT_NE(server.port(), 0);
     std::string query;
     AppendQueryParam(query, "PlugId", "12");
     std::string answer;
@@ -116,7 +143,7 @@ TEST_F(SecureExchangeLoopback, RoundTripCarriesFormAndAnswer) {
     EXPECT_EQ(seenData, "PlugId=12");
     EXPECT_EQ(answer, "XMLMD5=\xD6\xD0&n=5");
 
-    const auto heads = server.Heads();
+    const auto heads = server.heads();
     ASSERT_EQ(heads.size(), 1u);
     EXPECT_EQ(heads[0].rfind("POST /Interfaces/StatisticsPlugPopu.aspx HTTP/1.1\r\n", 0), 0u)
         << heads[0];
@@ -128,71 +155,56 @@ TEST_F(SecureExchangeLoopback, RoundTripCarriesFormAndAnswer) {
 TEST_F(SecureExchangeLoopback, BadAnswersFail) {
     struct Case {
         const char* what;
-        std::function<test::CannedAnswer(const std::string& salt)> answer;
+        std::function<std::string(const std::string& salt)> answer;
         ExchangeStatus expected;
     };
     const Case cases[] = {
-        {"no marker",
-         [](const std::string&) {
-             return test::CannedAnswer{"", 200, "hello\r\n"};
-         },
+        {"no marker", [](const std::string&) { return test::Answer(200, "hello\r\n"); },
          ExchangeStatus::kNoMarker},
         {"marker late",
          [](const std::string& salt) {
-             return test::CannedAnswer{
-                 "", 200,
-                 std::string(kMaxAnswerLineLength, 'x') + EncodeExchangeAnswer("a", kKey, salt)};
+             return test::Answer(200, std::string(kMaxAnswerLineLength, 'x') +
+                                          EncodeExchangeAnswer("a", kKey, salt));
          },
          ExchangeStatus::kNoMarker},
         {"marker on the second line",
          [](const std::string& salt) {
-             return test::CannedAnswer{"", 200, "\r\n" + EncodeExchangeAnswer("a", kKey, salt)};
+             return test::Answer(200, "\r\n" + EncodeExchangeAnswer("a", kKey, salt));
          },
          ExchangeStatus::kNoMarker},
         {"wrong key",
          [](const std::string& salt) {
-             return test::CannedAnswer{"", 200, EncodeExchangeAnswer("a", "other", salt)};
+             return test::Answer(200, EncodeExchangeAnswer("a", "other", salt));
          },
          ExchangeStatus::kNoSalt},
         {"missing salt",
          [](const std::string& salt) {
              const std::string keyBytes = kKey + salt;
              const char plain[] = "no salt in here";
-             return test::CannedAnswer{"", 200,
-                                       "bingo" + BlowfishCipher(keyBytes.data(), keyBytes.size())
-                                                     .EncryptToHex(plain, sizeof plain)};
+             return test::Answer(200,
+                                 "bingo" + cipher::BlowfishCipher(keyBytes.data(), keyBytes.size())
+                                               .EncryptToHex(plain, sizeof plain));
          },
          ExchangeStatus::kNoSalt},
         {"server error",
          [](const std::string& salt) {
-             return test::CannedAnswer{"", 500, EncodeExchangeAnswer("a", kKey, salt)};
+             return test::Answer(500, EncodeExchangeAnswer("a", kKey, salt));
          },
          ExchangeStatus::kPostFailed},
-        {"not found",
-         [](const std::string&) {
-             return test::CannedAnswer{"", 404, ""};
-         },
+        {"not found", [](const std::string&) { return test::Answer(404, ""); },
          ExchangeStatus::kPostFailed},
-        {"empty body",
-         [](const std::string&) {
-             return test::CannedAnswer{"", 200, ""};
-         },
+        {"empty body", [](const std::string&) { return test::Answer(200, ""); },
          ExchangeStatus::kNoMarker},
         // WinInet reads an answer without a status line as HTTP/0.9 with an
         // empty body, libcurl refuses it; either way the exchange fails.
-        {"garbage head",
-         [](const std::string&) {
-             return test::CannedAnswer{"NOT HTTP AT ALL\r\n\r\n", 200, ""};
-         },
+        {"garbage head", [](const std::string&) { return "NOT HTTP AT ALL\r\n\r\n"; },
          ExchangeStatus::kOk},
         {"huge body without line break",
-         [](const std::string&) {
-             return test::CannedAnswer{"", 200, std::string(1 << 20, 'Q')};
-         },
+         [](const std::string&) { return test::Answer(200, std::string(1 << 20, 'Q')); },
          ExchangeStatus::kNoMarker},
     };
     for (const Case& c : cases) {
-        test::FormTestServer server(
+        test::LoopbackServer server(
             Replying([&](const std::string& salt, const std::string&) { return c.answer(salt); }));
         std::string answer;
         const ExchangeStatus status = RunSecureExchange(
@@ -207,10 +219,9 @@ TEST_F(SecureExchangeLoopback, BadAnswersFail) {
 }
 
 TEST_F(SecureExchangeLoopback, HugeValidAnswerIsBounded) {
-    test::FormTestServer server(Replying([](const std::string& salt, const std::string&) {
-        return test::CannedAnswer{"", 200,
-                                  EncodeExchangeAnswer(std::string(300000, 'z'), kKey, salt) +
-                                      "\n" + std::string(1 << 20, 'y')};
+    test::LoopbackServer server(Replying([](const std::string& salt, const std::string&) {
+        return test::Answer(200, EncodeExchangeAnswer(std::string(300000, 'z'), kKey, salt) + "\n" +
+                                     std::string(1 << 20, 'y'));
     }));
     std::string answer;
     ASSERT_TRUE(SecureExchange("", server.Url("/x"), kKey, answer));
@@ -228,4 +239,4 @@ TEST(SecureExchangeUrl, UnusableUrlsFail) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

@@ -5,7 +5,7 @@
 #include "net/loopback_server.h"
 #include "net/resolve_host.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 using test::LoopbackServer;
@@ -38,7 +38,7 @@ TEST(SocksMessages, HaveTheExactLayouts) {
 SocksResult RunHandshake(LoopbackServer& proxy, const SocksRequest& request, int version,
                          bool allowName = false) {
     platform::Socket socket = platform::CreateTcpSocket();
-    EXPECT_EQ(ConnectToHost(socket, "127.0.0.1", proxy.port(), 2000), 0);
+    EXPECT_TRUE(ConnectToHost(socket, "127.0.0.1", proxy.port(), 2000));
     RecvRing ring(socket, kRecvRingSize);
     return version == 5 ? Socks5Handshake(socket, ring, request)
                         : Socks4Handshake(socket, ring, request, allowName);
@@ -121,4 +121,4 @@ TEST(SocksHandshake, Socks4aSendsUnresolvableHostsByName) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

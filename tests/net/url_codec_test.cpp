@@ -4,7 +4,7 @@
 
 #include "net/base64.h"
 
-namespace vt {
+namespace vt::net {
 namespace {
 
 const char kZhongLocal[] = "\xD6\xD0";  // U+4E2D in the local code page (GBK)
@@ -83,4 +83,4 @@ TEST(Base64Encode, Rfc4648Vectors) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::net

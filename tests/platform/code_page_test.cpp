@@ -34,5 +34,21 @@ TEST(CodePageTest, OtherCodePagesAndSurrogates) {
     EXPECT_TRUE(IsCodePageSupported(936));
 }
 
+TEST(CodePageTest, CaseIsIgnoredOnlyInCharactersOfTheirOwn) {
+    // "\xB0\x41" and "\xB0\x61" are two different GBK characters whose trail
+    // bytes happen to be 'A' and 'a': folder names with them are not one name.
+    EXPECT_FALSE(EqualsIgnoreCaseLocal("\xB0\x41", "\xB0\x61"));
+    EXPECT_TRUE(EqualsIgnoreCaseLocal("DBM-\xD6\xD0", "dbm-\xD6\xD0"));
+    EXPECT_FALSE(EqualsIgnoreCaseLocal("ab", "abc"));
+
+    // A search finds characters, never the trail half of another one.
+    EXPECT_EQ(FindIgnoreCaseLocal("\xB0\x41x", "a"), std::string_view::npos);
+    EXPECT_EQ(FindIgnoreCaseLocal("\xB0\x41xA", "a"), 3u);
+    EXPECT_EQ(FindIgnoreCaseLocal("\xB0\x41\xD6\xD0", "\x41\xD6"), std::string_view::npos);
+    EXPECT_EQ(FindIgnoreCaseLocal("Big\xD6\xD0Wigs", "\xD6\xD0w"), 3u);
+    EXPECT_EQ(FindIgnoreCaseLocal("abc", ""), 0u);
+    EXPECT_EQ(FindIgnoreCaseLocal("ab\xD6", "\xD6"), 2u) << "a cut character at the end";
+}
+
 }  // namespace
 }  // namespace vt::platform

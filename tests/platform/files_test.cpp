@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/file_faults.h"
 #include "support/temp_dir.h"
 
 namespace vt::platform {
@@ -103,6 +104,50 @@ TEST(FilesTest, FileModesTimesAndTruncation) {
     EXPECT_TRUE(SetModifiedTime(path, UnixTimeToFileTime(2'000'000'000)));
     EXPECT_EQ(FileTimeToUnixTime(GetModifiedTime(path)), 2'000'000'000);
     EXPECT_FALSE(file.Open(dir.path(), File::Mode::kRead));  // a directory is no file
+}
+
+// A failed File call leaves the system's reason: a Windows error number on
+// every system and the system's own words for it.
+TEST(FilesTest, FailuresLeaveTheSystemsReason) {
+    test::TempDir dir;
+    File file;
+    EXPECT_FALSE(file.Open(dir / "missing", File::Mode::kRead));
+    FileError error = LastFileError();
+    EXPECT_EQ(error.number, kErrorFileNotFound);
+    EXPECT_FALSE(error.message.empty());
+    EXPECT_EQ(error.message.find_first_of("\r\n"), std::string::npos);
+
+    EXPECT_FALSE(file.Open(dir.path(), File::Mode::kRead));
+    EXPECT_EQ(LastFileError().number, kErrorAccessDenied);
+
+    SetDiskFull(true);
+    EXPECT_FALSE(file.Open(dir / "new", File::Mode::kWrite));
+    SetDiskFull(false);
+    ClearFileFaults();
+    error = LastFileError();
+    EXPECT_EQ(error.number, kErrorDiskFull);
+    EXPECT_EQ(error.message, FileErrorMessage(kErrorDiskFull));
+
+    EXPECT_EQ(file.Read(nullptr, 1), -1);  // nothing open
+    EXPECT_NE(LastFileError().number, 0);
+    EXPECT_NE(LastFileError().number, kErrorDiskFull);
+}
+
+TEST(FilesTest, MakeAndDeleteNestedTrees) {
+    test::TempDir dir;
+    const std::string deep = dir / "a\\\xB2\xE5\\c";
+    EXPECT_TRUE(MakeDirectoryPath(deep));
+    EXPECT_TRUE(IsDirectory(deep));
+    EXPECT_TRUE(MakeDirectoryPath(deep));  // already there
+    test::WriteTestFile(deep + "\\f", "x");
+    ASSERT_TRUE(SetAttributes(deep + "\\f", kAttrReadOnly));
+
+    EXPECT_TRUE(DeleteDirectoryTree(dir / "a\\"));
+    EXPECT_FALSE(PathExists(dir / "a"));
+    EXPECT_FALSE(DeleteDirectoryTree(dir / "a"));
+    test::WriteTestFile(dir / "plain", "x");
+    EXPECT_FALSE(DeleteDirectoryTree(dir / "plain"));  // a file is no tree
+    EXPECT_TRUE(PathExists(dir / "plain"));
 }
 
 }  // namespace

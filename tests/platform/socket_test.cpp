@@ -14,7 +14,7 @@
 #include "platform/socket_pair.h"
 #include "platform/system.h"
 
-namespace vt {
+namespace vt::platform {
 namespace {
 
 using test::MakeSocketPair;
@@ -35,11 +35,13 @@ TEST(TimedSocket, ReceiveDeliversDataThenCloseThenTimesOut) {
     EXPECT_EQ(platform::TimedRecv(pair.client, buffer, sizeof buffer, 1000), 0);
 }
 
+// Names never reach the machine's name service from a test: a dotted quad
+// is answered without asking it, an empty name is refused before.
 TEST(TimedSocket, HostLookupAndDottedQuads) {
     EXPECT_EQ(platform::ParseDottedQuad("127.0.0.1"), platform::LookupHostIPv4("127.0.0.1"));
     EXPECT_EQ(platform::ParseDottedQuad("not.an.address"), platform::kNoAddress);
     EXPECT_EQ(platform::ParseDottedQuad("1.2.3.256"), platform::kNoAddress);
-    EXPECT_EQ(platform::LookupHostIPv4("no-such-host.invalid"), platform::kNoAddress);
+    EXPECT_EQ(platform::LookupHostIPv4(""), platform::kNoAddress);
     EXPECT_EQ(platform::LastSocketError(), platform::kSocketHostNotFound);
 }
 
@@ -87,4 +89,4 @@ TEST(TimedSocket, ListenerQueueIsTheSystemLimit) {
 #endif
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::platform

@@ -7,11 +7,11 @@
 # server).
 #   end_to_end.sh NATIVE_BIN WINDOWS_BUILD DRIVER
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../support/server_port.sh"
 native=$1
 winbuild=$(realpath "$2")
 driver=$3
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$root/scripts/loopback_jobs.sh"
 server=$native/tessel-server
 if [ ! -x "$server" ] || [ ! -x "$native/tessel-sign" ]; then
   echo "end_to_end: build tessel-server and tessel-sign natively first ($native)" >&2
@@ -50,7 +50,7 @@ bash "$root/scripts/package.sh" --skip-setup --build-number "$next" --refitter-v
 "$server" --root "$work/root" --publish "$work/dist-next"
 "$server" --root "$work/root" --address 127.0.0.1 --port 0 >"$work/requests.log" 2>&1 &
 pid=$!
-port=$(server_port "$work/requests.log" "$pid")
+port=$(listening_port "$work/requests.log" "$pid")
 [ -n "$port" ] || { echo "end_to_end: the server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
 
 windows_path() { echo "Z:${1//\//\\}"; }

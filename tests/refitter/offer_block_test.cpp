@@ -13,8 +13,8 @@
 namespace vt::refitter {
 namespace {
 
-UpgradeInfo GoodInfo() {
-    UpgradeInfo info;
+upgrade::UpgradeInfo GoodInfo() {
+    upgrade::UpgradeInfo info;
     info.hostWindow = 0x00020B3Cu;
     info.exitMessage = 3038;
     info.softVer = "9126";
@@ -26,19 +26,19 @@ UpgradeInfo GoodInfo() {
     return info;
 }
 
-UpgradeInfoBlock Block(const UpgradeInfo& info) {
-    UpgradeInfoBlock block{};
-    WriteUpgradeInfoBlock(block, info);
+upgrade::UpgradeInfoBlock Block(const upgrade::UpgradeInfo& info) {
+    upgrade::UpgradeInfoBlock block{};
+    upgrade::WriteUpgradeInfoBlock(block, info);
     return block;
 }
 
-BlockProblem Read(const UpgradeInfoBlock& block, UpdateOffer* offer = nullptr,
-                  InfoBlockField* field = nullptr) {
+BlockProblem Read(const upgrade::UpgradeInfoBlock& block, UpdateOffer* offer = nullptr,
+                  upgrade::InfoBlockField* field = nullptr) {
     UpdateOffer local;
     return ReadOfferBlock(block.data(), block.size(), offer ? *offer : local, field);
 }
 
-void Put32(UpgradeInfoBlock& block, InfoBlockField field, uint32_t value) {
+void Put32(upgrade::UpgradeInfoBlock& block, upgrade::InfoBlockField field, uint32_t value) {
     for (size_t i = 0; i < 4; ++i)
         block[field.offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
@@ -81,14 +81,14 @@ TEST(OfferBlockTest, AGoodRecordReadsWhole) {
 }
 
 TEST(OfferBlockTest, EveryTextFieldFullToItsLastByteButOne) {
-    UpgradeInfo info = GoodInfo();
+    upgrade::UpgradeInfo info = GoodInfo();
     info.softDownUrl = "http://h/" + std::string(299 - 9, 'u');
     info.softHandworkDownUrl = "http://m/" + std::string(299 - 9, 'm');
     info.moduleDir = std::string(299, 'd');
     info.softUpDesc = std::string(1023, 'x');
     info.softUpDate = std::string(49, 'y');
     info.softVer = "0000000000009126";  // leading zeros count toward the ten digits
-    UpgradeInfoBlock block = Block(info);
+    upgrade::UpgradeInfoBlock block = Block(info);
     EXPECT_EQ(Read(block), BlockProblem::kBadVersion);
     info.softVer = "2147483647";
     block = Block(info);
@@ -103,16 +103,17 @@ TEST(OfferBlockTest, EveryTextFieldFullToItsLastByteButOne) {
 }
 
 TEST(OfferBlockTest, ATextWithoutItsTerminatorIsNamedAndRefused) {
-    for (InfoBlockField field : {kInfoSoftVer, kInfoSoftDownUrl, kInfoSoftHandworkDownUrl,
-                                 kInfoModuleDir, kInfoSoftUpDesc, kInfoSoftUpDate}) {
-        UpgradeInfoBlock block = Block(GoodInfo());
+    for (upgrade::InfoBlockField field :
+         {upgrade::kInfoSoftVer, upgrade::kInfoSoftDownUrl, upgrade::kInfoSoftHandworkDownUrl,
+          upgrade::kInfoModuleDir, upgrade::kInfoSoftUpDesc, upgrade::kInfoSoftUpDate}) {
+        upgrade::UpgradeInfoBlock block = Block(GoodInfo());
         std::memset(block.data() + field.offset, '7', field.size);
-        InfoBlockField named{};
+        upgrade::InfoBlockField named{};
         EXPECT_EQ(Read(block, nullptr, &named), BlockProblem::kUnterminated) << field.offset;
         EXPECT_EQ(named.offset, field.offset);
     }
     // The padding after the date is no text: its bytes are not read.
-    UpgradeInfoBlock block = Block(GoodInfo());
+    upgrade::UpgradeInfoBlock block = Block(GoodInfo());
     block[2286] = block[2287] = 'p';
     EXPECT_EQ(Read(block), BlockProblem::kBlockOk);
 }
@@ -120,7 +121,7 @@ TEST(OfferBlockTest, ATextWithoutItsTerminatorIsNamedAndRefused) {
 TEST(OfferBlockTest, VersionsThatAreNotPlainPositiveNumbersAreRefused) {
     for (const char* bad : {"", "0", "-1", "+9126", " 9126", "9126 ", "9126abc", "v9126", "91.26",
                             "2147483648", "99999999999", "0x2396"}) {
-        UpgradeInfo info = GoodInfo();
+        upgrade::UpgradeInfo info = GoodInfo();
         info.softVer = bad;
         EXPECT_EQ(Read(Block(info)), BlockProblem::kBadVersion) << bad;
     }
@@ -133,7 +134,7 @@ TEST(OfferBlockTest, OnlyWebAddressesAreDownloadedOrShown) {
          {"", "ftp://h/p.zip", "file:///C:/p.zip", "C:\\p.zip", "//h/p.zip", "http://", "https://",
           "http:///p.zip", "http://h/p q.zip", "http://h/p\x7F", "javascript:alert(1)",
           "http:h/p.zip", "http://@h/"}) {
-        UpgradeInfo info = GoodInfo();
+        upgrade::UpgradeInfo info = GoodInfo();
         info.softDownUrl = bad;
         EXPECT_EQ(Read(Block(info)), BlockProblem::kBadUrl) << bad;
         // The address for downloading by hand is dropped rather than refused.
@@ -148,36 +149,37 @@ TEST(OfferBlockTest, OnlyWebAddressesAreDownloadedOrShown) {
 }
 
 TEST(OfferBlockTest, NumbersOutsideTheirRangeAreRefused) {
-    UpgradeInfoBlock block = Block(GoodInfo());
-    Put32(block, kInfoConstantOne, 2);
+    upgrade::UpgradeInfoBlock block = Block(GoodInfo());
+    Put32(block, upgrade::kInfoConstantOne, 2);
     EXPECT_EQ(Read(block), BlockProblem::kBadMarker);
 
     block = Block(GoodInfo());
-    Put32(block, kInfoHostWindow, 0);
+    Put32(block, upgrade::kInfoHostWindow, 0);
     EXPECT_EQ(Read(block), BlockProblem::kNoWindow);
 
     // System messages (WM_CLOSE 0x10, WM_DESTROY 2, WM_QUIT 0x12) are never
     // posted on the record's word; the private and registered ranges are.
     for (uint32_t message : {0u, 2u, 0x10u, 0x12u, 0x3FFu, 0x10000u, 0xFFFFFFFFu}) {
         block = Block(GoodInfo());
-        Put32(block, kInfoExitMessage, message);
+        Put32(block, upgrade::kInfoExitMessage, message);
         EXPECT_EQ(Read(block), BlockProblem::kBadMessage) << message;
     }
     for (uint32_t message : {0x400u, 3038u, 0xC123u, 0xFFFFu}) {
         block = Block(GoodInfo());
-        Put32(block, kInfoExitMessage, message);
+        Put32(block, upgrade::kInfoExitMessage, message);
         EXPECT_EQ(Read(block), BlockProblem::kBlockOk) << message;
     }
 
-    UpgradeInfo info = GoodInfo();
+    upgrade::UpgradeInfo info = GoodInfo();
     info.moduleDir = "";
     EXPECT_EQ(Read(Block(info)), BlockProblem::kNoDirectory);
 
     block = Block(GoodInfo());
     UpdateOffer offer;
-    EXPECT_EQ(ReadOfferBlock(block.data(), kUpgradeInfoBlockSize - 1, offer),
+    EXPECT_EQ(ReadOfferBlock(block.data(), upgrade::kUpgradeInfoBlockSize - 1, offer),
               BlockProblem::kTooShort);
-    EXPECT_EQ(ReadOfferBlock(nullptr, kUpgradeInfoBlockSize, offer), BlockProblem::kTooShort);
+    EXPECT_EQ(ReadOfferBlock(nullptr, upgrade::kUpgradeInfoBlockSize, offer),
+              BlockProblem::kTooShort);
 }
 
 TEST(ReadStartTest, TheBlockNamedOnTheCommandLineForThisDirectory) {
@@ -188,9 +190,9 @@ TEST(ReadStartTest, TheBlockNamedOnTheCommandLineForThisDirectory) {
               Failure::kNoBlock);
 
     platform::SharedMemory block;
-    ASSERT_EQ(block.CreateOrOpen(name, kUpgradeInfoBlockSize),
+    ASSERT_EQ(block.CreateOrOpen(name, upgrade::kUpgradeInfoBlockSize),
               platform::SharedMemory::Result::kCreated);
-    const UpgradeInfoBlock good = Block(GoodInfo());
+    const upgrade::UpgradeInfoBlock good = Block(GoodInfo());
     std::memcpy(block.data(), good.data(), good.size());
     // The same directory in another spelling is the same directory.
     ASSERT_EQ(ReadStart(name + "|VaelTessel.exe", "c:/games/vaeltessel", start), Failure::kNone);

@@ -17,12 +17,12 @@ TEST(RefitterFaceTest, EveryFailureHasItsOwnText) {
     for (int f = static_cast<int>(Failure::kBadCommandLine);
          f <= static_cast<int>(Failure::kCancelled); ++f) {
         const int id = FailureText(static_cast<Failure>(f));
-        EXPECT_NE(std::string(ProgramText(id)), "") << f;
+        EXPECT_NE(std::string(ui::ProgramText(id)), "") << f;
         EXPECT_TRUE(seen.insert(id).second) << f;
     }
     EXPECT_EQ(FailureText(Failure::kNone), 0);
     for (int id = kTextCaption; id <= kTextManualDownload; ++id)
-        EXPECT_NE(std::string(ProgramText(id)), "") << id;
+        EXPECT_NE(std::string(ui::ProgramText(id)), "") << id;
 }
 
 TEST(RefitterFaceTest, CancellingOnlyBeforeTheProgramIsAskedToExit) {

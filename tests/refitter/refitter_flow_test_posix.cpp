@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "archive/zip_builder.h"
-#include "net/form_test_server.h"
+#include "net/loopback_server.h"
 #include "platform/file_faults.h"
 #include "refitter/program_files.h"
 #include "refitter/refitter_flow.h"
@@ -90,7 +90,10 @@ std::string ReleaseZip(const std::string& version, const std::string& program = 
 class RefitterFlowTest : public ::testing::Test {
   protected:
     RefitterFlowTest()
-        : server_([this](const std::string& head, const std::string&) { return Serve(head); }) {}
+        : server_([this](int, test::ServerConnection& connection) {
+              std::string body;
+              connection.Send(Serve(connection.ReadRequest(body)));
+          }) {}
 
     void SetUp() override {
         dir_ = program_.path();
@@ -115,14 +118,15 @@ class RefitterFlowTest : public ::testing::Test {
         files_["/upgrade/VaelTessel_9126.zip.sig"] = test::ReadTestFile(scratch / "p.sig");
     }
 
-    test::CannedAnswer Serve(const std::string& head) {
+    // The whole answer to a request with this head.
+    std::string Serve(const std::string& head) {
         const size_t space = head.find(' ');
         const std::string path = head.substr(space + 1, head.find(' ', space + 1) - space - 1);
         std::lock_guard<std::mutex> lock(mutex_);
         const auto file = files_.find(path);
         if (file == files_.end())
-            return {"", 404, "not here"};
-        return {"", 200, file->second};
+            return test::Answer(404, "not here");
+        return test::Answer(200, file->second);
     }
 
     RefitterJob Job(const std::string& version = "9126") {
@@ -161,7 +165,7 @@ class RefitterFlowTest : public ::testing::Test {
     std::map<std::string, std::string> files_;
     RecordingView view_;
     std::atomic<bool> cancel_{false};
-    test::FormTestServer server_;  // last: stops before what it serves goes away
+    test::LoopbackServer server_;  // last: stops before what it serves goes away
 };
 
 TEST_F(RefitterFlowTest, AGenuinePackageReplacesTheProgramAndStartsIt) {

@@ -3,13 +3,13 @@
 
 #include "addons/catalogue_file.h"
 #include "archive/extract_archive.h"
+#include "archive/zip_writer.h"
 #include "net/http_download.h"
 #include "net/secure_exchange.h"
 #include "net/url_codec.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "server_fixture.h"
-#include "zip_writer.h"
 
 namespace vt::test {
 namespace {
@@ -17,11 +17,11 @@ namespace {
 class ServerDownload : public ServerFixture {};
 
 TEST_F(ServerDownload, CatalogueLoadsWithTheProgramsReader) {
-    HttpDownload download;
+    net::HttpDownload download;
     ASSERT_EQ(download.Download(Url("/Config/pluglist.xml"), work_ / "pluglist.xml", false),
-              kDownloaded);
-    Catalogue catalogue;
-    ASSERT_TRUE(LoadCatalogue(work_ / "pluglist.xml", catalogue));
+              net::kDownloaded);
+    addons::Catalogue catalogue;
+    ASSERT_TRUE(addons::LoadCatalogue(work_ / "pluglist.xml", catalogue));
     ASSERT_EQ(catalogue.size(), 12u);
     EXPECT_EQ(catalogue[1].Name, platform::Utf8ToLocal("伤害统计"));
     EXPECT_EQ(catalogue[1].Folder, "DamageMeter");
@@ -29,14 +29,14 @@ TEST_F(ServerDownload, CatalogueLoadsWithTheProgramsReader) {
     EXPECT_EQ(catalogue[2].Url, Url("/files/2.zip"));
 
     std::string answer;
-    ASSERT_TRUE(SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"),
-                               "@n28;<bpb723PwktthCpz((3n311!?#%my<!", answer));
-    EXPECT_EQ(ReadLocalStamp(work_ / "pluglist.xml"), QueryValue(answer, "XMLMD5"));
+    ASSERT_TRUE(net::SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"),
+                                    "@n28;<bpb723PwktthCpz((3n311!?#%my<!", answer));
+    EXPECT_EQ(addons::ReadLocalStamp(work_ / "pluglist.xml"), net::QueryValue(answer, "XMLMD5"));
 
     // Unchanged on the server: the second download finds the file current.
-    HttpDownload again;
+    net::HttpDownload again;
     EXPECT_EQ(again.Download(Url("/Config/pluglist.xml"), work_ / "pluglist.xml", false),
-              kAlreadyCurrent);
+              net::kAlreadyCurrent);
 }
 
 TEST_F(ServerDownload, ArchiveResumesFromAPartialFile) {
@@ -47,13 +47,13 @@ TEST_F(ServerDownload, ArchiveResumesFromAPartialFile) {
     ASSERT_GT(archive.size(), 100u);
     WriteTestFile(work_ / "2.zip.down", archive.substr(0, archive.size() / 2));
 
-    HttpDownload download;
-    ASSERT_EQ(download.Download(Url("/files/2.zip"), work_ / "2.zip", false), kDownloaded);
+    net::HttpDownload download;
+    ASSERT_EQ(download.Download(Url("/files/2.zip"), work_ / "2.zip", false), net::kDownloaded);
     EXPECT_TRUE(download.resuming());
     EXPECT_EQ(ReadTestFile(work_ / "2.zip"), archive);
 
     // The addon with a main folder and two sub-folders naming it as project.
-    const ArchiveReport report = ExtractArchive(work_ / "2.zip", work_.path());
+    const archive::ArchiveReport report = archive::ExtractArchive(work_ / "2.zip", work_.path());
     ASSERT_TRUE(report.Ok());
     for (const char* folder : {"RaidFrames", "RaidFrames_Options", "RaidFrames_Skins"}) {
         const std::string version = ReadTestFile(work_ / (std::string(folder) + "\\tesselver.txt"));
@@ -82,7 +82,7 @@ TEST_F(ServerDownload, ArchivesAnswerHeadAndRanges) {
 TEST_F(ServerDownload, DemoArchivesAreWellFormed) {
     for (const char* name : {"files\\1.zip", "files\\12.zip", "old\\3.zip", "old\\local_only.zip",
                              "upgrade\\Refitter.zip", "upgrade\\VaelTessel_9126.zip"}) {
-        const ArchiveReport report = VerifyZipArchive(root_ / name);
+        const archive::ArchiveReport report = archive::VerifyZipArchive(root_ / name);
         EXPECT_TRUE(report.Ok()) << name;
         EXPECT_FALSE(report.members.empty()) << name;
     }
@@ -91,12 +91,13 @@ TEST_F(ServerDownload, DemoArchivesAreWellFormed) {
 
     // A flipped byte inside a deflated member is caught by its CRC.
     std::string zip =
-        server::BuildZip({{"a/", "", false}, {"a/x.txt", std::string(5000, 'q') + "end", true}});
+        archive::WriteZip({archive::MakeZipMember("a/", "", false),
+                           archive::MakeZipMember("a/x.txt", std::string(5000, 'q') + "end")});
     WriteTestFile(work_ / "good.zip", zip);
-    EXPECT_TRUE(VerifyZipArchive(work_ / "good.zip").Ok());
+    EXPECT_TRUE(archive::VerifyZipArchive(work_ / "good.zip").Ok());
     zip[60] ^= 0x40;
     WriteTestFile(work_ / "bad.zip", zip);
-    EXPECT_FALSE(VerifyZipArchive(work_ / "bad.zip").Ok());
+    EXPECT_FALSE(archive::VerifyZipArchive(work_ / "bad.zip").Ok());
 }
 
 TEST_F(ServerDownload, PagesCallTheScriptBridgeInChinese) {

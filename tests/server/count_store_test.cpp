@@ -41,9 +41,9 @@ class UnreachableStore : public ServerFixture {
 
 TEST_F(UnreachableStore, PingsAreNotReportedAsCounted) {
     std::string form, answer;
-    AppendQueryParam(form, "PlugId", "3");
-    ASSERT_TRUE(
-        SecureExchange(form, Url("/Interfaces/StatisticsPlugPopu.aspx"), kCatalogueKey, answer));
+    net::AppendQueryParam(form, "PlugId", "3");
+    ASSERT_TRUE(net::SecureExchange(form, Url("/Interfaces/StatisticsPlugPopu.aspx"), kCatalogueKey,
+                                    answer));
     EXPECT_EQ(answer, "code=500");
     EXPECT_TRUE(tessel_->UsageCounts().empty());
     // The rest of the server is unaffected.

@@ -19,9 +19,10 @@ inline const std::string kUpgradeKey = "ptmn%#*mhq789!(";
 // when the exchange failed.
 inline std::string AskStamp(const std::string& base) {
     std::string answer;
-    if (!SecureExchange("", base + "/Interfaces/IGetPlugXmlConfigInfo.aspx", kCatalogueKey, answer))
+    if (!net::SecureExchange("", base + "/Interfaces/IGetPlugXmlConfigInfo.aspx", kCatalogueKey,
+                             answer))
         return {};
-    return QueryValue(answer, "XMLMD5");
+    return net::QueryValue(answer, "XMLMD5");
 }
 
 // The upgrade module's reading of a version reply from the server at base:
@@ -31,14 +32,14 @@ inline std::map<std::string, std::string> AskUpgrade(const std::string& base,
                                                      const std::string& form) {
     const std::string token = "A1B2C3D4";
     std::string line;
-    if (!PostForm(base + "/Interfaces/gettoolver.aspx", BuildExchangeBody(form, kUpgradeKey, token),
-                  line))
+    if (!net::PostForm(base + "/Interfaces/gettoolver.aspx",
+                       net::BuildExchangeBody(form, kUpgradeKey, token), line))
         return {};
     if (line.compare(0, 5, "bingo") != 0)
         return {};
     const std::string keyBytes = kUpgradeKey + token;
     std::string plain(4096 + 8, '\0');
-    BlowfishCipher(keyBytes.data(), keyBytes.size())
+    cipher::BlowfishCipher(keyBytes.data(), keyBytes.size())
         .DecryptFromHex(line.substr(5), plain.data(), 4096);
     plain.resize(plain.find('\0'));
     if (plain.compare(0, 8, token) != 0)
@@ -50,7 +51,7 @@ inline std::map<std::string, std::string> AskUpgrade(const std::string& base,
         const std::string pair = rest.substr(0, amp);
         const size_t eq = pair.find('=');
         fields[pair.substr(0, eq)] =
-            eq == std::string::npos ? "" : UrlDecodeToLocal(pair.substr(eq + 1));
+            eq == std::string::npos ? "" : net::UrlDecodeToLocal(pair.substr(eq + 1));
         rest = amp == std::string::npos ? "" : rest.substr(amp + 1);
     }
     return fields;

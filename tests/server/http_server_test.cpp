@@ -29,9 +29,9 @@ class HttpServerAttack : public ServerFixture {
         ASSERT_TRUE(status) << "a normal client got no answer";
         EXPECT_EQ(status->status, 200);
         std::string answer;
-        EXPECT_TRUE(SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), kCatalogueKey,
-                                   answer));
-        EXPECT_EQ(QueryValue(answer, "XMLMD5").size(), 32u);
+        EXPECT_TRUE(net::SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"),
+                                        kCatalogueKey, answer));
+        EXPECT_EQ(net::QueryValue(answer, "XMLMD5").size(), 32u);
     }
     // A 20 MB archive, files/20.zip.
     void WriteLargeArchive() {

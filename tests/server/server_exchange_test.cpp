@@ -33,9 +33,9 @@ class ServerExchange : public ServerFixture {
 
 TEST_F(ServerExchange, StampAnswerFollowsTheCatalogue) {
     std::string answer;
-    ASSERT_TRUE(
-        SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), kCatalogueKey, answer));
-    const std::string stamp = QueryValue(answer, "XMLMD5");
+    ASSERT_TRUE(net::SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"),
+                                    kCatalogueKey, answer));
+    const std::string stamp = net::QueryValue(answer, "XMLMD5");
     EXPECT_EQ(stamp.size(), 32u);
     EXPECT_EQ(stamp, XmlStamp(FetchXml()));
 
@@ -46,9 +46,9 @@ TEST_F(ServerExchange, StampAnswerFollowsTheCatalogue) {
         platform::WriteWholeFile(root_ / "catalogue.txt", text + "13\t1\tNewAddon\t新插件\n"));
     platform::SetModifiedTime(root_ / "catalogue.txt",
                               platform::GetModifiedTime(root_ / "catalogue.txt") + 20000000);
-    ASSERT_TRUE(
-        SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), kCatalogueKey, answer));
-    const std::string changed = QueryValue(answer, "XMLMD5");
+    ASSERT_TRUE(net::SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"),
+                                    kCatalogueKey, answer));
+    const std::string changed = net::QueryValue(answer, "XMLMD5");
     EXPECT_NE(changed, stamp);
     const std::string xml = FetchXml();
     EXPECT_EQ(changed, XmlStamp(xml));
@@ -58,9 +58,9 @@ TEST_F(ServerExchange, StampAnswerFollowsTheCatalogue) {
 TEST_F(ServerExchange, UsagePingsAreCounted) {
     for (int id : {3, 3, 5}) {
         std::string form, answer;
-        AppendQueryParam(form, "PlugId", std::to_string(id));
-        ASSERT_TRUE(SecureExchange(form, Url("/Interfaces/StatisticsPlugPopu.aspx"), kCatalogueKey,
-                                   answer));
+        net::AppendQueryParam(form, "PlugId", std::to_string(id));
+        ASSERT_TRUE(net::SecureExchange(form, Url("/Interfaces/StatisticsPlugPopu.aspx"),
+                                        kCatalogueKey, answer));
         EXPECT_EQ(answer, "code=100");
     }
     EXPECT_EQ(tessel_->UsageCounts(), (std::map<int, long>{{3, 2}, {5, 1}}));
@@ -137,9 +137,9 @@ TEST_F(ServerExchange, APublishedBuildIsOfferedWithItsFiles) {
 TEST_F(ServerExchange, BadRequestsGetErrorAnswers) {
     std::string answer;
     int status = 0;
-    EXPECT_EQ(RunSecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), "wrong key",
-                                answer, &status),
-              ExchangeStatus::kPostFailed);
+    EXPECT_EQ(net::RunSecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), "wrong key",
+                                     answer, &status),
+              net::ExchangeStatus::kPostFailed);
     EXPECT_EQ(status, 400);
 
     auto client = Client();
@@ -176,8 +176,8 @@ TEST_F(ServerExchange, BadRequestsGetErrorAnswers) {
         EXPECT_EQ(res->body.find("Id\tVer"), std::string::npos) << path;
     }
     // Still serving after all that.
-    ASSERT_TRUE(
-        SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"), kCatalogueKey, answer));
+    ASSERT_TRUE(net::SecureExchange("", Url("/Interfaces/IGetPlugXmlConfigInfo.aspx"),
+                                    kCatalogueKey, answer));
 }
 
 }  // namespace

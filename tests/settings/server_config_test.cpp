@@ -4,7 +4,7 @@
 
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::settings {
 namespace {
 
 TEST(ServerConfigTest, ValuesOverrideDefaultsOnlyWhenTheyNameAServer) {
@@ -45,8 +45,8 @@ TEST(ServerConfigTest, UnusableValuesKeepTheDefaultAndSaySo) {
         EXPECT_EQ(tuned.chunkPauseMs, -1) << bad;
         EXPECT_EQ(tuned.notes.size(), 1u) << bad;
     }
-    for (const char* bad : {"http://", "http://host:0", "http://host:70000", "http://a b",
-                            "http://[::1", ":8080"}) {
+    for (const char* bad :
+         {"http://", "http://host:0", "http://host:70000", "http://a b", "http://[::1", ":8080"}) {
         test::WriteTestFile(program / "servers.ini",
                             std::string("[Servers]\r\nCatalogue=") + bad + "\r\n");
         EXPECT_EQ(LoadServerConfig(program.path()).catalogue, DefaultServerConfig().catalogue)
@@ -55,4 +55,4 @@ TEST(ServerConfigTest, UnusableValuesKeepTheDefaultAndSaySo) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::settings

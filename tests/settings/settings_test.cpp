@@ -10,7 +10,7 @@
 #include "settings/app_state.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::settings {
 namespace {
 
 // Each test gets its own program directory and documents folder.
@@ -146,4 +146,4 @@ TEST_F(SettingsTest, SavingKeepsOtherContentAndVersionFileIsRewritten) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::settings

@@ -53,7 +53,7 @@ TEST(BridgeCalls, LeadingIntegerReadsAsAtoiWithoutOverflow) {
 TEST(BridgeCalls, AddPlugPostsTheInstallWithLeadingIntegers) {
     auto post = MakeBridgePost(kBridgeAddPlug, {"123", "团队框架", "1"});
     ASSERT_TRUE(post);
-    EXPECT_EQ(post->message, UM_INSTALL_ADDON);
+    EXPECT_EQ(post->message, addons::UM_INSTALL_ADDON);
     EXPECT_EQ(post->wParam, 123u);
     EXPECT_EQ(post->lParam, 1);
 
@@ -72,7 +72,7 @@ TEST(BridgeCalls, AddPlugPostsTheInstallWithLeadingIntegers) {
 TEST(BridgeCalls, ShowPlugDetailIgnoresTheUrl) {
     auto post = MakeBridgePost(kBridgeShowPlugDetail, {"42", "/Pages/Plug/PlugDetail_7.shtml"});
     ASSERT_TRUE(post);
-    EXPECT_EQ(post->message, UM_SHOW_ADDON_DETAIL);
+    EXPECT_EQ(post->message, addons::UM_SHOW_ADDON_DETAIL);
     EXPECT_EQ(post->wParam, 42u);
     EXPECT_EQ(post->lParam, 0);
 }
@@ -80,7 +80,7 @@ TEST(BridgeCalls, ShowPlugDetailIgnoresTheUrl) {
 TEST(BridgeCalls, HeapPayloadsCarryTheArgumentsInScriptOrder) {
     auto post = MakeBridgePost(kBridgeSwitchTab, {"tcPlugLib"});
     ASSERT_TRUE(post);
-    EXPECT_EQ(post->message, UM_SWITCH_TAB);
+    EXPECT_EQ(post->message, addons::UM_SWITCH_TAB);
     EXPECT_EQ(post->lParam, 0);
     std::unique_ptr<std::string> name = AdoptPayload<std::string>(post->wParam);
     ASSERT_TRUE(name);
@@ -90,7 +90,7 @@ TEST(BridgeCalls, HeapPayloadsCarryTheArgumentsInScriptOrder) {
         kBridgeOpenSimulator,
         {"技能模拟器", "http://127.0.0.1:8080/MacroInfo/Simulator.aspx", "600", "400", "init();"});
     ASSERT_TRUE(post);
-    EXPECT_EQ(post->message, UM_OPEN_SIMULATOR);
+    EXPECT_EQ(post->message, addons::UM_OPEN_SIMULATOR);
     EXPECT_EQ(post->lParam, 0);
     std::unique_ptr<SimulatorRequest> request = AdoptPayload<SimulatorRequest>(post->wParam);
     ASSERT_TRUE(request);

@@ -25,8 +25,8 @@ class BridgeTest : public ::testing::Test {
     void TearDown() override {
         bridge().SetTargetWindow(nullptr);
         MSG message;
-        while (::PeekMessageA(&message, window_.hwnd(), UM_ACTIVATE_INSTANCE, UM_OPEN_SIMULATOR,
-                              PM_REMOVE))
+        while (::PeekMessageA(&message, window_.hwnd(), addons::UM_ACTIVATE_INSTANCE,
+                              addons::UM_OPEN_SIMULATOR, PM_REMOVE))
             FreeBridgePayload({message.message, message.wParam, message.lParam});
     }
 
@@ -40,8 +40,8 @@ class BridgeTest : public ::testing::Test {
 
     // The bridge's next message to the window, if any.
     bool TakePosted(MSG& message) {
-        return ::PeekMessageA(&message, window_.hwnd(), UM_ACTIVATE_INSTANCE, UM_OPEN_SIMULATOR,
-                              PM_REMOVE) != FALSE;
+        return ::PeekMessageA(&message, window_.hwnd(), addons::UM_ACTIVATE_INSTANCE,
+                              addons::UM_OPEN_SIMULATOR, PM_REMOVE) != FALSE;
     }
     bool NothingPosted() {
         MSG message;
@@ -112,7 +112,7 @@ TEST_F(BridgeTest, EveryMethodPostsItsMessage) {
         call.Text(L"123").Text(L"团队框架").Text(L"1");
         EXPECT_EQ(Call(kBridgeAddPlug, call), S_OK);
         ASSERT_TRUE(TakePosted(message));
-        EXPECT_EQ(message.message, UM_INSTALL_ADDON);
+        EXPECT_EQ(message.message, addons::UM_INSTALL_ADDON);
         EXPECT_EQ(message.wParam, 123u);
         EXPECT_EQ(message.lParam, 1);
     }
@@ -121,7 +121,7 @@ TEST_F(BridgeTest, EveryMethodPostsItsMessage) {
         call.Text(L"42").Text(L"/Pages/Plug/PlugDetail_9.shtml");
         EXPECT_EQ(Call(kBridgeShowPlugDetail, call), S_OK);
         ASSERT_TRUE(TakePosted(message));
-        EXPECT_EQ(message.message, UM_SHOW_ADDON_DETAIL);
+        EXPECT_EQ(message.message, addons::UM_SHOW_ADDON_DETAIL);
         EXPECT_EQ(message.wParam, 42u);
         EXPECT_EQ(message.lParam, 0);
     }
@@ -130,7 +130,7 @@ TEST_F(BridgeTest, EveryMethodPostsItsMessage) {
         call.Text(L"tcPlugLib");
         EXPECT_EQ(Call(kBridgeSwitchTab, call), S_OK);
         ASSERT_TRUE(TakePosted(message));
-        EXPECT_EQ(message.message, UM_SWITCH_TAB);
+        EXPECT_EQ(message.message, addons::UM_SWITCH_TAB);
         EXPECT_EQ(message.lParam, 0);
         EXPECT_EQ(*AdoptPayload<std::string>(message.wParam), "tcPlugLib");
     }
@@ -140,7 +140,7 @@ TEST_F(BridgeTest, EveryMethodPostsItsMessage) {
         call.Text(L"400").Text(L"go();");
         EXPECT_EQ(Call(kBridgeOpenSimulator, call), S_OK);
         ASSERT_TRUE(TakePosted(message));
-        EXPECT_EQ(message.message, UM_OPEN_SIMULATOR);
+        EXPECT_EQ(message.message, addons::UM_OPEN_SIMULATOR);
         EXPECT_EQ(message.lParam, 0);
         auto request = AdoptPayload<SimulatorRequest>(message.wParam);
         EXPECT_EQ(request->title, "Title");
@@ -177,7 +177,7 @@ TEST_F(BridgeTest, IdsThatDoNotStartWithADigitPostZero) {
     detail.Text(L"x42").Text(L"u");
     EXPECT_EQ(Call(kBridgeShowPlugDetail, detail), S_OK);
     ASSERT_TRUE(TakePosted(message));
-    EXPECT_EQ(message.message, UM_SHOW_ADDON_DETAIL);
+    EXPECT_EQ(message.message, addons::UM_SHOW_ADDON_DETAIL);
     EXPECT_EQ(message.wParam, 0u);
 }
 
@@ -213,7 +213,7 @@ TEST_F(BridgeTest, ScriptEnginesCallWithMethodAndPropertyGetTogether) {
     EXPECT_EQ(V_VT(&result), VT_BOOL);
     MSG message;
     ASSERT_TRUE(TakePosted(message));
-    EXPECT_EQ(message.message, UM_INSTALL_ADDON);
+    EXPECT_EQ(message.message, addons::UM_INSTALL_ADDON);
     EXPECT_EQ(message.wParam, 7u);
 }
 

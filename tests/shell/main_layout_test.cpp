@@ -98,7 +98,7 @@ TEST(MainLayout, CountSitsInTheGapOfItsLabel) {
 
 TEST(MainLayout, HintsSplitAroundTheirLinkGap) {
     const auto split = [](int id) {
-        const HintParts parts = SplitHint(platform::Utf8ToLocal(ProgramText(id)));
+        const HintParts parts = SplitHint(platform::Utf8ToLocal(ui::ProgramText(id)));
         return std::pair{platform::LocalToUtf8(parts.prefix), platform::LocalToUtf8(parts.suffix)};
     };
     EXPECT_EQ(split(183), (std::pair<std::string, std::string>{"请", "游戏路径"}));
@@ -116,36 +116,36 @@ TEST(MainLayout, HintsSplitAroundTheirLinkGap) {
 TEST(MainLayout, PanelShowsOneViewAtATime) {
     // The view messages as a refresh sends them, then an install from the
     // no-addons view (the worker shows the list at once).
-    LeftPanelState panel;
-    ApplyListState(panel, kViewLoading, 1);
+    addons::LeftPanelState panel;
+    addons::ApplyListState(panel, addons::kViewLoading, 1);
     PanelFace face = PanelFaceOf(panel);
     EXPECT_TRUE(face.loading);
     EXPECT_FALSE(face.list || face.noGamePath || face.noAddons);
     EXPECT_FALSE(face.deleteAllEnabled || face.updateAllEnabled);
 
-    ApplyListState(panel, kViewNoAddons, 1);
+    ApplyListState(panel, addons::kViewNoAddons, 1);
     face = PanelFaceOf(panel);
     EXPECT_TRUE(face.noAddons);
     EXPECT_FALSE(face.loading || face.list || face.noGamePath);
 
-    ApplyListState(panel, kViewListVisible, 1);
+    ApplyListState(panel, addons::kViewListVisible, 1);
     face = PanelFaceOf(panel);
     EXPECT_TRUE(face.list);
     EXPECT_FALSE(face.noAddons) << "the hint and its link would show through the list";
 
-    ApplyListState(panel, kViewCount, 3);
-    ApplyListState(panel, kViewList, 1);
-    ApplyListState(panel, kViewUpdatesAvailable, 1);
+    ApplyListState(panel, addons::kViewCount, 3);
+    ApplyListState(panel, addons::kViewList, 1);
+    ApplyListState(panel, addons::kViewUpdatesAvailable, 1);
     face = PanelFaceOf(panel);
     EXPECT_TRUE(face.list && face.deleteAllEnabled && face.updateAllEnabled);
     EXPECT_EQ(face.count, 3);
 
     // A download batch disables both batch buttons and the refresh.
-    ApplyListState(panel, kViewNotBusy, 0);
+    ApplyListState(panel, addons::kViewNotBusy, 0);
     face = PanelFaceOf(panel);
     EXPECT_FALSE(face.deleteAllEnabled || face.updateAllEnabled || face.refreshEnabled);
 
-    ApplyListState(panel, kViewNoGamePath, 1);
+    ApplyListState(panel, addons::kViewNoGamePath, 1);
     face = PanelFaceOf(panel);
     EXPECT_TRUE(face.noGamePath);
     EXPECT_FALSE(face.list || face.noAddons || face.loading);

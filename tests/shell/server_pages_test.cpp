@@ -7,12 +7,12 @@
 namespace vt::shell {
 namespace {
 
-ServerConfig Servers() {
+settings::ServerConfig Servers() {
     return {"http://127.0.0.1:8123", "http://127.0.0.1:8124", "http://127.0.0.1:8125"};
 }
 
 TEST(ServerPages, TabsStatisticsAndForumOnTheirServers) {
-    const ServerConfig servers = Servers();
+    const settings::ServerConfig servers = Servers();
     EXPECT_EQ(TabPageUrl(servers, SwitchTabTarget::kHome), "http://127.0.0.1:8123/Index.aspx");
     EXPECT_EQ(TabPageUrl(servers, SwitchTabTarget::kPluginLibrary),
               "http://127.0.0.1:8123/Pages/Pluglist.shtml");
@@ -27,7 +27,7 @@ TEST(ServerPages, TabsStatisticsAndForumOnTheirServers) {
 }
 
 TEST(ServerPages, HomeRefreshBustsTheCacheTheOthersReloadAsTheyAre) {
-    const ServerConfig servers = Servers();
+    const settings::ServerConfig servers = Servers();
     std::set<std::string> seen;
     for (int i = 0; i < 20; ++i) {
         const std::string url = RefreshWebUrl(servers, SwitchTabTarget::kHome);
@@ -48,7 +48,7 @@ TEST(ServerPages, HomeRefreshBustsTheCacheTheOthersReloadAsTheyAre) {
 }
 
 TEST(ServerPages, DetailPageCarriesIdAndState) {
-    const ServerConfig servers = Servers();
+    const settings::ServerConfig servers = Servers();
     EXPECT_EQ(DetailPageUrl(servers, 42, 2),
               "http://127.0.0.1:8123/Pages/Plug/PlugDetail_42.shtml#2");
     EXPECT_EQ(DetailPageUrl(servers, 19999, 1),

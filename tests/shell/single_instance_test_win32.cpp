@@ -16,7 +16,7 @@ class ActivationSink : public ui::Wnd {
 
   protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == UM_ACTIVATE_INSTANCE && wParam == 0 && lParam == 0)
+        if (message == addons::UM_ACTIVATE_INSTANCE && wParam == 0 && lParam == 0)
             ++activations;
         return Wnd::WndProc(message, wParam, lParam);
     }

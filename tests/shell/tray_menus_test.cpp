@@ -11,7 +11,7 @@ namespace {
 
 // A text of the string table as the program has it: in the local code page.
 std::string Local(int id) {
-    return platform::Utf8ToLocal(ProgramText(id));
+    return platform::Utf8ToLocal(ui::ProgramText(id));
 }
 
 TEST(TrayMenus, String106GivesTheSevenItemTexts) {

@@ -6,7 +6,7 @@
 # command runs alone and its server tests skip.
 #   with_page_server.sh SERVER COMMAND...
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../support/server_port.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/loopback_jobs.sh"
 server=$1
 shift
 if [ ! -x "$server" ]; then
@@ -26,7 +26,7 @@ trap cleanup EXIT
 "$server" --make-demo "$work/root" >/dev/null
 "$server" --root "$work/root" --address 127.0.0.1 --port 0 >"$work/requests.log" 2>&1 &
 pid=$!
-port=$(server_port "$work/requests.log" "$pid")
+port=$(listening_port "$work/requests.log" "$pid")
 [ -n "$port" ] || { echo "with_page_server: the server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
 export TESSEL_PAGE_SERVER="http://127.0.0.1:$port"
 export TESSEL_PAGE_SERVER_LOG="Z:${work//\//\\}\\requests.log"

@@ -7,6 +7,7 @@
 set -euo pipefail
 tessel_bin=$1
 server_bin=$2
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/loopback_jobs.sh"
 work=$(mktemp -d)
 server_pid=
 silent_pid=
@@ -108,12 +109,7 @@ run 0 --offline settings
 : >"$work/server.out"
 "$server_bin" --root "$work/demo" --port 0 --quiet >"$work/server.out" &
 server_pid=$!
-port=
-for _ in $(seq 1 100); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$work/server.out")
-  [ -n "$port" ] && break
-  sleep 0.05
-done
+port=$(listening_port "$work/server.out" "$server_pid")
 [ -n "$port" ] || fail "tessel-server did not start"
 # Without a scheme the written port is used, not the default one.
 printf '[Servers]\nCatalogue=127.0.0.1:%s\n' "$port" >"$prog/servers.ini"
@@ -184,7 +180,7 @@ import socket, sys, time
 s = socket.socket()
 s.bind(("127.0.0.1", 0))
 s.listen(16)
-open(sys.argv[1], "w").write("%d\n" % s.getsockname()[1])
+open(sys.argv[1], "w").write("listening on 127.0.0.1:%d\n" % s.getsockname()[1])
 held = []
 while True:
     c, _ = s.accept()
@@ -192,8 +188,9 @@ while True:
     held.append(c)
 PY
 silent_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/silent.out" ] && break; sleep 0.05; done
-printf '[Servers]\nCatalogue=http://127.0.0.1:%s\n' "$(cat "$work/silent.out")" >"$prog/servers.ini"
+silent_port=$(listening_port "$work/silent.out" "$silent_pid")
+[ -n "$silent_port" ] || fail "the silent server did not start"
+printf '[Servers]\nCatalogue=http://127.0.0.1:%s\n' "$silent_port" >"$prog/servers.ini"
 run 0 list
 has_err "秒内没有回答"
 : >"$work/silent.log"

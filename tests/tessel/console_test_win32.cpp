@@ -13,7 +13,7 @@
 #include "platform/system.h"
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::cli {
 namespace {
 
 // The front end under test, as a Windows path (CTest hands a POSIX one to wine).
@@ -123,4 +123,4 @@ TEST(ConsoleTest, APathTheCodePageCannotSpellIsRefused) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::cli

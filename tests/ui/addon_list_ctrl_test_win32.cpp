@@ -21,8 +21,8 @@
 #include "addons/left_panel.h"
 #include "addons/reload_all.h"
 #include "platform/code_page.h"
+#include "platform/files.h"
 #include "platform/system.h"
-#include "settings/directory_helpers.h"
 #include "settings/server_config.h"
 #endif
 
@@ -210,7 +210,7 @@ class AddonListTest : public ::testing::Test {
     }
 
     void FillMainRows() {
-        AddonListControl& rows = list;
+        addons::AddonListControl& rows = list;
         rows.AddRow(1, Local(L"伤害统计"), 0);
         rows.AddRow(2, Local(L"任务助手"), 3);
         rows.AddRow(3, Local(L"背包整合"), 0);
@@ -243,7 +243,7 @@ TEST_F(AddonListTest, RowsComeFromAWorkerWhileTheUserInterfacePumps) {
     int count = -1, found = -1, inserted = -1, appended = -1;
     bool progressed = false, missing = true;
     OnWorker([&] {
-        AddonListControl& rows = list;
+        addons::AddonListControl& rows = list;
         rows.DeleteAllRows();
         for (int i = 0; i < 40; ++i)
             rows.AddRow(100 + i, "addon " + std::to_string(i), i % 3);
@@ -679,16 +679,16 @@ TEST_F(AddonListTest, Screenshots) {
 
 // The main window as the addon library sees it: records the view messages
 // and hands progress to the list as the window's handler does.
-class LibraryWindow : public AddonWindow {
+class LibraryWindow : public addons::AddonWindow {
   public:
-    explicit LibraryWindow(AddonListControl& list) : list_(list) {}
+    explicit LibraryWindow(addons::AddonListControl& list) : list_(list) {}
     void PostListState(int code, int value) override {
         std::lock_guard<std::mutex> lock(mutex_);
         states_.emplace_back(code, value);
     }
     void PostInstallAddon(int32_t, int) override {}
-    void SendDownloadProgress(int code, const DownloadProgress& progress) override {
-        HandleDownloadProgress(list_, code, progress);
+    void SendDownloadProgress(int code, const net::DownloadProgress& progress) override {
+        addons::HandleDownloadProgress(list_, code, progress);
     }
     void ShowMessage(int) override {}
     bool RunGamePathDialog() override { return false; }
@@ -704,7 +704,7 @@ class LibraryWindow : public AddonWindow {
     }
 
   private:
-    AddonListControl& list_;
+    addons::AddonListControl& list_;
     mutable std::mutex mutex_;
     std::vector<std::pair<int, int>> states_;
 };
@@ -722,16 +722,17 @@ class ReloadAllListTest : public AddonListTest {
                             "[Servers]\r\nCatalogue=http://127.0.0.1:1\r\n");
         test::WriteTestFile(program_ / "config",
                             "[Setting]\r\nGamePath=" + game_ / "vaelpatchchinese.exe\r\n");
-        servers_ = LoadServerConfig(app_.ProgramDir());
+        servers_ = settings::LoadServerConfig(app_.ProgramDir());
         CreateMainWindowList();
     }
     void TearDown() override { platform::SetEnv("VAEL_DOCUMENTS", ""); }
     void AddFolders(int count) {
         for (int i = 0; i < count; ++i)
-            MakeDirectoryPath(game_ / ("Interface\\Addons\\Folder" + std::to_string(100 + i)));
+            platform::MakeDirectoryPath(game_ /
+                                        ("Interface\\Addons\\Folder" + std::to_string(100 + i)));
     }
-    static AddonOptions Options() {
-        AddonOptions options;
+    static addons::AddonOptions Options() {
+        addons::AddonOptions options;
         options.connectTimeoutMs = 1000;
         options.receiveTimeoutMs = 1000;
         options.directoryWaitMs = 0;
@@ -739,18 +740,18 @@ class ReloadAllListTest : public AddonListTest {
     }
 
     test::TempDir program_, game_, documents_;
-    CAppState app_;
-    ServerConfig servers_;
+    settings::CAppState app_;
+    settings::ServerConfig servers_;
 };
 
 TEST_F(ReloadAllListTest, ReloadAllFillsTheListFromItsWorker) {
     AddFolders(3);
     LibraryWindow window(list);
     {
-        AddonLibrary library(app_, servers_, window, list, Options());
+        addons::AddonLibrary library(app_, servers_, window, list, Options());
         list.AddRow(1, "stale", 0);
-        ASSERT_TRUE(StartReloadAll(library));
-        EXPECT_TRUE(test::PumpUntil([&] { return window.Saw(kViewRedraw); }, 30000));
+        ASSERT_TRUE(addons::StartReloadAll(library));
+        EXPECT_TRUE(test::PumpUntil([&] { return window.Saw(addons::kViewRedraw); }, 30000));
     }
     ASSERT_EQ(list.RowCount(), 3);
     EXPECT_FALSE(list.HasKey(1)) << "the old rows went first";
@@ -761,14 +762,14 @@ TEST_F(ReloadAllListTest, ReloadAllFillsTheListFromItsWorker) {
         EXPECT_EQ(layout->noToggle, 1);
         EXPECT_EQ(layout->upgradable, 0);
     }
-    EXPECT_TRUE(window.Saw(kViewList));
+    EXPECT_TRUE(window.Saw(addons::kViewList));
 }
 
 TEST_F(ReloadAllListTest, ExitWhileReloadAllFillsTheListDoesNotDeadlock) {
     AddFolders(60);
     LibraryWindow window(list);
-    auto library = std::make_unique<AddonLibrary>(app_, servers_, window, list, Options());
-    ASSERT_TRUE(StartReloadAll(*library));
+    auto library = std::make_unique<addons::AddonLibrary>(app_, servers_, window, list, Options());
+    ASSERT_TRUE(addons::StartReloadAll(*library));
     // Once the worker is filling the list, the window goes away as at exit:
     // it stops the list's calls, then waits for the library's workers
     // without dispatching anything.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vt {
+namespace vt::ui {
 namespace {
 
 // The table is generated from the resource script; these catch a generator
@@ -26,4 +26,4 @@ TEST(ProgramStrings, UnknownIdsGiveAnEmptyText) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::ui

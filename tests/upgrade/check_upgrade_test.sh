@@ -6,6 +6,7 @@
 set -euo pipefail
 tessel_bin=$1
 server_bin=$2
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/loopback_jobs.sh"
 work=$(mktemp -d)
 server_pid=
 cleanup() {
@@ -23,12 +24,7 @@ start_server() {  # extra server arguments...
   : >"$work/server.out"
   "$server_bin" --root "$demo" --port 0 --quiet "$@" >"$work/server.out" &
   server_pid=$!
-  port=
-  for _ in $(seq 1 100); do
-    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.out")
-    [ -n "$port" ] && break
-    sleep 0.05
-  done
+  port=$(listening_port "$work/server.out" "$server_pid")
   [ -n "$port" ] || fail "tessel-server did not start"
   printf '[Servers]\nUpgrade=http://127.0.0.1:%s\n' "$port" >"$prog/servers.ini"
 }

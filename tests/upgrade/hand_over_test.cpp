@@ -6,7 +6,7 @@
 
 #include "support/temp_dir.h"
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 // Settings with a block name of their own, so tests do not meet each
@@ -86,4 +86,4 @@ TEST(HandOverUpdate, TheProgramsCommandLineIsExactlyTheBlockAndTheExecutable) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -8,7 +8,7 @@
 #include "support/temp_dir.h"
 #include "upgrade/hand_over.h"
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 TEST(HandOverUpdate, StartsTheUpdaterInTheModuleDirectoryWithOnlyTheCommandLine) {
@@ -43,4 +43,4 @@ TEST(HandOverUpdate, StartsTheUpdaterInTheModuleDirectoryWithOnlyTheCommandLine)
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

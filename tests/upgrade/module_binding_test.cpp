@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 // The calls a fake module received, in order.
@@ -117,4 +117,4 @@ TEST(UpgradeResultTextId, ShowsTextsOnlyForChecksTheUserAskedFor) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

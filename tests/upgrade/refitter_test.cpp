@@ -9,7 +9,7 @@
 #include "updater_archive.h"
 #include "upgrade_test_server.h"
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 using test::Member;
@@ -114,7 +114,7 @@ TEST_F(RefitterTest, StartsAfreshAndOverwritesReadOnlyFiles) {
 TEST_F(RefitterTest, AFailedDownloadChangesNothing) {
     InstallUpdater("1");
     EXPECT_EQ(Ensure("5", server_.Url("/upgrade/missing.zip")), kRefitterDownloadFailed);
-    EXPECT_EQ(report_.downloadResult, kUnusableAnswer);
+    EXPECT_EQ(report_.downloadResult, net::kUnusableAnswer);
     EXPECT_EQ(Ensure("5", "http://127.0.0.1:1/Refitter.zip"), kRefitterDownloadFailed);
     EXPECT_EQ(Ensure("5", "ftp://h/x"), kRefitterDownloadFailed);
     EXPECT_EQ(ReadTestFile(dir_ / "Refitter.exe"), "old updater");
@@ -159,4 +159,4 @@ TEST_F(RefitterTest, AStalledDownloadEndsWithinTheClientsBounds) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -26,7 +26,7 @@
 #include "upgrade/upgrade_info_block.h"
 #include "upgrade_test_server.h"
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 constexpr UINT kExitMessage = 3038;
@@ -423,4 +423,4 @@ TEST_F(SurgewellTest, TheLabelRunsItsOwnCheckOverTheParentsBackground) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -16,15 +16,15 @@
 namespace vt::test {
 
 // Records what a check posts.
-class RecordingCheckHost : public UpgradeCheckHost {
+class RecordingCheckHost : public upgrade::UpgradeCheckHost {
   public:
     std::vector<int> results;
     int endMessages = 0;
-    std::unique_ptr<UpgradeInfoBlock> block;
+    std::unique_ptr<upgrade::UpgradeInfoBlock> block;
 
     void PostResult(int status) override { results.push_back(status); }
     void PostCheckEnded() override { ++endMessages; }
-    std::unique_ptr<UpgradeInfoBlock>& InfoBlock() override { return block; }
+    std::unique_ptr<upgrade::UpgradeInfoBlock>& InfoBlock() override { return block; }
 };
 
 class UpgradeCheckTest : public ::testing::Test {
@@ -55,14 +55,14 @@ class UpgradeCheckTest : public ::testing::Test {
 
     // Runs one check against a reply form; fails the test unless exactly one
     // result and one end message were posted.
-    UpgradeCheckReport Check(const std::string& form) {
+    upgrade::UpgradeCheckReport Check(const std::string& form) {
         server_.SetForm(form);
         return Check();
     }
-    UpgradeCheckReport Check() {
+    upgrade::UpgradeCheckReport Check() {
         RecordingCheckHost host;
         host.block = std::move(block_);
-        UpgradeCheckReport report = CheckForUpgrade(settings_, host, limits_);
+        upgrade::UpgradeCheckReport report = upgrade::CheckForUpgrade(settings_, host, limits_);
         EXPECT_EQ(host.results, std::vector<int>{report.status});
         EXPECT_EQ(host.endMessages, 1);
         block_ = std::move(host.block);
@@ -71,9 +71,9 @@ class UpgradeCheckTest : public ::testing::Test {
 
     TempDir dir_;
     UpgradeTestServer server_;
-    UpgradeSettings settings_;
-    UpgradeCheckLimits limits_;
-    std::unique_ptr<UpgradeInfoBlock> block_;
+    upgrade::UpgradeSettings settings_;
+    upgrade::UpgradeCheckLimits limits_;
+    std::unique_ptr<upgrade::UpgradeInfoBlock> block_;
 };
 
 }  // namespace vt::test

@@ -5,7 +5,7 @@
 #include "updater_archive.h"
 #include "upgrade_check_fixture.h"
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 using test::UpgradeCheckTest;
@@ -112,4 +112,4 @@ TEST_F(UpgradeCheckTest, FetchesAnOutdatedUpdaterBeforeTheDecision) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

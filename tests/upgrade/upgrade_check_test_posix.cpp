@@ -6,7 +6,7 @@
 #include "updater_archive.h"
 #include "upgrade_check_fixture.h"
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 // The lines a check wrote to the debug channel (stderr with TESSEL_DEBUG set).
@@ -43,7 +43,7 @@ TEST_F(DebugLinesTest, AFullCheckWritesEveryStepInOrder) {
     const std::string archive = dir_ / "Refitter.exetmp";
     const std::vector<std::string> expected = {
         "toolsign== vael == encode == vael",
-        "bingo" + EncodeExchangeAnswer(reply.form, test::kUpgradeKey, token).substr(5),
+        "bingo" + net::EncodeExchangeAnswer(reply.form, test::kUpgradeKey, token).substr(5),
         "PostKeyInformation:end",
         token + reply.form,
         "SurgewellDll::DownloadRefitterV2_b",
@@ -84,4 +84,4 @@ TEST_F(DebugLinesTest, AForeignReplyShowsItsPlaintextAndStops) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 UpgradeInfo SampleInfo() {
@@ -78,4 +78,4 @@ TEST(UpgradeInfoBlock, ARewriteLeavesNothingOfALongerText) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "net/exchange_peer.h"
-#include "net/form_test_server.h"
+#include "net/loopback_server.h"
 #include "upgrade/upgrade_settings.h"
 
 namespace vt::test {
@@ -38,8 +38,11 @@ class UpgradeTestServer {
     };
 
     UpgradeTestServer()
-        : server_([this](const std::string& head, const std::string& body) {
-              return Answer(head, body);
+        : server_([this](int, ServerConnection& connection) {
+              std::string body;
+              const std::string head = connection.ReadRequest(body);
+              // The client may hang up early on a long answer; that ends the send.
+              connection.Send(Respond(head, body));
           }) {}
 
     void SetReply(Reply reply) {
@@ -75,7 +78,8 @@ class UpgradeTestServer {
     std::string Url(const std::string& path) const { return server_.Url(path); }
 
   private:
-    CannedAnswer Answer(const std::string& head, const std::string& body) {
+    // The whole answer to one request.
+    std::string Respond(const std::string& head, const std::string& body) {
         std::function<void()> gate;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -90,23 +94,23 @@ class UpgradeTestServer {
             gets_.push_back(path);
             const auto file = files_.find(path);
             if (file == files_.end())
-                return {"", 404, "no such file"};
-            return {"", 200, file->second};
+                return test::Answer(404, "no such file");
+            return test::Answer(200, file->second);
         }
         VersionRequestSeen seen;
         seen.body = body;
         if (body.rfind("data=", 0) == 0)
             seen.decoded =
-                DecodeExchangeRequest(body.substr(5), kUpgradeKey, seen.token, seen.form);
+                net::DecodeExchangeRequest(body.substr(5), kUpgradeKey, seen.token, seen.form);
         requests_.push_back(seen);
         const std::string cipher =
-            EncodeExchangeAnswer(reply_.form, reply_.answerKey, seen.token).substr(5);
+            net::EncodeExchangeAnswer(reply_.form, reply_.answerKey, seen.token).substr(5);
         if (reply_.raw.empty())
-            return {"", reply_.status, "bingo" + cipher + "\r\n"};
+            return test::Answer(reply_.status, "bingo" + cipher + "\r\n");
         std::string raw = reply_.raw;
         Replace(raw, "$TOKEN", seen.token);
         Replace(raw, "$CIPHER", cipher);
-        return {"", reply_.status, raw};
+        return test::Answer(reply_.status, raw);
     }
 
     static void Replace(std::string& text, const std::string& from, const std::string& to) {
@@ -121,7 +125,7 @@ class UpgradeTestServer {
     std::map<std::string, std::string> files_;
     std::vector<VersionRequestSeen> requests_;
     std::vector<std::string> gets_;
-    FormTestServer server_;  // last: stops before the state it reads goes away
+    LoopbackServer server_;  // last: stops before the state it reads goes away
 };
 
 }  // namespace vt::test

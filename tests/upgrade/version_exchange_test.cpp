@@ -9,7 +9,7 @@
 #include "net/loopback_server.h"
 #include "upgrade_test_server.h"
 
-namespace vt {
+namespace vt::upgrade {
 namespace {
 
 using test::kUpgradeKey;
@@ -55,11 +55,11 @@ TEST(VersionRequestBody, FramesTheCiphertextWithTheTokenHalves) {
     EXPECT_EQ(body.substr(0, 9), "data=1A2B");
     EXPECT_EQ(body.substr(body.size() - 4), "3C4D");
     std::string token, form;
-    ASSERT_TRUE(DecodeExchangeRequest(body.substr(5), kUpgradeKey, token, form));
+    ASSERT_TRUE(net::DecodeExchangeRequest(body.substr(5), kUpgradeKey, token, form));
     EXPECT_EQ(token, "3C4D1A2B");
     EXPECT_EQ(form, "toolsign=vael");
     // The project name is URL-encoded; a name too long to send is refused.
-    ASSERT_TRUE(DecodeExchangeRequest(
+    ASSERT_TRUE(net::DecodeExchangeRequest(
         BuildVersionRequestBody("0000", "1111", kUpgradeKey, "a b/\xD6\xD0").substr(5), kUpgradeKey,
         token, form));
     EXPECT_EQ(form, "toolsign=a+b%2F%E4%B8%AD");
@@ -72,7 +72,7 @@ class VersionReplyDecoding : public ::testing::Test {
   protected:
     const std::string token_ = "3C4D1A2B";
     std::string Cipher(const std::string& form, const std::string& key = kUpgradeKey) {
-        return EncodeExchangeAnswer(form, key, token_).substr(5);
+        return net::EncodeExchangeAnswer(form, key, token_).substr(5);
     }
     int Decode(const std::string& reply) {
         return DecodeVersionReply(reply, kUpgradeKey, token_, text_);
@@ -99,8 +99,9 @@ TEST_F(VersionReplyDecoding, RefusesMissingMarkersEmptyRepliesAndForeignKeys) {
     EXPECT_EQ(Decode("bingo" + Cipher("code=100", "another key")), kVersionTokenMismatch);
     EXPECT_EQ(text_, "");
     // A reply made for another request (another token) fails the same way.
-    EXPECT_EQ(Decode("bingo" + EncodeExchangeAnswer("code=100", kUpgradeKey, "00000000").substr(5)),
-              kVersionTokenMismatch);
+    EXPECT_EQ(
+        Decode("bingo" + net::EncodeExchangeAnswer("code=100", kUpgradeKey, "00000000").substr(5)),
+        kVersionTokenMismatch);
     EXPECT_EQ(Decode("bingoZZZZ"), kVersionTokenMismatch);
 }
 
@@ -113,8 +114,8 @@ TEST_F(VersionReplyDecoding, ReadsAtMost4096BytesAndStaysTerminated) {
     // Ciphertext that decrypts to no zero byte at all still ends at the bound.
     std::string plain = token_ + std::string(8192, 'y');
     const std::string keyBytes = kUpgradeKey + token_;
-    const std::string hex =
-        BlowfishCipher(keyBytes.data(), keyBytes.size()).EncryptToHex(plain.data(), plain.size());
+    const std::string hex = cipher::BlowfishCipher(keyBytes.data(), keyBytes.size())
+                                .EncryptToHex(plain.data(), plain.size());
     ASSERT_EQ(Decode("bingo" + hex), kVersionReplyOk);
     EXPECT_EQ(text_.size(), 4096u - 8);
     // A trailing odd digit is ignored.
@@ -247,4 +248,4 @@ TEST(RequestVersionInfo, GivesUpOnAServerThatNeverAnswers) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::upgrade

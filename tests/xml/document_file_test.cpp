@@ -2,13 +2,14 @@
 
 #include <string>
 
+#include "platform/files.h"
 #include "support/temp_dir.h"
 #include "xml/document_file.h"
 #include "xml/encoding_table.h"
 #include "xml/entity_table.h"
 #include "xml/xml_document.h"
 
-namespace vt {
+namespace vt::xml {
 namespace {
 
 // "中文" in UTF-8, UTF-16LE, UTF-16BE and GBK.
@@ -97,15 +98,23 @@ TEST(DocumentFileTest, ZeroBytesAreDropped) {
     EXPECT_NE(loaded.report.find("<nulls_removed count=\"2\"/>"), std::string::npos);
 }
 
+// The file error is the system's: its number and its own message.
 TEST(DocumentFileTest, MissingFileLeavesAnEmptyDocument) {
     test::TempDir dir;
     CXmlDocument doc;
     ASSERT_TRUE(doc.SetText("<a/>"));
     EXPECT_FALSE(doc.LoadFile(dir / "none.xml"));
-    EXPECT_NE(doc.Report().find("<file_error msg=\""), std::string::npos);
-    EXPECT_NE(doc.Report().find("n=\"2\""), std::string::npos);
+    const std::string missing = platform::FileErrorMessage(platform::kErrorFileNotFound);
+    ASSERT_FALSE(missing.empty());
+    EXPECT_NE(doc.Report().find("<file_error msg=\"" + missing + "\" n=\"2\"/>"), std::string::npos)
+        << doc.Report();
     EXPECT_EQ(doc.Index().Size(), 0u);
     EXPECT_FALSE(doc.NextElement());
+
+    // A directory cannot be read as a document either.
+    EXPECT_FALSE(doc.LoadFile(dir.path()));
+    EXPECT_NE(doc.Report().find("<file_error msg=\""), std::string::npos) << doc.Report();
+    EXPECT_NE(doc.Report().find("\" n=\"5\"/>"), std::string::npos) << doc.Report();
 }
 
 TEST(DocumentFileTest, DeclaredEncodingComesOnlyFromTheTop) {
@@ -168,4 +177,4 @@ TEST(DocumentFileTest, TablesResolveTheirTellingRows) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::xml

@@ -6,7 +6,7 @@
 
 #include "xml/element_index.h"
 
-namespace vt {
+namespace vt::xml {
 namespace {
 
 bool ReportHas(const CXmlDocument& doc, const std::string& piece) {
@@ -246,4 +246,4 @@ TEST(XmlDocumentTest, DeepUnclosedNestingParsesInLinearTime) {
 }
 
 }  // namespace
-}  // namespace vt
+}  // namespace vt::xml

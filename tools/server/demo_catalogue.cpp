@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "archive/zip_writer.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
-#include "zip_writer.h"
 
 namespace vt::server {
 
@@ -50,19 +50,20 @@ std::string VersionFile(const std::string& project, const std::string& ver,
                                  project + "\r\n## X-Tessel-UpdateVer: " + ver + "\r\n");
 }
 
-void AddFolder(std::vector<ZipMember>& members, const std::string& folder,
+void AddFolder(std::vector<archive::ZipWriterMember>& members, const std::string& folder,
                const std::string& project, const std::string& ver, const std::string& title) {
-    members.push_back({folder + "/", "", false});
-    members.push_back({folder + "/tesselver.txt", VersionFile(project, ver, title), false});
-    members.push_back({folder + "/" + folder + ".toc",
-                       "## Interface: 30300\r\n## Title: " + folder + "\r\n## Version: " + ver +
-                           "\r\n" + folder + ".lua\r\n",
-                       true});
+    members.push_back(archive::MakeZipMember(folder + "/", "", false));
+    members.push_back(
+        archive::MakeZipMember(folder + "/tesselver.txt", VersionFile(project, ver, title), false));
+    members.push_back(archive::MakeZipMember(folder + "/" + folder + ".toc",
+                                             "## Interface: 30300\r\n## Title: " + folder +
+                                                 "\r\n## Version: " + ver + "\r\n" + folder +
+                                                 ".lua\r\n"));
     std::string lua = "-- " + folder + " " + ver + "\n" + folder + " = { version = " + ver + " }\n";
     for (int i = 0; i < 40; ++i)
         lua += "function " + folder + ".Step" + std::to_string(i) + "() return " +
                std::to_string(i) + " end\n";
-    members.push_back({folder + "/" + folder + ".lua", lua, true});
+    members.push_back(archive::MakeZipMember(folder + "/" + folder + ".lua", lua));
 }
 
 // Bytes that do not compress, so downloads take long enough to show progress.
@@ -76,15 +77,15 @@ std::string NoiseBytes(size_t size, uint32_t seed) {
 }
 
 std::string AddonArchive(const DemoAddon& addon, const std::string& ver) {
-    std::vector<ZipMember> members;
+    std::vector<archive::ZipWriterMember> members;
     AddFolder(members, addon.folder, addon.folder, ver, addon.name);
-    members.push_back(
-        {std::string(addon.folder) + "/Media/textures.bin",
-         NoiseBytes(static_cast<size_t>(addon.id) * 24 * 1024, static_cast<uint32_t>(addon.id)),
-         false});
+    members.push_back(archive::MakeZipMember(
+        std::string(addon.folder) + "/Media/textures.bin",
+        NoiseBytes(static_cast<size_t>(addon.id) * 24 * 1024, static_cast<uint32_t>(addon.id)),
+        false));
     for (const char* sub : addon.subFolders)
         AddFolder(members, sub, addon.folder, ver, std::string(addon.name) + " " + sub);
-    return BuildZip(members);
+    return archive::WriteZip(members);
 }
 
 bool Write(const std::string& path, const std::string& data, std::string& error) {
@@ -124,22 +125,22 @@ bool WriteDemoCatalogue(const std::string& dir, std::string& error) {
     // and a folder the catalogue does not know.
     if (!Write(dir + "old\\3.zip", AddonArchive(DemoAddons()[2], "6"), error))
         return false;
-    std::vector<ZipMember> local;
+    std::vector<archive::ZipWriterMember> local;
     AddFolder(local, "MyLocalTweaks", "MyLocalTweaks", "1", "本地小工具");
-    if (!Write(dir + "old\\local_only.zip", BuildZip(local), error))
+    if (!Write(dir + "old\\local_only.zip", archive::WriteZip(local), error))
         return false;
 
     // The updater package (what the upgrade module unpacks beside the program)
     // and the program package the updater would install.
-    const std::string refitter = BuildZip({
-        {"Refitter.exe", "MZ demo updater placeholder\n", false},
-        {"RefitterVer.ini", "[UpdateVer]\r\nver=3\r\n", false},
-        {"ImageRes/", "", false},
-        {"ImageRes/readme.txt", "images of the updater\n", true},
+    const std::string refitter = archive::WriteZip({
+        archive::MakeZipMember("Refitter.exe", "MZ demo updater placeholder\n", false),
+        archive::MakeZipMember("RefitterVer.ini", "[UpdateVer]\r\nver=3\r\n", false),
+        archive::MakeZipMember("ImageRes/", "", false),
+        archive::MakeZipMember("ImageRes/readme.txt", "images of the updater\n"),
     });
-    const std::string program =
-        BuildZip({{"VaelTessel.exe", "MZ demo program placeholder 9126\n", false},
-                  {"Surgewell.dll", "MZ demo module placeholder 9126\n", false}});
+    const std::string program = archive::WriteZip(
+        {archive::MakeZipMember("VaelTessel.exe", "MZ demo program placeholder 9126\n", false),
+         archive::MakeZipMember("Surgewell.dll", "MZ demo module placeholder 9126\n", false)});
     if (!Write(dir + "upgrade\\Refitter.zip", refitter, error) ||
         !Write(dir + "upgrade\\VaelTessel_9126.zip", program, error))
         return false;

@@ -7,17 +7,11 @@
 #include <mutex>
 
 #include "cipher/hex_text.h"
+#include "platform/ascii_text.h"
 
 namespace vt::server {
 
 namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // RFC 9110 token characters (method and header names).
 bool IsTokenChar(char c) {
@@ -30,14 +24,6 @@ bool IsToken(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), IsTokenChar);
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // Percent-decodes a path; false for a broken escape or a decoded NUL.
 bool DecodePath(std::string_view text, std::string& out) {
     out.clear();
@@ -48,7 +34,8 @@ bool DecodePath(std::string_view text, std::string& out) {
         }
         if (i + 2 >= text.size())
             return false;
-        const int high = HexDigitValue(text[i + 1]), low = HexDigitValue(text[i + 2]);
+        const int high = cipher::HexDigitValue(text[i + 1]),
+                  low = cipher::HexDigitValue(text[i + 2]);
         if (high < 0 || low < 0 || (high == 0 && low == 0))
             return false;
         out += static_cast<char>(high * 16 + low);
@@ -61,7 +48,7 @@ bool DecodePath(std::string_view text, std::string& out) {
 bool ListHas(std::string_view list, std::string_view token) {
     while (!list.empty()) {
         const size_t comma = list.find(',');
-        if (EqualsNoCase(Trim(list.substr(0, comma)), token))
+        if (platform::EqualsIgnoreCase(platform::TrimBlanks(list.substr(0, comma)), token))
             return true;
         if (comma == std::string_view::npos)
             break;
@@ -88,7 +75,7 @@ bool ParseDecimal(std::string_view text, int64_t& value) {
 const std::string& FindHeader(const HttpHeaders& headers, std::string_view name) {
     static const std::string kEmpty;
     for (const auto& [key, value] : headers) {
-        if (EqualsNoCase(key, name))
+        if (platform::EqualsIgnoreCase(key, name))
             return value;
     }
     return kEmpty;
@@ -233,7 +220,7 @@ void RequestParser::OnHeaderLine() {
     const size_t colon = line_.find(':');
     if (colon == std::string::npos || !IsToken(std::string_view(line_).substr(0, colon)))
         return Fail(400);
-    const std::string_view value = Trim(std::string_view(line_).substr(colon + 1));
+    const std::string_view value = platform::TrimBlanks(std::string_view(line_).substr(colon + 1));
     for (char c : value) {
         if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F)
             return Fail(400);
@@ -246,25 +233,26 @@ void RequestParser::OnHeadEnd() {
     const std::string& connection = r.Header("Connection");
     r.keepAlive =
         r.minorVersion >= 1 ? !ListHas(connection, "close") : ListHas(connection, "keep-alive");
-    r.expectContinue = EqualsNoCase(r.Header("Expect"), "100-continue");
+    r.expectContinue = platform::EqualsIgnoreCase(r.Header("Expect"), "100-continue");
 
     // One framing only: both, or disagreeing lengths, are how requests are
     // smuggled past a proxy in front of this server.
     const std::string* length = nullptr;
     int encodings = 0;
     for (const auto& [name, value] : r.headers) {
-        if (EqualsNoCase(name, "Content-Length")) {
+        if (platform::EqualsIgnoreCase(name, "Content-Length")) {
             if (length && *length != value)
                 return Fail(400);
             length = &value;
-        } else if (EqualsNoCase(name, "Transfer-Encoding")) {
+        } else if (platform::EqualsIgnoreCase(name, "Transfer-Encoding")) {
             ++encodings;
         }
     }
     if (encodings > 0) {
         if (length || encodings > 1)
             return Fail(400);
-        if (!EqualsNoCase(Trim(r.Header("Transfer-Encoding")), "chunked"))
+        if (!platform::EqualsIgnoreCase(platform::TrimBlanks(r.Header("Transfer-Encoding")),
+                                        "chunked"))
             return Fail(501);
         state_ = State::kChunkSize;
         return;
@@ -280,18 +268,19 @@ void RequestParser::OnHeadEnd() {
 
 void RequestParser::OnChunkSizeLine() {
     std::string_view size = std::string_view(line_).substr(0, line_.find(';'));
-    size = Trim(size);
+    size = platform::TrimBlanks(size);
     if (size.empty())
         return Fail(400);
     while (size.size() > 1 && size.front() == '0')
         size.remove_prefix(1);
-    if (!std::all_of(size.begin(), size.end(), [](char c) { return HexDigitValue(c) >= 0; }))
+    if (!std::all_of(size.begin(), size.end(),
+                     [](char c) { return cipher::HexDigitValue(c) >= 0; }))
         return Fail(400);
     if (size.size() > 15)
         return Fail(413);
     uint64_t value = 0;
     for (char c : size)
-        value = value * 16 + static_cast<uint64_t>(HexDigitValue(c));
+        value = value * 16 + static_cast<uint64_t>(cipher::HexDigitValue(c));
     if (value > limits_.maxBodyBytes - request_.body.size())
         return Fail(413);
     remaining_ = value;
@@ -311,7 +300,7 @@ void RequestParser::OnTrailerLine() {
 
 void HttpResponse::SetHeader(std::string name, std::string value) {
     for (auto& [key, old] : headers) {
-        if (EqualsNoCase(key, name)) {
+        if (platform::EqualsIgnoreCase(key, name)) {
             old = std::move(value);
             return;
         }
@@ -389,15 +378,15 @@ std::string HttpDate(int64_t unixTime) {
 }
 
 RangeVerdict ResolveRange(std::string_view header, int64_t size, ByteRange& range) {
-    header = Trim(header);
-    if (header.size() < 6 || !EqualsNoCase(header.substr(0, 6), "bytes="))
+    header = platform::TrimBlanks(header);
+    if (header.size() < 6 || !platform::EqualsIgnoreCase(header.substr(0, 6), "bytes="))
         return RangeVerdict::kWhole;
     header.remove_prefix(6);
     std::vector<ByteRange> ranges;
     size_t items = 0;
     while (!header.empty()) {
         const size_t comma = header.find(',');
-        const std::string_view item = Trim(header.substr(0, comma));
+        const std::string_view item = platform::TrimBlanks(header.substr(0, comma));
         header = comma == std::string_view::npos ? std::string_view() : header.substr(comma + 1);
         if (item.empty())
             continue;  // empty list elements are allowed

@@ -77,19 +77,15 @@ void SendError(HttpResponse& res, int status, const std::string& text) {
     res.SetContent(text + "\n", "text/plain; charset=utf-8");
 }
 
-// Decodes the "data" field of an exchange under key; false after answering 400.
-bool ReadExchange(const HttpRequest& req, HttpResponse& res, const std::string& key,
-                  std::string& salt, std::string& data) {
-    if (!DecodeExchangeRequest(FormField(req.body, "data"), key, salt, data)) {
-        SendError(res, 400, "bad request");
-        return false;
-    }
-    return true;
+// A known path asked for with another method: 405 with the methods allowed.
+bool WrongMethod(HttpResponse& res, const char* allowed) {
+    res.status = 405;
+    res.SetHeader("Allow", allowed);
+    return false;
 }
 
-void SendAnswer(HttpResponse& res, const std::string& text, const std::string& key,
-                const std::string& salt) {
-    res.SetContent(EncodeExchangeAnswer(text, key, salt) + "\r\n", "text/plain");
+bool IsRead(const HttpRequest& req) {
+    return req.method == "GET" || req.method == "HEAD";
 }
 
 std::string FilesUrl(const ServerConfig& config) {
@@ -133,72 +129,71 @@ void TesselServer::Handle(const HttpRequest& req, HttpResponse& res) {
     res.SetContent(platform::Utf8ToLocal(NotFoundPage()), kHtml);
 }
 
-// Fills res for a known path; false for an unknown path (res.status 405 when
-// the path is known but not the method).
 bool TesselServer::Route(const HttpRequest& req, HttpResponse& res) {
-    const std::string& path = req.path;
-    const bool get = req.method == "GET" || req.method == "HEAD";
-    const bool post = req.method == "POST";
-    const auto wrongMethod = [&](const char* allowed) {
-        res.status = 405;
-        res.SetHeader("Allow", allowed);
+    std::string name;
+    if (After(req.path, "/Interfaces/", name))
+        return RouteExchange(name, req, res);
+    return RouteFile(req, res) || RoutePage(req, res);
+}
+
+bool TesselServer::RouteExchange(const std::string& name, const HttpRequest& req,
+                                 HttpResponse& res) {
+    const bool stamp = name == "IGetPlugXmlConfigInfo.aspx";
+    const bool usage = name == "StatisticsPlugPopu.aspx";
+    const bool upgrade = name == "gettoolver.aspx";
+    if (!stamp && !usage && !upgrade)
         return false;
-    };
-
-    if (path.compare(0, 12, "/Interfaces/") == 0) {
-        const std::string name = path.substr(12);
-        if (name != "IGetPlugXmlConfigInfo.aspx" && name != "StatisticsPlugPopu.aspx" &&
-            name != "gettoolver.aspx")
-            return false;
-        if (!post)
-            return wrongMethod("POST");
-        const bool upgrade = name == "gettoolver.aspx";
-        const std::string& key = upgrade ? config_.upgradeKey : config_.catalogueKey;
-        std::string salt, data;
-        if (!ReadExchange(req, res, key, salt, data))
-            return true;
-        if (name == "IGetPlugXmlConfigInfo.aspx") {
-            SendAnswer(res, "XMLMD5=" + UrlEncode(catalogue_.Current()->stamp), key, salt);
-        } else if (name == "StatisticsPlugPopu.aspx") {
-            const std::string id = FormField(data, "PlugId");
-            if (!IsDecimal(id, 9))
-                SendAnswer(res, "code=400", key, salt);
-            else if (!counts_->Add(kUsageGroup, std::to_string(std::stoi(id))))
-                SendAnswer(res, "code=500", key, salt);
-            else
-                SendAnswer(res, "code=100", key, salt);
-        } else if (UrlDecodeToLocal(FormField(data, "toolsign")) != config_.projectName) {
-            SendAnswer(res, "code=404", key, salt);
-        } else {
-            std::string text;
-            if (platform::FileSize(config_.root + "upgrade.txt") > 64 * 1024 ||
-                !platform::ReadWholeFile(config_.root + "upgrade.txt", text))
-                SendAnswer(res, "code=500", key, salt);
-            else
-                SendAnswer(res,
-                           BuildUpgradeReply(ParseUpgradeConfig(text), config_.publicUrl,
-                                             kMaxUpgradeReplyBytes),
-                           key, salt);
-        }
+    if (req.method != "POST")
+        return WrongMethod(res, "POST");
+    const std::string& key = upgrade ? config_.upgradeKey : config_.catalogueKey;
+    std::string salt, data;
+    if (!net::DecodeExchangeRequest(FormField(req.body, "data"), key, salt, data)) {
+        SendError(res, 400, "bad request");
         return true;
     }
+    const std::string answer = stamp   ? "XMLMD5=" + net::UrlEncode(catalogue_.Current()->stamp)
+                               : usage ? UsageAnswer(data)
+                                       : UpgradeAnswer(data);
+    res.SetContent(net::EncodeExchangeAnswer(answer, key, salt) + "\r\n", "text/plain");
+    return true;
+}
 
-    std::string rest, stem;
-    if (After(path, "/files/", rest) && Before(rest, ".zip", stem) && IsServedName(stem, "_-")) {
-        if (!get)
-            return wrongMethod("GET, HEAD");
-        ServeFile(req, res, config_.root + "files\\" + rest);
-        return true;
-    }
-    if (After(path, "/upgrade/", rest) && IsServedName(rest, "_.-")) {
-        if (!get)
-            return wrongMethod("GET, HEAD");
-        ServeFile(req, res, config_.root + "upgrade\\" + rest);
-        return true;
-    }
+std::string TesselServer::UsageAnswer(const std::string& data) {
+    const std::string id = FormField(data, "PlugId");
+    if (!IsDecimal(id, 9))
+        return "code=400";
+    return counts_->Add(kUsageGroup, std::to_string(std::stoi(id))) ? "code=100" : "code=500";
+}
 
-    // Everything below is a page or document read with GET.
-    std::string detail;
+std::string TesselServer::UpgradeAnswer(const std::string& data) const {
+    if (net::UrlDecodeToLocal(FormField(data, "toolsign")) != config_.projectName)
+        return "code=404";
+    const std::string file = config_.root + "upgrade.txt";
+    std::string text;
+    if (platform::FileSize(file) > 64 * 1024 || !platform::ReadWholeFile(file, text))
+        return "code=500";
+    return BuildUpgradeReply(ParseUpgradeConfig(text), config_.publicUrl, kMaxUpgradeReplyBytes);
+}
+
+bool TesselServer::RouteFile(const HttpRequest& req, HttpResponse& res) {
+    std::string rest, stem, file;
+    if (After(req.path, "/files/", rest) && Before(rest, ".zip", stem) &&
+        IsServedName(stem, "_-")) {
+        file = config_.root + "files\\" + rest;
+    } else if (After(req.path, "/upgrade/", rest) && IsServedName(rest, "_.-")) {
+        file = config_.root + "upgrade\\" + rest;
+    } else {
+        return false;
+    }
+    if (!IsRead(req))
+        return WrongMethod(res, "GET, HEAD");
+    ServeFile(req, res, file);
+    return true;
+}
+
+bool TesselServer::RoutePage(const HttpRequest& req, HttpResponse& res) {
+    const std::string& path = req.path;
+    std::string rest, detail;
     const bool isDetail = After(path, "/Pages/Plug/PlugDetail_", rest) &&
                           Before(rest, ".shtml", detail) && IsDecimal(detail, 9);
     const bool isStatistics =
@@ -209,15 +204,14 @@ bool TesselServer::Route(const HttpRequest& req, HttpResponse& res) {
                        path == "/forum.php" || path == "/Status";
     if (!known)
         return false;
-    if (!get)
-        return wrongMethod("GET, HEAD");
+    if (!IsRead(req))
+        return WrongMethod(res, "GET, HEAD");
 
     if (path == "/Config/pluglist.xml") {
-        const auto catalogue = catalogue_.Current();
         res.SetHeader("Last-Modified",
                       HttpDate(platform::FileTimeToUnixTime(
                           platform::GetModifiedTime(config_.root + "catalogue.txt"))));
-        res.SetContent(catalogue->xml, "text/xml; charset=utf-8");
+        res.SetContent(catalogue_.Current()->xml, "text/xml; charset=utf-8");
     } else if (path == "/" || path == "/Index.aspx") {
         SendPage(res, HomePage(*catalogue_.Current()));
     } else if (path == "/Pages/Pluglist.shtml") {
@@ -234,12 +228,7 @@ bool TesselServer::Route(const HttpRequest& req, HttpResponse& res) {
         counts_->Add(kPagesGroup, which);
         SendPage(res, StatisticsPage(which));
     } else if (path == "/Status") {
-        const auto catalogue = catalogue_.Current();
-        std::map<std::string, long> pages;
-        const bool reached = counts_->Read(kPagesGroup, pages);
-        std::string text = StatusText(*catalogue, UsageCounts(), pages);
-        text += "count store: " + counts_->Describe() + (reached ? "\n" : " (unreachable)\n");
-        res.SetContent(text, "text/plain; charset=utf-8");
+        res.SetContent(Status(), "text/plain; charset=utf-8");
     } else {
         const std::string page = DetailPage(*catalogue_.Current(), std::stoi(detail));
         if (page.empty())
@@ -248,6 +237,13 @@ bool TesselServer::Route(const HttpRequest& req, HttpResponse& res) {
             SendPage(res, page);
     }
     return true;
+}
+
+std::string TesselServer::Status() {
+    std::map<std::string, long> pages;
+    const bool reached = counts_->Read(kPagesGroup, pages);
+    std::string text = StatusText(*catalogue_.Current(), UsageCounts(), pages);
+    return text + "count store: " + counts_->Describe() + (reached ? "\n" : " (unreachable)\n");
 }
 
 }  // namespace vt::server

@@ -40,7 +40,21 @@ class TesselServer {
     std::map<int, long> UsageCounts();
 
   private:
+    // Each router fills response for a path it knows and says true; false
+    // for a path it does not know (response.status 405 when it knows the
+    // path but not the method).
     bool Route(const HttpRequest& request, HttpResponse& response);
+    // The encrypted form interfaces under "/Interfaces/" (name: the rest).
+    bool RouteExchange(const std::string& name, const HttpRequest& request, HttpResponse& response);
+    // Addon archives and upgrade packages, from the catalogue directory.
+    bool RouteFile(const HttpRequest& request, HttpResponse& response);
+    // The catalogue, the pages and the status text.
+    bool RoutePage(const HttpRequest& request, HttpResponse& response);
+    // Answers of the usage and upgrade interfaces to a decoded form text.
+    std::string UsageAnswer(const std::string& data);
+    std::string UpgradeAnswer(const std::string& data) const;
+    // The text of "/Status".
+    std::string Status();
 
     ServerConfig config_;
     CatalogueStore catalogue_;

@@ -47,14 +47,14 @@ std::string Form(const UpgradeConfig& config, const std::string& publicUrl,
         if (name == "code")
             code = value;
     }
-    std::string form = "code=" + UrlEncode(platform::Utf8ToLocal(code));
+    std::string form = "code=" + net::UrlEncode(platform::Utf8ToLocal(code));
     for (const auto& [name, value] : config) {
         if (name == "code")
             continue;
         std::string local = platform::Utf8ToLocal(Resolve(name, value, publicUrl));
         if (name == "softUpDesc" && local.size() > descriptionLimit)
             local.resize(descriptionLimit);
-        AppendQueryParam(form, name, local);
+        net::AppendQueryParam(form, name, local);
     }
     return form;
 }

@@ -20,29 +20,30 @@
 
 namespace vt::cli {
 
-using vt::ProgramText;
+using vt::ui::ProgramText;
 
 // Why a download failed: the HTTP status the server refused with, else the
-// DownloadResult in words.
-std::string DownloadFailureText(int result, int httpStatus);
+// download's result in words.
+std::string DownloadFailureText(net::DownloadResult result, int httpStatus);
 
-class HeadlessWindow : public AddonWindow, public InstallObserver {
+class HeadlessWindow : public addons::AddonWindow, public addons::InstallObserver {
   public:
-    HeadlessWindow(AddonRowTable& list, bool json) : list_(list), json_(json) {}
+    HeadlessWindow(addons::AddonRowTable& list, bool json) : list_(list), json_(json) {}
 
     void PostListState(int code, int value) override;
     void PostInstallAddon(int32_t id, int closePopup) override;
-    void SendDownloadProgress(int code, const DownloadProgress& progress) override;
+    void SendDownloadProgress(int code, const net::DownloadProgress& progress) override;
     void ShowMessage(int stringId) override;
     bool RunGamePathDialog() override;
     void ClosePopupWindow() override {}
     void ShowAnotherManagerWorking() override;
-    void OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) override;
+    void OnInstallFinished(int32_t id, addons::InstallOutcome outcome,
+                           net::DownloadResult download) override;
     void OnDownloadAnswered(int32_t id, int httpStatus) override;
 
     // Handles posted messages until the queue is empty and no worker of
     // library runs. A Ctrl-C meanwhile cancels the library's transfers.
-    void Pump(AddonLibrary& library);
+    void Pump(addons::AddonLibrary& library);
     // Whether a Ctrl-C stopped the work.
     bool Interrupted() const;
     // Whether every install the workers reported succeeded.
@@ -50,9 +51,9 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     int InstallsReported() const;
     // The string-table entry of the last ShowMessage, 0 for none.
     int LastMessage() const;
-    const LeftPanelState& panel() const { return panel_; }
+    const addons::LeftPanelState& panel() const { return panel_; }
     // Labels for the progress bars (local code page), by addon Id.
-    void SetLabels(const Catalogue& catalogue);
+    void SetLabels(const addons::Catalogue& catalogue);
 
   private:
     struct Posted {
@@ -62,11 +63,12 @@ class HeadlessWindow : public AddonWindow, public InstallObserver {
     };
     std::string Label(int32_t id) const;
     void DrawBar(int32_t id, int percent, int64_t done, int64_t total);
-    std::string FailureReason(int32_t id, InstallOutcome outcome, int detail) const;
+    std::string FailureReason(int32_t id, addons::InstallOutcome outcome,
+                              net::DownloadResult download) const;
 
-    AddonRowTable& list_;
+    addons::AddonRowTable& list_;
     const bool json_;
-    LeftPanelState panel_;  // touched only by the pumping thread
+    addons::LeftPanelState panel_;  // touched only by the pumping thread
 
     mutable std::mutex mutex_;
     std::condition_variable posted_;

@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/ascii_text.h"
 #include "platform/code_page.h"
 #include "platform/console.h"
 #include "platform/file_names.h"
-#include "settings/directory_helpers.h"
+#include "platform/files.h"
 #include "settings/settings.h"
 
 namespace vt::cli {
@@ -74,8 +75,8 @@ std::string WithFields(const JsonLine& line, const std::string& jsonFields) {
 
 void PrepareProgramFiles(const Context& context) {
     const std::string dir = context.app.ProgramDir();
-    MakeDirectoryPath(dir.substr(0, dir.size() - 1));
-    WriteVersionFile(dir);
+    platform::MakeDirectoryPath(dir.substr(0, dir.size() - 1));
+    settings::WriteVersionFile(dir);
 }
 
 bool RegisterCommand(const Command& command) {
@@ -201,16 +202,8 @@ int ProgressColumns() {
 }
 
 bool IsYes(const std::string& answer) {
-    size_t begin = answer.find_first_not_of(" \t");
-    size_t end = answer.find_last_not_of(" \t\r\n");
-    if (begin == std::string::npos || end == std::string::npos)
-        return false;
-    std::string word = answer.substr(begin, end - begin + 1);
-    for (char& c : word) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return word == "y" || word == "yes";
+    const std::string_view word = platform::TrimBlanks(answer, platform::kAllBlanks);
+    return platform::EqualsIgnoreCase(word, "y") || platform::EqualsIgnoreCase(word, "yes");
 }
 
 bool AskYes(const std::string& questionUtf8) {

@@ -21,8 +21,8 @@ enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 // separator, local code page) and the server configuration read once from
 // servers.ini, and lends them to the core.
 struct Context {
-    CAppState app;
-    ServerConfig servers;
+    settings::CAppState app;
+    settings::ServerConfig servers;
     bool json = false;               // one JSON object per line
     bool offline = false;            // --offline: the cached catalogue only
     std::vector<std::string> args;   // the command's positional arguments, UTF-8

@@ -16,6 +16,7 @@
 #include "addons_headless.h"
 #include "cli.h"
 #include "net/secure_exchange.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "settings/app_state.h"
@@ -28,8 +29,8 @@ namespace {
 // Addons the catalogue does not know are numbered from here by the scan.
 constexpr int32_t kFirstLocalId = 20000;
 
-AddonOptions OptionsFor(const Context& context, bool cacheOnly) {
-    AddonOptions options;
+addons::AddonOptions OptionsFor(const Context& context, bool cacheOnly) {
+    addons::AddonOptions options;
     options.cacheOnly = cacheOnly || context.offline;
     return options;
 }
@@ -49,7 +50,7 @@ struct Session {
         // Ctrl-C stops a download in order, keeping what arrived.
         platform::CatchInterrupts();
         // The settings name the game directory whose lock is taken.
-        LoadSettings(app);
+        settings::LoadSettings(app);
         lock = library.HoldManager();
     }
     ~Session() {
@@ -61,27 +62,28 @@ struct Session {
     bool Locked() const { return lock == platform::LockResult::kAcquired; }
     // Why the command cannot run now.
     int RefuseUnlocked() const {
-        const std::string game = GameLockPath(app.GameDir());
+        const std::string game = addons::GameLockPath(app.GameDir());
         if (lock == platform::LockResult::kBusy)
             return Fail(ProgramText(196), "manager-busy");
-        return Fail("无法创建管理器锁文件 " + ToTerminal(ProgramLockPath(app.ProgramDir())) +
+        return Fail("无法创建管理器锁文件 " +
+                        ToTerminal(addons::ProgramLockPath(app.ProgramDir())) +
                         (game.empty() ? "" : " 或 " + ToTerminal(game)),
                     "lock-failed");
     }
     // ReloadAll as the window's start-up runs it, then its messages.
     void Reload() {
-        ReloadAll(library);
+        addons::ReloadAll(library);
         window.Pump(library);
         window.SetLabels(*library.catalogue());
     }
     bool HasCatalogue() const {
-        return library.catalogueStatus().source != CatalogueStatus::Source::kNone;
+        return library.catalogueStatus().source != addons::CatalogueStatus::Source::kNone;
     }
     Context& context;
-    CAppState& app;
-    AddonRowTable list;
+    settings::CAppState& app;
+    addons::AddonRowTable list;
     HeadlessWindow window;
-    AddonLibrary library;
+    addons::AddonLibrary library;
     platform::LockResult lock = platform::LockResult::kFailed;
 };
 
@@ -105,29 +107,20 @@ bool ParseId(const std::string& text, int32_t& id) {
     return true;
 }
 
-bool SameFolderName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) {
-                   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return lower(x) == lower(y);
-           });
-}
-
 // An addon named by Id or by folder name (installed folders first, then the
 // catalogue's); false when nothing carries that name.
 bool ResolveAddon(const Session& session, const std::string& arg, int32_t& id) {
     if (ParseId(arg, id))
         return true;
     const std::string folder = FromTerminal(arg);
-    for (const AddonRecord& entry : *session.library.localAddons()) {
-        if (SameFolderName(entry.Folder, folder)) {
+    for (const addons::AddonRecord& entry : *session.library.localAddons()) {
+        if (platform::EqualsIgnoreCaseLocal(entry.Folder, folder)) {
             id = entry.Id;
             return true;
         }
     }
     for (const auto& [key, record] : *session.library.catalogue()) {
-        if (SameFolderName(record.Folder, folder)) {
+        if (platform::EqualsIgnoreCaseLocal(record.Folder, folder)) {
             id = key;
             return true;
         }
@@ -146,21 +139,21 @@ std::string AgeText(int64_t seconds) {
 }
 
 // Why the server's word on the catalogue is missing.
-std::string ServerTrouble(const Context& context, const CatalogueStatus& status) {
+std::string ServerTrouble(const Context& context, const addons::CatalogueStatus& status) {
     const std::string server = context.servers.catalogue;
-    if (status.downloadResult >= 0)
-        return "从 " + server + kCatalogueServerPath + " 下载插件目录失败：" +
-               DownloadFailureText(status.downloadResult, status.httpStatus);
+    if (status.downloadResult)
+        return "从 " + server + addons::kCatalogueServerPath + " 下载插件目录失败：" +
+               DownloadFailureText(*status.downloadResult, status.httpStatus);
     const std::string asked = "插件目录服务器 " + server;
-    switch (static_cast<ExchangeStatus>(status.stampStatus)) {
-        case ExchangeStatus::kTimedOut:
-            return asked + " 在 " + std::to_string(AddonOptions().serverAnswerMs / 1000) +
+    switch (status.stampStatus) {
+        case net::ExchangeStatus::kTimedOut:
+            return asked + " 在 " + std::to_string(addons::AddonOptions().serverAnswerMs / 1000) +
                    " 秒内没有回答";
-        case ExchangeStatus::kPostFailed:
+        case net::ExchangeStatus::kPostFailed:
             return status.httpStatus != 0
                        ? asked + " 回答 HTTP " + std::to_string(status.httpStatus)
                        : asked + " 无法连接";
-        case ExchangeStatus::kOk:
+        case net::ExchangeStatus::kOk:
             return asked + " 没有给出目录标记";
         default:
             return asked + " 的回答无法使用";
@@ -171,12 +164,12 @@ std::string ServerTrouble(const Context& context, const CatalogueStatus& status)
 // copy in use is, or that there is none; false when there is none.
 bool ReportCatalogue(const Session& session) {
     const Context& context = session.context;
-    const CatalogueStatus status = session.library.catalogueStatus();
+    const addons::CatalogueStatus status = session.library.catalogueStatus();
     const std::string server = context.servers.catalogue;
     const std::string fields = JsonLine().Add("server", server).Fields();
-    if (status.source == CatalogueStatus::Source::kServer)
+    if (status.source == addons::CatalogueStatus::Source::kServer)
         return true;
-    if (status.source == CatalogueStatus::Source::kCache) {
+    if (status.source == addons::CatalogueStatus::Source::kCache) {
         const int64_t age = static_cast<int64_t>(std::time(nullptr)) -
                             platform::FileTimeToUnixTime(status.fileTime);
         const std::string copy = "本机保存的插件目录（" + AgeText(age) + "保存）";
@@ -189,7 +182,7 @@ bool ReportCatalogue(const Session& session) {
         return true;
     }
     if (status.malformed)
-        Note("本机保存的插件目录 " + ToTerminal(CataloguePath(context.app.ProgramDir())) +
+        Note("本机保存的插件目录 " + ToTerminal(addons::CataloguePath(context.app.ProgramDir())) +
                  " 已损坏" + (status.asked ? "，" + ServerTrouble(context, status) : std::string()),
              "catalogue-unusable", fields);
     else if (status.asked)
@@ -213,12 +206,12 @@ int Open(Session& session) {
     return 0;
 }
 
-std::string InstalledVersion(const Session& session, const AddonRecord& entry) {
-    const std::string addonDir = AddonDir(session.app.GameDir());
-    if (addonDir.empty() || !IsPlainFolderName(entry.Folder))
+std::string InstalledVersion(const Session& session, const addons::AddonRecord& entry) {
+    const std::string addonDir = addons::AddonDir(session.app.GameDir());
+    if (addonDir.empty() || !addons::IsPlainFolderName(entry.Folder))
         return "";
-    return ReadVersionHeader(addonDir + "\\" + entry.Folder + "\\" + kVersionFileName,
-                             kUpdateVerKey);
+    return addons::ReadVersionHeader(
+        addonDir + "\\" + entry.Folder + "\\" + addons::kVersionFileName, addons::kUpdateVerKey);
 }
 
 // One addon as list and search show it.
@@ -268,14 +261,14 @@ void PrintAddonLines(const Context& context, const std::vector<AddonLine>& lines
     }
 }
 
-AddonLine LineOfInstalled(const Session& session, const AddonRecord& entry) {
+AddonLine LineOfInstalled(const Session& session, const addons::AddonRecord& entry) {
     AddonLine line;
     line.id = entry.Id;
-    line.name = ToTerminal(RowLabel(entry));
+    line.name = ToTerminal(addons::RowLabel(entry));
     line.folder = ToTerminal(entry.Folder);
     line.isInstalled = true;
     line.installed = ToTerminal(InstalledVersion(session, entry));
-    line.update = HasUpdate(entry);
+    line.update = addons::HasUpdate(entry);
     const auto record = session.library.catalogue()->find(entry.Id);
     if (record != session.library.catalogue()->end())
         line.available = ToTerminal(record->second.Ver);
@@ -293,18 +286,18 @@ int RunList(Context& context) {
     if (session.app.GameDir().empty())
         return NoGamePath();
     std::vector<AddonLine> lines;
-    for (const AddonRecord& entry : *session.library.localAddons()) {
-        if (!outdated || HasUpdate(entry))
+    for (const addons::AddonRecord& entry : *session.library.localAddons()) {
+        if (!outdated || addons::HasUpdate(entry))
             lines.push_back(LineOfInstalled(session, entry));
     }
     if (!catalogued && lines.empty()) {
         // Without a catalogue the scan keeps no managed folder: show what is
         // on disk, without Ids or updates, which only the catalogue gives.
-        const std::string addonDir = AddonDir(session.app.GameDir());
+        const std::string addonDir = addons::AddonDir(session.app.GameDir());
         for (const std::string& folder : platform::ListSubdirectories(addonDir)) {
             if (folder.empty() || folder[0] == '.')
                 continue;
-            AddonRecord entry;
+            addons::AddonRecord entry;
             entry.Id = -1;
             entry.Folder = folder;
             entry.Name = folder;
@@ -332,21 +325,14 @@ int RunSearch(Context& context) {
         return NoCatalogue("无法搜索");
     const std::string wanted = FromTerminal(words);
     const auto contains = [&](const std::string& text) {
-        const auto found =
-            std::search(text.begin(), text.end(), wanted.begin(), wanted.end(), [](char a, char b) {
-                const auto lower = [](char c) {
-                    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-                };
-                return lower(a) == lower(b);
-            });
-        return found != text.end();
+        return platform::FindIgnoreCaseLocal(text, wanted) != std::string_view::npos;
     };
-    const std::shared_ptr<const LocalAddonList> local = session.library.localAddons();
+    const std::shared_ptr<const addons::LocalAddonList> local = session.library.localAddons();
     std::vector<AddonLine> lines;
     for (const auto& [id, record] : *session.library.catalogue()) {
         if (!contains(record.Name) && !contains(record.Folder))
             continue;
-        const AddonRecord* entry = FindLocalAddon(*local, id);
+        const addons::AddonRecord* entry = addons::FindLocalAddon(*local, id);
         AddonLine line = entry ? LineOfInstalled(session, *entry) : AddonLine();
         line.id = id;
         line.name = ToTerminal(record.Name.empty() ? record.Folder : record.Name);
@@ -386,7 +372,7 @@ int RunInstall(Context& context) {
         ids.push_back(id);
     }
     for (int32_t id : ids) {
-        if (RequestInstall(session.library, id, 0) == kRequestQueued)
+        if (addons::RequestInstall(session.library, id, 0) == addons::kRequestQueued)
             continue;
         const std::string name = ToTerminal(session.library.catalogue()->at(id).Name);
         if (context.json)
@@ -411,8 +397,8 @@ int RunUpdateAll(Context& context) {
     if (session.app.GameDir().empty())
         return NoGamePath();
     std::vector<AddonLine> plan;
-    for (const AddonRecord& entry : *session.library.localAddons()) {
-        if (HasUpdate(entry))
+    for (const addons::AddonRecord& entry : *session.library.localAddons()) {
+        if (addons::HasUpdate(entry))
             plan.push_back(LineOfInstalled(session, entry));
     }
     if (plan.empty()) {
@@ -436,11 +422,22 @@ int RunUpdateAll(Context& context) {
     }
     if (dryRun)
         return kExitOk;
-    if (!yes && !AskYes(ProgramText(kStringConfirmUpdateAll)))
+    if (!yes && !AskYes(ProgramText(addons::kStringConfirmUpdateAll)))
         return Fail("没有确认，什么也没有更新", "not-confirmed");
-    UpdateAll(session.library);
+    addons::UpdateAll(session.library);
     session.window.Pump(session.library);
     return InstallOutcomeCode(session);
+}
+
+// Whether any of the folders is still in the addon directory.
+bool AnyFolderLeft(const std::string& addonDir, const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders) {
+        const std::string path = addonDir + "\\" + folder;
+        if (addons::IsPlainFolderName(folder) &&
+            (platform::PathExists(path) || platform::IsLink(path)))
+            return true;
+    }
+    return false;
 }
 
 int RunDelete(Context& context) {
@@ -454,19 +451,19 @@ int RunDelete(Context& context) {
     if (session.app.GameDir().empty())
         return NoGamePath();
     if (session.window.panel().notBusy == 0)
-        return Fail(ProgramText(kStringDeleteWhileBusy), "busy");
+        return Fail(ProgramText(addons::kStringDeleteWhileBusy), "busy");
     const bool catalogued = session.HasCatalogue();
     int32_t id = 0;
     const std::string& arg = context.args[0];
-    const std::shared_ptr<const LocalAddonList> local = session.library.localAddons();
-    const AddonRecord* entry =
-        ResolveAddon(session, arg, id) ? FindLocalAddon(*local, id) : nullptr;
+    const std::shared_ptr<const addons::LocalAddonList> local = session.library.localAddons();
+    const addons::AddonRecord* entry =
+        ResolveAddon(session, arg, id) ? addons::FindLocalAddon(*local, id) : nullptr;
     if (entry == nullptr) {
         if (!catalogued && ParseId(arg, id) && id < kFirstLocalId)
             return NoCatalogue("编号无法对应到文件夹；请用插件的文件夹名删除");
         return Fail(arg + " 没有安装", "not-installed");
     }
-    const std::string label = ToTerminal(RowLabel(*entry));
+    const std::string label = ToTerminal(addons::RowLabel(*entry));
     // The folders, not the Id, tell whether the delete worked: the rescan
     // numbers local-only folders afresh, and another one may take this Id.
     std::vector<std::string> folders{entry->Folder};
@@ -474,21 +471,16 @@ int RunDelete(Context& context) {
     std::string folderList;
     for (const std::string& folder : folders)
         folderList += (folderList.empty() ? "" : ", ") + ToTerminal(folder);
-    const std::string question = std::string(ProgramText(kStringConfirmDelete)) + " " +
+    const std::string question = std::string(ProgramText(addons::kStringConfirmDelete)) + " " +
                                  std::to_string(id) + " " + label + "（文件夹 " + folderList + "）";
     if (!yes && !AskYes(question))
         return Fail("没有确认，什么也没有删除", "not-confirmed");
-    DeleteAddon(session.library, id);
+    addons::DeleteAddon(session.library, id);
     session.list.DeleteRow(session.list.FindKey(id));
-    StartReloadAll(session.library);
+    addons::StartReloadAll(session.library);
     session.window.Pump(session.library);
-    const std::string addonDir = AddonDir(session.app.GameDir());
-    bool gone = !addonDir.empty();
-    for (const std::string& folder : folders) {
-        const std::string path = addonDir + "\\" + folder;
-        if (IsPlainFolderName(folder) && (platform::PathExists(path) || platform::IsLink(path)))
-            gone = false;
-    }
+    const std::string addonDir = addons::AddonDir(session.app.GameDir());
+    const bool gone = !addonDir.empty() && !AnyFolderLeft(addonDir, folders);
     if (!gone)
         return FailWith(std::to_string(id) + " " + label + " 没有删干净：" + ToTerminal(addonDir) +
                             " 下还有它的文件夹",
@@ -510,7 +502,7 @@ int RunDeleteAll(Context& context) {
         return refused;
     if (session.app.GameDir().empty())
         return NoGamePath();
-    const std::string addonDir = AddonDir(session.app.GameDir());
+    const std::string addonDir = addons::AddonDir(session.app.GameDir());
     const std::vector<std::string> before = platform::ListDirectory(addonDir);
     const std::string dirText = ToTerminal(addonDir);
     const std::string count = std::to_string(before.size());
@@ -529,10 +521,10 @@ int RunDeleteAll(Context& context) {
             Print("  " + ToTerminal(name) + "\n");
         return kExitOk;
     }
-    if (!yes && !AskYes(std::string(ProgramText(kStringConfirmDeleteAll)) + " 将删除 " + dirText +
-                        " 下的 " + count + " 项"))
+    if (!yes && !AskYes(std::string(ProgramText(addons::kStringConfirmDeleteAll)) + " 将删除 " +
+                        dirText + " 下的 " + count + " 项"))
         return Fail("没有确认，什么也没有删除", "not-confirmed");
-    DeleteAllAddons(session.library);
+    addons::DeleteAllAddons(session.library);
     session.window.Pump(session.library);
     const size_t left = platform::ListDirectory(addonDir).size();
     if (left != 0)
@@ -556,12 +548,13 @@ int RunRefresh(Context& context) {
     Session session(context, false);
     if (!session.Locked())
         return session.RefuseUnlocked();
-    RefreshCatalogue(session.library);
-    const CatalogueStatus status = session.library.catalogueStatus();
-    const bool fresh = status.source == CatalogueStatus::Source::kServer;
+    addons::RefreshCatalogue(session.library);
+    const addons::CatalogueStatus status = session.library.catalogueStatus();
+    const bool fresh = status.source == addons::CatalogueStatus::Source::kServer;
     if (!ReportCatalogue(session))
         return NoCatalogue("刷新失败");
-    const std::string stamp = ToTerminal(ReadLocalStamp(CataloguePath(context.app.ProgramDir())));
+    const std::string stamp =
+        ToTerminal(addons::ReadLocalStamp(addons::CataloguePath(context.app.ProgramDir())));
     const size_t count = session.library.catalogue()->size();
     const char* source = fresh ? "server" : context.offline ? "offline" : "cache";
     if (context.json) {
@@ -602,8 +595,8 @@ int RunDetail(Context& context) {
         ReportCatalogue(session);
         return NoCatalogue("无法判断 " + context.args[0] + " 是否安装、是否有更新");
     }
-    const DetailState state = DetailStateOf(*session.library.localAddons(), id);
-    const std::string url = DetailPageUrl(context.servers, id, state);
+    const addons::DetailState state = addons::DetailStateOf(*session.library.localAddons(), id);
+    const std::string url = addons::DetailPageUrl(context.servers, id, state);
     const auto record = session.library.catalogue()->find(id);
     const std::string name = record == session.library.catalogue()->end()
                                  ? std::string()

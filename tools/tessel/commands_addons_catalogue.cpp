@@ -14,14 +14,15 @@ int RunCatalogue(Context& context) {
         return UsageError(context, "catalogue");
     }
     const std::string path = FromTerminal(context.args[0]);
-    CXmlDocument document;
+    xml::CXmlDocument document;
     const bool wellFormed = document.LoadFile(path);
     if (!wellFormed && document.Index().Size() == 0) {
         return Fail("cannot read " + context.args[0]);
     }
     // As LoadCatalogue and ReadLocalStamp see it: nothing from an ill-formed file.
-    const Catalogue catalogue = wellFormed ? CatalogueFromDocument(document) : Catalogue();
-    const std::string stamp = wellFormed ? StampFromDocument(document) : std::string();
+    const addons::Catalogue catalogue =
+        wellFormed ? addons::CatalogueFromDocument(document) : addons::Catalogue();
+    const std::string stamp = wellFormed ? addons::StampFromDocument(document) : std::string();
 
     if (context.json) {
         JsonLine line;

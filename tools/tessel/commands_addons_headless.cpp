@@ -10,8 +10,8 @@ namespace vt::cli {
 
 namespace {
 
-// Why a download failed, by DownloadResult.
-std::string DownloadReason(int result) {
+// Why a download failed, by its result.
+std::string DownloadReason(net::DownloadResult result) {
     static const char* const kReasons[] = {"已下载",
                                            "已是最新",
                                            "下载已取消",
@@ -30,14 +30,15 @@ std::string DownloadReason(int result) {
                                            "下载太慢",
                                            "无法写临时文件（磁盘满了？）",
                                            "下载好的文件无法改名"};
-    if (result >= 0 && result < static_cast<int>(sizeof kReasons / sizeof kReasons[0]))
-        return kReasons[result];
-    return "下载失败（" + std::to_string(result) + "）";
+    const int number = result;
+    if (number >= 0 && number < static_cast<int>(sizeof kReasons / sizeof kReasons[0]))
+        return kReasons[number];
+    return "下载失败（" + std::to_string(number) + "）";
 }
 
 }  // namespace
 
-std::string DownloadFailureText(int result, int httpStatus) {
+std::string DownloadFailureText(net::DownloadResult result, int httpStatus) {
     if (httpStatus >= 300)
         return "服务器回答 HTTP " + std::to_string(httpStatus);
     return DownloadReason(result);
@@ -45,17 +46,17 @@ std::string DownloadFailureText(int result, int httpStatus) {
 
 void HeadlessWindow::PostListState(int code, int value) {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back({UM_LIST_STATE, code, value});
+    queue_.push_back({addons::UM_LIST_STATE, code, value});
     posted_.notify_one();
 }
 
 void HeadlessWindow::PostInstallAddon(int32_t id, int closePopup) {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back({UM_INSTALL_ADDON, id, closePopup});
+    queue_.push_back({addons::UM_INSTALL_ADDON, id, closePopup});
     posted_.notify_one();
 }
 
-void HeadlessWindow::SetLabels(const Catalogue& catalogue) {
+void HeadlessWindow::SetLabels(const addons::Catalogue& catalogue) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& [id, record] : catalogue)
         labels_[id] = record.Name.empty() ? record.Folder : record.Name;
@@ -75,13 +76,14 @@ void HeadlessWindow::DrawBar(int32_t id, int percent, int64_t done, int64_t tota
     PrintError("\r" + line + std::string(percent >= 100 ? "\n" : ""));
 }
 
-void HeadlessWindow::SendDownloadProgress(int code, const DownloadProgress& progress) {
+void HeadlessWindow::SendDownloadProgress(int code, const net::DownloadProgress& progress) {
     // Sent: the worker waits here as it would for the window.
-    HandleDownloadProgress(list_, code, progress);
+    addons::HandleDownloadProgress(list_, code, progress);
     if (json_)
         return;
     const int32_t id = progress.user1;
-    const int percent = code == kProgressDownloading ? ProgressPercent(progress) : -1;
+    const int percent =
+        code == addons::kProgressDownloading ? addons::ProgressPercent(progress) : -1;
     if (percent < 0)
         return;
     {
@@ -103,48 +105,50 @@ void HeadlessWindow::OnDownloadAnswered(int32_t id, int httpStatus) {
     answeredStatus_[id] = httpStatus;
 }
 
-std::string HeadlessWindow::FailureReason(int32_t id, InstallOutcome outcome, int detail) const {
+std::string HeadlessWindow::FailureReason(int32_t id, addons::InstallOutcome outcome,
+                                          net::DownloadResult download) const {
     switch (outcome) {
-        case InstallOutcome::kInstalled:
+        case addons::InstallOutcome::kInstalled:
             break;
-        case InstallOutcome::kNotInCatalogue:
+        case addons::InstallOutcome::kNotInCatalogue:
             return "插件目录里没有这个插件";
-        case InstallOutcome::kDownloadFailed: {
+        case addons::InstallOutcome::kDownloadFailed: {
             std::lock_guard<std::mutex> lock(mutex_);
             const auto answered = answeredStatus_.find(id);
-            return "下载失败：" + DownloadFailureText(detail, answered == answeredStatus_.end()
-                                                                  ? 0
-                                                                  : answered->second);
+            return "下载失败：" + DownloadFailureText(download, answered == answeredStatus_.end()
+                                                                    ? 0
+                                                                    : answered->second);
         }
-        case InstallOutcome::kBrokenArchive:
+        case addons::InstallOutcome::kBrokenArchive:
             return "压缩包已损坏";
-        case InstallOutcome::kExtractFailed:
+        case addons::InstallOutcome::kExtractFailed:
             return "压缩包无法解开或放到插件目录";
-        case InstallOutcome::kManagerBusy:
+        case addons::InstallOutcome::kManagerBusy:
             return ProgramText(196);
     }
     return "";
 }
 
-void HeadlessWindow::OnInstallFinished(int32_t id, InstallOutcome outcome, int detail) {
+void HeadlessWindow::OnInstallFinished(int32_t id, addons::InstallOutcome outcome,
+                                       net::DownloadResult download) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++installs_;
-        failures_ = failures_ || outcome != InstallOutcome::kInstalled;
+        failures_ = failures_ || outcome != addons::InstallOutcome::kInstalled;
         const auto shown = shownPercent_.find(id);
         if (shown != shownPercent_.end() && shown->second < 100)
             PrintError("\n");
         shownPercent_.erase(id);
     }
     const std::string name = ToTerminal(Label(id));
-    if (outcome == InstallOutcome::kInstalled) {
+    if (outcome == addons::InstallOutcome::kInstalled) {
         if (json_)
             JsonLine().Add("id", id).Add("name", name).Add("result", "installed").Print();
         else
             Print("已安装 " + std::to_string(id) + " " + name + "\n");
         return;
     }
-    const std::string reason = FailureReason(id, outcome, detail);
+    const std::string reason = FailureReason(id, outcome, download);
     FailWith(std::to_string(id) + " " + name + " 没有装好：" + reason, "install-failed",
              JsonLine().Add("id", id).Add("name", name).Fields());
 }
@@ -174,7 +178,7 @@ bool HeadlessWindow::Interrupted() const {
     return interrupted_;
 }
 
-void HeadlessWindow::Pump(AddonLibrary& library) {
+void HeadlessWindow::Pump(addons::AddonLibrary& library) {
     for (;;) {
         if (platform::InterruptRequested() && !library.TransfersCancelled()) {
             // The download ends at its next chunk, with what arrived kept in
@@ -200,10 +204,10 @@ void HeadlessWindow::Pump(AddonLibrary& library) {
             message = queue_.front();
             queue_.pop_front();
         }
-        if (message.message == UM_LIST_STATE) {
-            ApplyListState(panel_, message.wParam, message.lParam);
-        } else if (message.message == UM_INSTALL_ADDON) {
-            RequestInstall(library, message.wParam, message.lParam);
+        if (message.message == addons::UM_LIST_STATE) {
+            addons::ApplyListState(panel_, message.wParam, message.lParam);
+        } else if (message.message == addons::UM_INSTALL_ADDON) {
+            addons::RequestInstall(library, message.wParam, message.lParam);
         }
     }
 }

@@ -6,20 +6,20 @@
 #include "archive/zip_result.h"
 #include "cli.h"
 #include "platform/files.h"
-#include "settings/directory_helpers.h"
 
 namespace vt::cli {
 
 namespace {
 
-std::string Hex(ZipResult result) {
+std::string Hex(archive::ZipResult result) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(result));
     return text;
 }
 
-int Report(const Context& context, const std::string& archive, const ArchiveReport& report) {
-    if (report.openResult != kZipOk) {
+int Report(const Context& context, const std::string& archive,
+           const archive::ArchiveReport& report) {
+    if (report.openResult != archive::kZipOk) {
         if (context.json) {
             JsonLine()
                 .Add("archive", archive)
@@ -27,11 +27,11 @@ int Report(const Context& context, const std::string& archive, const ArchiveRepo
                 .Add("code", Hex(report.openResult))
                 .Print();
         }
-        return Fail("cannot open " + archive + ": " + ZipResultText(report.openResult));
+        return Fail("cannot open " + archive + ": " + archive::ZipResultText(report.openResult));
     }
     size_t failed = 0;
-    for (const ArchiveMemberResult& member : report.members) {
-        if (member.result != kZipOk)
+    for (const archive::ArchiveMemberResult& member : report.members) {
+        if (member.result != archive::kZipOk)
             ++failed;
         const std::string name = ToTerminal(member.name);
         if (context.json) {
@@ -47,8 +47,9 @@ int Report(const Context& context, const std::string& archive, const ArchiveRepo
             char line[32];
             std::snprintf(line, sizeof line, "%-10s ", Hex(member.result).c_str());
             Print(line +
-                  (member.result == kZipOk || !name.empty() ? name
-                                                            : "#" + std::to_string(member.index)) +
+                  (member.result == archive::kZipOk || !name.empty()
+                       ? name
+                       : "#" + std::to_string(member.index)) +
                   "\n");
         }
     }
@@ -72,12 +73,12 @@ int RunUnzip(Context& context) {
     if (!platform::PathExists(archive))
         return Fail("no such archive: " + context.args[0]);
     if (testOnly)
-        return Report(context, context.args[0], VerifyZipArchive(archive));
+        return Report(context, context.args[0], archive::VerifyZipArchive(archive));
     const std::string target = FromTerminal(context.args[1]);
-    MakeDirectoryPath(target);
+    platform::MakeDirectoryPath(target);
     if (!platform::IsDirectory(target))
         return Fail("cannot create directory " + context.args[1]);
-    return Report(context, context.args[0], ExtractArchive(archive, target));
+    return Report(context, context.args[0], archive::ExtractArchive(archive, target));
 }
 
 const bool registered = RegisterCommand(

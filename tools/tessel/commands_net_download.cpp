@@ -20,19 +20,19 @@ void SplitCredentials(const std::string& text, std::string& user, std::string& p
 
 // Reads "http|socks4|socks4a|socks5://[user[:pass]@]host:port" into the
 // client's proxy fields; false when it is not of that form.
-bool ApplyProxy(const std::string& text, HttpDownload& download) {
+bool ApplyProxy(const std::string& text, net::HttpDownload& download) {
     const size_t schemeEnd = text.find("://");
     if (schemeEnd == std::string::npos)
         return false;
     const std::string scheme = text.substr(0, schemeEnd);
     if (scheme == "http")
-        download.proxyType = kProxyHttp;
+        download.proxyType = net::kProxyHttp;
     else if (scheme == "socks4")
-        download.proxyType = kProxySocks4;
+        download.proxyType = net::kProxySocks4;
     else if (scheme == "socks4a")
-        download.proxyType = kProxySocks4a;
+        download.proxyType = net::kProxySocks4a;
     else if (scheme == "socks5")
-        download.proxyType = kProxySocks5;
+        download.proxyType = net::kProxySocks5;
     else
         return false;
 
@@ -44,7 +44,7 @@ bool ApplyProxy(const std::string& text, HttpDownload& download) {
         SplitCredentials(rest.substr(0, at), download.proxyUser, download.proxyPassword);
         // SOCKS4 has only a user id; the others send user and password.
         download.proxyAuthEnabled =
-            download.proxyType == kProxyHttp || download.proxyType == kProxySocks5;
+            download.proxyType == net::kProxyHttp || download.proxyType == net::kProxySocks5;
         rest.erase(0, at + 1);
     }
     const size_t colon = rest.rfind(':');
@@ -67,7 +67,7 @@ bool ApplyProxy(const std::string& text, HttpDownload& download) {
 // terminal, fitted to its width.
 class ProgressBar {
   public:
-    void Show(const DownloadProgress& progress) {
+    void Show(const net::DownloadProgress& progress) {
         const int percent = progress.totalSize > 0
                                 ? static_cast<int>(progress.doneSize * 100 / progress.totalSize)
                                 : 0;
@@ -102,7 +102,7 @@ int RunDownload(Context& context) {
         return UsageError(context, "download");
     }
 
-    HttpDownload download;
+    net::HttpDownload download;
     if (hasPause) {
         // Milliseconds after each chunk; 0 turns the throttle off.
         if (pause.empty() || pause.size() > 5 ||
@@ -119,22 +119,25 @@ int RunDownload(Context& context) {
     }
     ProgressBar bar;
     if (!context.json) {
-        download.SetNotify([&bar](const DownloadProgress& p) { bar.Show(p); }, -1, -1, -1, true);
+        download.SetNotify([&bar](const net::DownloadProgress& p) { bar.Show(p); }, -1, -1, -1,
+                           true);
     }
-    const int result = download.Download(context.args[0], FromTerminal(context.args[1]), force);
+    const net::DownloadResult result =
+        download.Download(context.args[0], FromTerminal(context.args[1]), force);
     bar.Finish();
 
-    const bool ok = result == kDownloaded || result == kAlreadyCurrent;
+    const bool ok = result == net::kDownloaded || result == net::kAlreadyCurrent;
     if (context.json) {
         JsonLine()
             .Add("result", result)
-            .Add("meaning", DownloadResultText(result))
+            .Add("meaning", net::DownloadResultText(result))
             .Add("ok", ok)
             .Add("totalSize", download.totalSize())
             .Print();
         return ok ? kExitOk : kExitFailure;
     }
-    const std::string line = "result " + std::to_string(result) + ": " + DownloadResultText(result);
+    const std::string line =
+        "result " + std::to_string(result) + ": " + net::DownloadResultText(result);
     Print(line + "\n");
     return ok ? kExitOk : Fail("download failed, " + line);
 }

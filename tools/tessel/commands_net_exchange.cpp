@@ -6,20 +6,20 @@ namespace vt::cli {
 
 namespace {
 
-std::string Reason(ExchangeStatus status, int httpStatus) {
+std::string Reason(net::ExchangeStatus status, int httpStatus) {
     switch (status) {
-        case ExchangeStatus::kOk:
+        case net::ExchangeStatus::kOk:
             return "";
-        case ExchangeStatus::kRequestTooLong:
+        case net::ExchangeStatus::kRequestTooLong:
             return "the form text is too long for one exchange";
-        case ExchangeStatus::kTimedOut:
+        case net::ExchangeStatus::kTimedOut:
             return "the server did not answer in time";
-        case ExchangeStatus::kPostFailed:
+        case net::ExchangeStatus::kPostFailed:
             return httpStatus ? "the server answered HTTP status " + std::to_string(httpStatus)
                               : std::string("no answer from the server");
-        case ExchangeStatus::kNoMarker:
+        case net::ExchangeStatus::kNoMarker:
             return "the answer has no \"bingo\" marker in its first line";
-        case ExchangeStatus::kNoSalt:
+        case net::ExchangeStatus::kNoSalt:
             return "the decrypted answer does not contain the salt (wrong key?)";
     }
     return "unknown failure";
@@ -35,19 +35,19 @@ int RunExchange(Context& context) {
 
     std::string answer;
     int httpStatus = 0;
-    const ExchangeStatus status = RunSecureExchange(FromTerminal(data), context.args[0],
-                                                    FromTerminal(key), answer, &httpStatus);
+    const net::ExchangeStatus status = net::RunSecureExchange(
+        FromTerminal(data), context.args[0], FromTerminal(key), answer, &httpStatus);
     if (context.json) {
         JsonLine line;
-        line.Add("ok", status == ExchangeStatus::kOk).Add("httpStatus", httpStatus);
-        if (status == ExchangeStatus::kOk)
+        line.Add("ok", status == net::ExchangeStatus::kOk).Add("httpStatus", httpStatus);
+        if (status == net::ExchangeStatus::kOk)
             line.Add("answer", ToTerminal(answer));
         else
             line.Add("reason", Reason(status, httpStatus));
         line.Print();
-        return status == ExchangeStatus::kOk ? kExitOk : kExitFailure;
+        return status == net::ExchangeStatus::kOk ? kExitOk : kExitFailure;
     }
-    if (status != ExchangeStatus::kOk)
+    if (status != net::ExchangeStatus::kOk)
         return Fail(Reason(status, httpStatus));
     Print(ToTerminal(answer) + "\n");
     return kExitOk;

@@ -19,7 +19,7 @@ std::string AddonDirOf(const std::string& gameDir) {
 }
 
 // What settings and set-game-path print: one shape for both.
-void PrintGameFields(const Context& context, const CAppState& app) {
+void PrintGameFields(const Context& context, const settings::CAppState& app) {
     const std::string gameDir = app.GameDir();
     if (context.json) {
         JsonLine()
@@ -60,23 +60,23 @@ int RunSetGamePath(Context& context) {
         return Fail("路径里有系统代码页（GBK）无法表示的字符，没有保存：" + context.args[0],
                     "unspellable-path");
     const std::string path = AbsoluteGamePath(given);
-    if (path.size() > kMaxGamePathBytes) {
+    if (path.size() > settings::kMaxGamePathBytes) {
         return Fail("路径有 " + std::to_string(path.size()) + " 字节，程序最多保存 " +
-                        std::to_string(kMaxGamePathBytes) + " 字节，没有保存",
+                        std::to_string(settings::kMaxGamePathBytes) + " 字节，没有保存",
                     "path-too-long");
     }
     if (!platform::PathExists(path))
         return Fail(ToTerminal(path) + " 不存在，没有保存", "no-such-file");
     if (platform::IsDirectory(path))
         return Fail(ToTerminal(path) + " 是目录；请给出游戏的补丁程序文件，没有保存", "not-a-file");
-    CAppState& app = context.app;
+    settings::CAppState& app = context.app;
     PrepareProgramFiles(context);
-    if (!SaveGamePath(app, path)) {
+    if (!settings::SaveGamePath(app, path)) {
         return Fail("无法写入设置文件 " + ToTerminal(app.ProgramDir()) + "config，游戏路径没有改变",
                     "settings-unwritable");
     }
     // Read back what was stored, as the program will on its next start.
-    if (!LoadSettings(app) || app.GamePath() != path)
+    if (!settings::LoadSettings(app) || app.GamePath() != path)
         return Fail("设置文件没有保存这个路径", "settings-unwritable");
     PrintGameFields(context, app);
     const std::string documents = platform::DocumentsFolder();
@@ -92,8 +92,8 @@ int RunSetGamePath(Context& context) {
 int RunSettings(Context& context) {
     if (!context.args.empty())
         return UsageError(context, "settings", "settings 不接受参数");
-    CAppState& app = context.app;
-    if (!LoadSettings(app))
+    settings::CAppState& app = context.app;
+    if (!settings::LoadSettings(app))
         Note("保存的游戏路径超过程序能保存的长度，重新设置之前不会使用", "path-too-long");
     PrintGameFields(context, app);
     return kExitOk;

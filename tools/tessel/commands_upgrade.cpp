@@ -12,61 +12,61 @@ namespace vt::cli {
 namespace {
 
 // Stands in for the module window: keeps the record and the posted status.
-class HeadlessCheckHost : public UpgradeCheckHost {
+class HeadlessCheckHost : public upgrade::UpgradeCheckHost {
   public:
     void PostResult(int) override {}
     void PostCheckEnded() override {}
-    std::unique_ptr<UpgradeInfoBlock>& InfoBlock() override { return block_; }
+    std::unique_ptr<upgrade::UpgradeInfoBlock>& InfoBlock() override { return block_; }
 
   private:
-    std::unique_ptr<UpgradeInfoBlock> block_;
+    std::unique_ptr<upgrade::UpgradeInfoBlock> block_;
 };
 
-const char* StatusText(int status) {
+const char* StatusText(upgrade::UpgradeStatus status) {
     switch (status) {
-        case kUpgradeUpToDate:
+        case upgrade::kUpgradeUpToDate:
             return "up to date";
-        case kUpgradeHandedOver:
+        case upgrade::kUpgradeHandedOver:
             return "a newer version was handed to the updater";
-        case kUpgradeExchangeFailed:
+        case upgrade::kUpgradeExchangeFailed:
             return "the version exchange failed";
         default:
             return "the reply was unusable or a step after it failed";
     }
 }
 
-std::string ExchangeText(int result) {
+std::string ExchangeText(upgrade::VersionRequestResult result) {
     switch (result) {
-        case kVersionReplyOk:
+        case upgrade::kVersionReplyOk:
             return "reply accepted";
-        case kVersionPostFailed:
+        case upgrade::kVersionPostFailed:
             return "no answer from the upgrade server";
-        case kVersionNoMarker:
+        case upgrade::kVersionNoMarker:
             return "the reply does not start with \"bingo\"";
-        case kVersionEmptyReply:
+        case upgrade::kVersionEmptyReply:
             return "nothing follows the reply's marker";
-        case kVersionTokenMismatch:
+        case upgrade::kVersionTokenMismatch:
             return "the reply does not decrypt to this request's token (wrong key?)";
         default:
             return "the request could not be built";
     }
 }
 
-std::string UpdaterText(const UpgradeCheckReport& report) {
+std::string UpdaterText(const upgrade::UpgradeCheckReport& report) {
     if (!report.refitterResult)
         return "not looked at";
-    const RefitterReport& r = report.refitter;
+    const upgrade::RefitterReport& r = report.refitter;
     const std::string versions = "installed " + std::to_string(r.installedVersion) + ", required " +
                                  std::to_string(r.requiredVersion);
     switch (*report.refitterResult) {
-        case kRefitterCurrent:
+        case upgrade::kRefitterCurrent:
             return "current (" + versions + ")";
-        case kRefitterNoVersion:
+        case upgrade::kRefitterNoVersion:
             return "the reply names no updater version";
-        case kRefitterNoUrl:
+        case upgrade::kRefitterNoUrl:
             return "needs fetching (" + versions + ") but the reply names no archive";
-        case kRefitterDownloadFailed:
-            return std::string("download failed: ") + DownloadResultText(r.downloadResult);
+        case upgrade::kRefitterDownloadFailed:
+            return std::string("download failed: ") + net::DownloadResultText(*r.downloadResult);
         default:
             return r.unpacked ? "fetched and unpacked " + std::to_string(r.archive.members.size()) +
                                     " members (" + versions + ")"
@@ -76,19 +76,19 @@ std::string UpdaterText(const UpgradeCheckReport& report) {
     }
 }
 
-std::string ProgramText(const UpgradeCheckReport& report, int currentVersion) {
+std::string ProgramText(const upgrade::UpgradeCheckReport& report, int currentVersion) {
     if (!report.handOverResult)
         return "not looked at";
-    const std::string offered = ReplyValue(report.fields, "softVer");
+    const std::string offered = upgrade::ReplyValue(report.fields, "softVer");
     switch (*report.handOverResult) {
-        case kHandOverNoVersion:
+        case upgrade::kHandOverNoVersion:
             return "the reply names no program version";
-        case kHandOverCurrent:
+        case upgrade::kHandOverCurrent:
             return "current (" + std::to_string(currentVersion) + ", offered \"" + offered + "\")";
-        case kHandOverNoUrl:
+        case upgrade::kHandOverNoUrl:
             return "outdated, but the reply names no package";
         default: {
-            const HandOverReport& h = report.handOver;
+            const upgrade::HandOverReport& h = report.handOver;
             const char* block = h.mapping == platform::SharedMemory::Result::kCreated
                                     ? "written to a new shared block"
                                 : h.mapping == platform::SharedMemory::Result::kOpenedExisting
@@ -106,13 +106,15 @@ int RunCheckUpgrade(Context& context) {
         return UsageError(context, "check-upgrade");
     PrepareProgramFiles(context);
     const std::string programDir = context.app.ProgramDir();
-    const UpgradeHostValues values =
-        ProgramUpgradeValues(programDir, context.servers.upgrade, kProgramVersion);
-    const UpgradeSettings settings = SettingsFromHostValues(values, programDir, 0);
+    const upgrade::UpgradeHostValues values = upgrade::ProgramUpgradeValues(
+        programDir, context.servers.upgrade, settings::kProgramVersion);
+    const upgrade::UpgradeSettings settings =
+        upgrade::SettingsFromHostValues(values, programDir, 0);
     HeadlessCheckHost host;
-    const UpgradeCheckReport report = CheckForUpgrade(settings, host);
+    const upgrade::UpgradeCheckReport report = upgrade::CheckForUpgrade(settings, host);
 
-    const bool ok = report.status == kUpgradeUpToDate || report.status == kUpgradeHandedOver;
+    const bool ok =
+        report.status == upgrade::kUpgradeUpToDate || report.status == upgrade::kUpgradeHandedOver;
     const std::string updater = UpdaterText(report);
     const std::string program = ProgramText(report, settings.currentVersion);
     if (context.json) {
@@ -127,10 +129,11 @@ int RunCheckUpgrade(Context& context) {
             .Add("exchangeText", ExchangeText(report.requestResult))
             .AddRaw("fields", fields.Text())
             .Add("updater", ToTerminal(updater))
-            .Add("updaterResult", report.refitterResult.value_or(0))
-            .Add("updaterDownload", report.refitter.downloadResult)
+            .Add("updaterResult", report.refitterResult.value_or(upgrade::kRefitterCurrent))
+            .Add("updaterDownload",
+                 report.refitter.downloadResult ? int{*report.refitter.downloadResult} : -1)
             .Add("program", ToTerminal(program))
-            .Add("programResult", report.handOverResult.value_or(0))
+            .Add("programResult", report.handOverResult.value_or(upgrade::kHandOverCurrent))
             .Add("updaterStarted", report.handOver.started)
             .Add("commandLine", ToTerminal(report.handOver.commandLine))
             .Print();

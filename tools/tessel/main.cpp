@@ -109,7 +109,7 @@ bool SplitArguments(const Command& command, const CommandLine& line, Context& co
 
 std::string AbsoluteProgramDir(std::string dir) {
     if (dir.empty())
-        dir = DefaultProgramDir();
+        dir = settings::DefaultProgramDir();
     const bool absolute =
         (!dir.empty() && (dir[0] == '\\' || dir[0] == '/')) || (dir.size() > 1 && dir[1] == ':');
     if (!absolute)
@@ -160,8 +160,8 @@ int Run(const std::vector<std::string>& args) {
     context.offline = line.offline;
     const std::string dir = AbsoluteProgramDir(FromTerminal(line.programDir));
     context.app.SetProgramDir(dir);
-    context.servers = LoadServerConfig(dir);
-    for (const ServerConfigNote& note : context.servers.notes) {
+    context.servers = settings::LoadServerConfig(dir);
+    for (const settings::ServerConfigNote& note : context.servers.notes) {
         Note(std::string("servers.ini 的 ") + note.key + " = \"" + ToTerminal(note.value) +
                  "\" 不可用（" + note.expected + "），改用" +
                  (note.used.empty() ? "程序自己的设置" : " " + note.used),

@@ -82,16 +82,16 @@ class Deployment : public testing::Test {
 };
 
 TEST_F(Deployment, CatalogueAndStampAgreeAcrossProcesses) {
-    HttpDownload download;
+    net::HttpDownload download;
     ASSERT_EQ(download.Download(Front("/Config/pluglist.xml"), work_ / "pluglist.xml", true),
-              kDownloaded);
-    Catalogue catalogue;
-    ASSERT_TRUE(LoadCatalogue(work_ / "pluglist.xml", catalogue));
+              net::kDownloaded);
+    addons::Catalogue catalogue;
+    ASSERT_TRUE(addons::LoadCatalogue(work_ / "pluglist.xml", catalogue));
     EXPECT_GE(catalogue.size(), 12u);
     EXPECT_EQ(catalogue[2].Url, Front("/files/2.zip"));
 
     // Every process gives the stamp of the document, whichever nginx picks.
-    const std::string stamp = ReadLocalStamp(work_ / "pluglist.xml");
+    const std::string stamp = addons::ReadLocalStamp(work_ / "pluglist.xml");
     ASSERT_EQ(stamp.size(), 32u);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(AskStamp(Front()), stamp);
@@ -112,19 +112,19 @@ TEST_F(Deployment, CatalogueAndStampAgreeAcrossProcesses) {
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(AskStamp(Front()), changed);
     ASSERT_EQ(download.Download(Front("/Config/pluglist.xml"), work_ / "pluglist.xml", true),
-              kDownloaded);
-    EXPECT_EQ(ReadLocalStamp(work_ / "pluglist.xml"), changed);
+              net::kDownloaded);
+    EXPECT_EQ(addons::ReadLocalStamp(work_ / "pluglist.xml"), changed);
 }
 
 TEST_F(Deployment, ArchivesComeFromNginxWithRanges) {
     const std::string archive = ReadTestFile(root_ + "files/2.zip");
     ASSERT_GT(archive.size(), 1000u);
     WriteTestFile(work_ / "2.zip.down", archive.substr(0, archive.size() / 3));
-    HttpDownload download;
-    ASSERT_EQ(download.Download(Front("/files/2.zip"), work_ / "2.zip", false), kDownloaded);
+    net::HttpDownload download;
+    ASSERT_EQ(download.Download(Front("/files/2.zip"), work_ / "2.zip", false), net::kDownloaded);
     EXPECT_TRUE(download.resuming());
     EXPECT_EQ(ReadTestFile(work_ / "2.zip"), archive);
-    EXPECT_TRUE(ExtractArchive(work_ / "2.zip", work_.path()).Ok());
+    EXPECT_TRUE(archive::ExtractArchive(work_ / "2.zip", work_.path()).Ok());
 
     // nginx answers from the file (its entity tag, the caching rule), one
     // range at a time.
@@ -158,10 +158,10 @@ TEST_F(Deployment, UpgradeExchangeAndPackages) {
     EXPECT_EQ(fields["code"], "100");
     EXPECT_EQ(fields["softVer"], "9126");
     ASSERT_EQ(fields["updSoftDownUrlV2"], Front("/upgrade/Refitter.zip"));
-    HttpDownload download;
+    net::HttpDownload download;
     ASSERT_EQ(download.Download(fields["updSoftDownUrlV2"], work_ / "Refitter.zip", true),
-              kDownloaded);
-    EXPECT_TRUE(VerifyZipArchive(work_ / "Refitter.zip").Ok());
+              net::kDownloaded);
+    EXPECT_TRUE(archive::VerifyZipArchive(work_ / "Refitter.zip").Ok());
     EXPECT_EQ(AskUpgrade(Front(), "toolsign=other")["code"], "404");
 }
 
@@ -171,9 +171,9 @@ TEST_F(Deployment, CountsAreSharedByAllProcesses) {
     // nginx spreads these over both processes.
     for (int i = 0; i < 10; ++i) {
         std::string form, answer;
-        AppendQueryParam(form, "PlugId", "7");
-        ASSERT_TRUE(SecureExchange(form, Front("/Interfaces/StatisticsPlugPopu.aspx"),
-                                   kCatalogueKey, answer));
+        net::AppendQueryParam(form, "PlugId", "7");
+        ASSERT_TRUE(net::SecureExchange(form, Front("/Interfaces/StatisticsPlugPopu.aspx"),
+                                        kCatalogueKey, answer));
         EXPECT_EQ(answer, "code=100");
     }
     for (int i = 0; i < 3; ++i) {

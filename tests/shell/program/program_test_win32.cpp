@@ -107,7 +107,7 @@ class ProgramTest : public ::testing::Test {
     // without a version file; they list as MyNotes (row 0), QuestHelper.
     void SeedAddons() {
         const std::string demo = WindowsPath(Env("TESSEL_DEMO_ROOT"));
-        ASSERT_TRUE(ExtractArchive(demo + "\\old\\3.zip", addonDir_).Ok());
+        ASSERT_TRUE(archive::ExtractArchive(demo + "\\old\\3.zip", addonDir_).Ok());
         ASSERT_TRUE(platform::MakeDirectory(addonDir_ + "\\MyNotes"));
         WriteTestFile(addonDir_ + "\\MyNotes\\MyNotes.lua", "-- kept by hand\n");
     }

@@ -5,7 +5,7 @@
 # pass the gate too.
 #   run_program_tests.sh SERVER EMULATOR PROGRAM_TESTS VAELTESSEL FAKE_GAME [ARGS...]
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/server_port.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/loopback_jobs.sh"
 server=$1 emulator=$2 tests=$3 program=$4 game=$5
 shift 5
 if [ ! -x "$server" ]; then
@@ -28,7 +28,7 @@ gate=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0));
 "$server" --root "$work/root" --address 127.0.0.1 --port 0 --public-url "http://127.0.0.1:$gate" \
   >"$work/requests.log" 2>&1 &
 pid=$!
-port=$(server_port "$work/requests.log" "$pid")
+port=$(listening_port "$work/requests.log" "$pid")
 [ -n "$port" ] || { echo "run_program_tests: the server did not start" >&2; cat "$work/requests.log" >&2; exit 1; }
 
 export TESSEL_UPSTREAM_PORT=$port TESSEL_PROXY_PORT=$gate

@@ -21,26 +21,10 @@ action=${1:?start or stop}
 dir=${2:?directory}
 shift 2
 
-stop_all() {
-    local pids=()
-    for job in "$dir"/*.job; do
-        [ -e "$job" ] || continue
-        pids+=("$(cat "$job")")
-        rm -f "$job"
-    done
-    ((${#pids[@]})) || return 0
-    kill "${pids[@]}" 2>/dev/null || true
-    for _ in $(seq 50); do
-        local alive=0
-        for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
-        ((alive)) || return 0
-        sleep 0.1
-    done
-    kill -9 "${pids[@]}" 2>/dev/null || true
-}
+source "$here/../../../scripts/loopback_jobs.sh"
 
 if [ "$action" = stop ]; then
-    [ -d "$dir" ] && stop_all
+    [ -d "$dir" ] && stop_jobs
     rm -f "$dir/deployment.env"
     exit 0
 fi
@@ -63,7 +47,7 @@ if [ -z "$server" ]; then
 fi
 [ -x "$server" ] || { echo "deployment: no tessel-server at $server" >&2; exit 1; }
 
-[ -d "$dir" ] && stop_all
+[ -d "$dir" ] && stop_jobs
 rm -rf "$dir"
 mkdir -p "$dir"
 if [ -z "$root" ]; then
@@ -71,27 +55,11 @@ if [ -z "$root" ]; then
     "$server" --make-demo "$root" >/dev/null
 fi
 
-start() {  # name, command...
-    local name=$1
-    shift
-    : >"$dir/$name.out"  # there before the job writes, for whoever reads it
-    "$@" >>"$dir/$name.out" 2>&1 &
-    echo $! >"$dir/$name.job"
-}
-
 fail() {
     echo "deployment: $*" >&2
     tail -n 5 "$dir"/*.out "$dir"/*.log 2>/dev/null >&2 || true
-    stop_all
+    stop_jobs
     exit 1
-}
-
-wait_for_port() {  # port
-    for _ in $(seq 150); do
-        (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
-        sleep 0.1
-    done
-    return 1
 }
 
 # Free loopback ports for nginx and Redis (the servers pick their own).
@@ -107,7 +75,7 @@ PY
 store=local
 if [ "$counts" = redis ]; then
     mkdir -p "$dir/redis"
-    start redis redis-server --bind 127.0.0.1 --port "$redis_port" --save '' --appendonly no \
+    start_job redis redis-server --bind 127.0.0.1 --port "$redis_port" --save '' --appendonly no \
         --dir "$dir/redis" --protected-mode yes --daemonize no
     wait_for_port "$redis_port" || fail "redis does not answer on port $redis_port"
     store=redis://127.0.0.1:$redis_port/tessel
@@ -118,7 +86,7 @@ fi
 ports=()
 upstreams=()
 for i in $(seq "$servers"); do
-    start "server$i" "$server" --root "$root" --port 0 \
+    start_job "server$i" "$server" --root "$root" --port 0 \
         --public-url "http://127.0.0.1:$nginx_port" --counts "$store"
     port=
     for _ in $(seq 150); do
@@ -133,7 +101,7 @@ done
 
 "$here/render-nginx.sh" --root "$root" --listen "127.0.0.1:$nginx_port" "${upstreams[@]}" \
     --standalone "$dir/nginx" "${render[@]}" >"$dir/nginx.conf"
-start nginx nginx -c "$dir/nginx.conf" -p "$dir/nginx"
+start_job nginx nginx -c "$dir/nginx.conf" -p "$dir/nginx"
 wait_for_port "$nginx_port" || fail "nginx does not answer on port $nginx_port"
 
 cat >"$dir/deployment.env.tmp" <<ENV
