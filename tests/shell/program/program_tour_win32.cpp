@@ -87,8 +87,14 @@ void Tour(ProgramProcess& program, GateProxy& gate) {
     }
 
     // "帮助": the help menu; its last item is the about box.
-    ClickControl(main, kMainHelp);
-    const HWND help = WaitForWindow([] { return MenuWindow(); }, 10000);
+    // The main window takes input again once the dialog's end has passed
+    // through it; a click before that is lost, so a lost one is repeated.
+    HWND help = nullptr;
+    for (int attempt = 0; attempt < 3 && help == nullptr; ++attempt) {
+        WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5000);
+        ClickControl(main, kMainHelp);
+        help = WaitForWindow([] { return MenuWindow(); }, 5000);
+    }
     if (Step(help != nullptr, "\"帮助\" opens the help menu")) {
         Shot(help, "09_help_menu");
         ::PostMessageA(help, WM_KEYDOWN, VK_UP, 0);
