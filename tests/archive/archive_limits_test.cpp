@@ -34,9 +34,7 @@ TEST(ArchiveLimits, ZipBombsAreRefusedWholeBeforeAnythingIsWritten) {
     // Forty central entries sharing one local header and its data.
     std::vector<TestMember> shared;
     for (int i = 0; i < 40; ++i) {
-        TestMember member;
-        member.name = "bomb/a0.bin";
-        member.data = std::string(200000, '\0');
+        TestMember member{.name = "bomb/a0.bin", .data = std::string(200000, '\0')};
         if (i > 0)
             member.localOffset = 0;
         shared.push_back(member);

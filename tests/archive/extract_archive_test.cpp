@@ -18,14 +18,6 @@ using test::ReadTestFile;
 using test::TempDir;
 using test::TestMember;
 
-const ArchiveMemberResult* Find(const ArchiveReport& report, const std::string& name) {
-    for (const ArchiveMemberResult& member : report.members) {
-        if (member.name == name)
-            return &member;
-    }
-    return nullptr;
-}
-
 TEST(ExtractArchive, CreatesDirectoryChainsAndWritesMembers) {
     TempDir dir;
     platform::MakeDirectory(dir / "out");
