@@ -77,15 +77,8 @@ cmake -S . -B "$winbuild" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -UTESSEL_MODULES -DTESSEL_BUILD_NUMBER="$build_number" \
   -DTESSEL_REFITTER_VERSION="$refitter_version" -DTESSEL_RELEASE_KEY="$public_key" \
   >"$winbuild.configure.log" 2>&1 || { cat "$winbuild.configure.log"; exit 1; }
-program_target=VaelTessel
 program_exe=$winbuild/bin/VaelTessel.exe
-if ! ninja -C "$winbuild" -t targets all | grep -q '^VaelTessel: '; then
-  # The program shell is not in the tree yet: its stand-in takes its place.
-  program_target=VaelTesselStandIn
-  program_exe=$winbuild/bin/standin/VaelTessel.exe
-  echo "package: NOTE: no VaelTessel target in this tree; packaging the stand-in program" >&2
-fi
-ninja -C "$winbuild" -j "$jobs" "$program_target" Surgewell Refitter
+ninja -C "$winbuild" -j "$jobs" VaelTessel Surgewell Refitter
 
 # The files as they are installed, stripped of their debugging information.
 stage=$(mktemp -d)

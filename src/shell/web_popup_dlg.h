@@ -10,13 +10,13 @@
 
 #include "shell/popup_geometry.h"
 #include "shell/web_page_dlg.h"
-#include "ui/wnd.h"
+#include "ui/animated_image.h"
+#include "ui/skin_button.h"
+#include "ui/skin_dialog.h"
 
 namespace vt::shell {
 
-class PopupChrome;
-
-class CWebPopupDlg : public ui::Dialog {
+class CWebPopupDlg : public ui::CSkinDialog {
   public:
     // Posted by the page host when its page has arrived: wParam 1 shows the
     // page and hides the animation, 0 the opposite.
@@ -40,9 +40,13 @@ class CWebPopupDlg : public ui::Dialog {
 
   private:
     void PlaceControls(int clientWidth, int clientHeight);
+    void SetUpButton(ui::CSkinButtonEx& button, int id, int image);
 
     PopupOptions options_;
-    std::unique_ptr<PopupChrome> chrome_;
+    ui::CSkinButtonEx close_;
+    ui::CSkinButtonEx maximise_;
+    ui::CSkinButtonEx restore_;
+    ui::CAnimatedImage loading_;
     std::unique_ptr<CWebPageDlg> page_;
 };
 

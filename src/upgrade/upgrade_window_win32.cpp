@@ -65,15 +65,15 @@ UpgradeWindow::UpgradeWindow(HINSTANCE module, std::function<UpgradeSettings()> 
 bool UpgradeWindow::OnInitDialog() {
     shared_->hwnd = hwnd();
     const UpgradeSettings settings = settings_();
-    link_.cursor = ::LoadCursorA(nullptr, IDC_HAND);
-    link_.notifyParent = true;
-    link_.underlineNormal = true;
-    link_.underlineHover = true;
-    link_.colorNormal = settings.textColorNormal;
-    link_.colorHover = settings.textColorHover;
-    link_.colorPressed = settings.textColorPressed;
-    if (link_.AttachLabel(hwnd(), IDC_UPGRADE_LINK))
+    if (link_.AttachItem(hwnd(), IDC_UPGRADE_LINK)) {
+        link_.cursor = ::LoadCursorA(nullptr, IDC_HAND);
+        link_.notifyParent = true;
+        link_.SetUnderline(true, true);
+        link_.colorNormal = settings.textColorNormal;
+        link_.colorHover = settings.textColorHover;
+        link_.colorPressed = settings.textColorPressed;
         link_.MoveTo(5, 2);
+    }
     return true;
 }
 

@@ -10,8 +10,8 @@
 #include <memory>
 #include <mutex>
 
+#include "ui/hyperlink.h"
 #include "ui/wnd.h"
-#include "upgrade/link_label_win32.h"
 #include "upgrade/upgrade_check.h"
 #include "upgrade/upgrade_settings.h"
 
@@ -42,7 +42,7 @@ class UpgradeWindow : public ui::Dialog {
     UpgradeWindow(HINSTANCE module, std::function<UpgradeSettings()> settings);
 
     const std::shared_ptr<UpgradeWindowShared>& shared() const { return shared_; }
-    LinkLabel& link() { return link_; }
+    ui::CHyperlink& link() { return link_; }
 
   protected:
     bool OnInitDialog() override;
@@ -61,7 +61,7 @@ class UpgradeWindow : public ui::Dialog {
     HINSTANCE module_;
     std::function<UpgradeSettings()> settings_;
     std::shared_ptr<UpgradeWindowShared> shared_;
-    LinkLabel link_;
+    ui::CHyperlink link_;
 };
 
 }  // namespace vt::upgrade
