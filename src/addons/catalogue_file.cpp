@@ -1,5 +1,6 @@
 #include "addons/catalogue_file.h"
 
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -46,15 +47,21 @@ class CatalogueReader {
             std::string_view values[kFieldCount];
             ReadFields(p, values);
             const int32_t id = IdOf(values[kFieldId]);
-            // One search serves both the duplicate test and the insertion.
-            const auto at = catalogue.lower_bound(id);
-            if (at != catalogue.end() && at->first == id)
-                continue;  // the first occurrence of an Id stays
+            // Catalogues list their Ids in ascending order, so a record
+            // above the last one goes to the end without a search; otherwise
+            // one search serves both the duplicate test and the insertion.
+            auto at = catalogue.end();
+            if (!catalogue.empty() && id <= std::prev(at)->first) {
+                at = catalogue.lower_bound(id);
+                if (at->first == id)
+                    continue;  // the first occurrence of an Id stays
+            }
             AddonRecord& record = catalogue.emplace_hint(at, id, AddonRecord())->second;
             record.Id = id;
-            xml::AppendDecoded(values[kFieldName], record.Name);
-            xml::AppendDecoded(values[kFieldFolder], record.Folder);
-            xml::AppendDecoded(values[kFieldVer], record.Ver);
+            // Decoding never lengthens a value, so each takes one allocation.
+            AppendField(values[kFieldName], record.Name);
+            AppendField(values[kFieldFolder], record.Folder);
+            AppendField(values[kFieldVer], record.Ver);
             record.Url.reserve(downloadUrl.size() + values[kFieldUrl].size());
             record.Url.append(downloadUrl);
             xml::AppendDecoded(values[kFieldUrl], record.Url);
@@ -63,6 +70,11 @@ class CatalogueReader {
     }
 
   private:
+    static void AppendField(std::string_view raw, std::string& out) {
+        out.reserve(out.size() + raw.size());
+        xml::AppendDecoded(raw, out);
+    }
+
     size_t NameEnd(uint32_t element) const {
         return xml::NameEnd(xml::NameSteps(), text_.data(), text_.size(),
                             index_[element].start + 1);

@@ -145,11 +145,13 @@ void AppendCodePoint(BmpTable& table, char32_t code, std::string& out, bool& los
     AppendThroughPlatform(std::u16string_view(pair, 2), out, lossy);
 }
 
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+
 // The end of the run of ASCII bytes that starts at s[i], eight bytes at a
 // time while it lasts.
 size_t AsciiRunEnd(const unsigned char* s, size_t i, size_t size) {
     uint64_t word = 0;
-    while (i + 8 <= size && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080u) == 0)) {
+    while (i + 8 <= size && (std::memcpy(&word, s + i, 8), (word & kHighBits) == 0)) {
         i += 8;
     }
     while (i < size && s[i] < 0x80) {
@@ -301,16 +303,22 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
     const size_t size = text.size();
     char* const base = text.data();
     const unsigned char* s = reinterpret_cast<const unsigned char*>(base);
-    char* w = base;
-    size_t i = 0;
+    // Until the first character shrinks, the text stays where it is.
+    size_t i = AsciiRunEnd(s, 0, size);
+    char* w = base + i;
     while (i < size) {
         if (s[i] < 0x80) {
-            const size_t j = AsciiRunEnd(s, i, size);
-            if (w != base + i) {
-                std::memmove(w, base + i, j - i);
+            // Whole words are moved while they are ASCII: all eight bytes
+            // have been read, so writing them behind the input is safe.
+            uint64_t word = 0;
+            while (i + 8 <= size && (std::memcpy(&word, s + i, 8), (word & kHighBits) == 0)) {
+                std::memcpy(w, &word, 8);
+                w += 8;
+                i += 8;
             }
-            w += j - i;
-            i = j;
+            while (i < size && s[i] < 0x80) {
+                *w++ = static_cast<char>(s[i++]);
+            }
             continue;
         }
         if (const LocalChar* lc = ThreeByteChar(table, s, i, size)) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/code_page.h"
 
@@ -44,7 +46,16 @@ TEST(LocalEncoderTest, InPlaceConversionAgreesWithTheCopyingOne) {
         "cut at the end \xE4\xB8",
         "\xC2\xA9\xC3\xA9\xE2\x82\xAC\xE2\x84\xA2 latin and symbols \xEF\xBF\xBD",
     };
-    for (const std::string& utf8 : samples) {
+    std::vector<std::string> cases(std::begin(samples), std::end(samples));
+    // ASCII runs of every length between shrinking characters: the text is
+    // moved back word by word and byte by byte, and must not overrun input.
+    std::string runs = "\xE4\xB8\xAD";
+    for (size_t n = 0; n <= 19; ++n) {
+        runs += std::string(n, static_cast<char>('a' + n)) + "\xE6\x96\x87\xC2\xB7";
+    }
+    cases.push_back(runs);
+    cases.push_back(runs.substr(3) + "\xE4\xB8");
+    for (const std::string& utf8 : cases) {
         std::string copied;
         bool copiedLossy = false;
         AppendUtf8AsLocal(utf8, copied, copiedLossy);
