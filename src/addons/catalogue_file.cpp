@@ -56,7 +56,7 @@ class CatalogueReader {
                 if (at->first == id)
                     continue;  // the first occurrence of an Id stays
             }
-            AddonRecord& record = catalogue.emplace_hint(at, id, AddonRecord())->second;
+            AddonRecord& record = catalogue.try_emplace(at, id)->second;
             record.Id = id;
             // Decoding never lengthens a value, so each takes one allocation.
             AppendField(values[kFieldName], record.Name);

@@ -15,6 +15,8 @@ namespace {
 // of the Basic Multilingual Plane.
 TEST(LocalEncoderTest, TableMatchesThePlatformOverTheWholePlane) {
     const unsigned local = platform::LocalCodePage();
+    std::u16string plane;
+    std::string planeExpected;
     for (unsigned u = 0; u < 0x10000; ++u) {
         if (u >= 0xD800 && u <= 0xDFFF) {
             continue;  // lone surrogate halves become '?' by design
@@ -30,7 +32,15 @@ TEST(LocalEncoderTest, TableMatchesThePlatformOverTheWholePlane) {
         lossy = false;
         Utf8ToLocalInPlace(inPlace, lossy);
         ASSERT_EQ(inPlace, expected) << "U+" << std::hex << u;
+        plane += unit;
+        planeExpected += expected;
     }
+    // The whole plane as one text: runs of characters read word-wise, blocks
+    // met again and again, the text shrinking as it goes.
+    std::string inPlace = platform::Utf16ToUtf8(plane);
+    bool lossy = false;
+    Utf8ToLocalInPlace(inPlace, lossy);
+    EXPECT_TRUE(inPlace == planeExpected);
 }
 
 // Converting in place gives the same text and loss flag as converting into a
