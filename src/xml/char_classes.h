@@ -58,6 +58,10 @@ inline const char* FindByte(const char* text, size_t size, char c) {
         constexpr uint64_t kOnes = 0x0101010101010101u;
         const uint64_t pattern = kOnes * static_cast<unsigned char>(c);
         for (; i + 8 <= size; i += 8) {
+            if (i == 32) {
+                // A long value: memchr's wide loop is worth its call now.
+                return static_cast<const char*>(std::memchr(text + i, c, size - i));
+            }
             uint64_t word = 0;
             std::memcpy(&word, text + i, 8);
             word ^= pattern;

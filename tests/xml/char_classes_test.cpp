@@ -27,6 +27,14 @@ TEST(CharClassesTest, FindByteAgreesWithMemchr) {
             }
         }
     }
+    // A long value: the one match anywhere in it, or none.
+    for (size_t at = 0; at <= 100; ++at) {
+        std::string value(100, 'a');
+        if (at < value.size())
+            value[at] = '"';
+        const char* found = FindByte(value.data(), value.size(), '"');
+        ASSERT_EQ(found, at < value.size() ? value.data() + at : nullptr) << at;
+    }
 }
 
 }  // namespace
