@@ -1,5 +1,6 @@
 #include "addons/catalogue_file.h"
 
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -41,20 +42,27 @@ class CatalogueReader {
         std::string downloadUrl;
         if (const auto url = FindAttribute(root, "DownLoadUrl"))
             xml::AppendDecoded(*url, downloadUrl);
-        for (uint32_t p = FindSibling(index_[root].firstChild, "P"); p != 0;
-             p = FindSibling(index_[p].next, "P")) {
+        size_t nameEnd = 0;
+        for (uint32_t p = FindSibling(index_[root].firstChild, "P", &nameEnd); p != 0;
+             p = FindSibling(index_[p].next, "P", &nameEnd)) {
             std::string_view values[kFieldCount];
-            ReadFields(p, values);
+            ReadFields(nameEnd, values);
             const int32_t id = IdOf(values[kFieldId]);
-            // One search serves both the duplicate test and the insertion.
-            const auto at = catalogue.lower_bound(id);
-            if (at != catalogue.end() && at->first == id)
-                continue;  // the first occurrence of an Id stays
-            AddonRecord& record = catalogue.emplace_hint(at, id, AddonRecord())->second;
+            // Catalogues list their Ids in ascending order, so a record
+            // above the last one goes to the end without a search; otherwise
+            // one search serves both the duplicate test and the insertion.
+            auto at = catalogue.end();
+            if (!catalogue.empty() && id <= std::prev(at)->first) {
+                at = catalogue.lower_bound(id);
+                if (at->first == id)
+                    continue;  // the first occurrence of an Id stays
+            }
+            AddonRecord& record = catalogue.try_emplace(at, id)->second;
             record.Id = id;
-            xml::AppendDecoded(values[kFieldName], record.Name);
-            xml::AppendDecoded(values[kFieldFolder], record.Folder);
-            xml::AppendDecoded(values[kFieldVer], record.Ver);
+            // Decoding never lengthens a value, so each takes one allocation.
+            AppendField(values[kFieldName], record.Name);
+            AppendField(values[kFieldFolder], record.Folder);
+            AppendField(values[kFieldVer], record.Ver);
             record.Url.reserve(downloadUrl.size() + values[kFieldUrl].size());
             record.Url.append(downloadUrl);
             xml::AppendDecoded(values[kFieldUrl], record.Url);
@@ -63,20 +71,27 @@ class CatalogueReader {
     }
 
   private:
+    static void AppendField(std::string_view raw, std::string& out) {
+        out.reserve(out.size() + raw.size());
+        xml::AppendDecoded(raw, out);
+    }
+
     size_t NameEnd(uint32_t element) const {
         return xml::NameEnd(xml::NameSteps(), text_.data(), text_.size(),
                             index_[element].start + 1);
     }
 
-    bool Named(uint32_t element, std::string_view name) const {
-        const size_t start = index_[element].start + 1;
-        return xml::NamesEqual(text_.substr(start, NameEnd(element) - start), name, ignoreCase_);
-    }
-
-    uint32_t FindSibling(uint32_t from, std::string_view name) const {
+    // The first element from `from` on (following next) with that name, or 0;
+    // nameEnd, when given, receives where the found element's name ends.
+    uint32_t FindSibling(uint32_t from, std::string_view name, size_t* nameEnd = nullptr) const {
         for (uint32_t i = from; i != 0; i = index_[i].next) {
-            if (Named(i, name))
+            const size_t start = index_[i].start + 1;
+            const size_t end = NameEnd(i);
+            if (xml::NamesEqual(text_.substr(start, end - start), name, ignoreCase_)) {
+                if (nameEnd != nullptr)
+                    *nameEnd = end;
                 return i;
+            }
         }
         return 0;
     }
@@ -96,12 +111,13 @@ class CatalogueReader {
     }
 
     // The raw values of the record's attributes (the first of each name),
-    // empty when absent; the scan ends when all are found.
-    void ReadFields(uint32_t element, std::string_view (&values)[kFieldCount]) const {
+    // empty when absent; the scan, from the end of the record's tag name,
+    // ends when all are found.
+    void ReadFields(size_t nameEnd, std::string_view (&values)[kFieldCount]) const {
         bool seen[kFieldCount] = {};
         int missing = kFieldCount;
         xml::ScanAttributes(
-            xml::NameSteps(), text_.data(), text_.size(), NameEnd(element),
+            xml::NameSteps(), text_.data(), text_.size(), nameEnd,
             [&](const xml::AttributeSpan& span) {
                 const std::string_view name = text_.substr(span.nameStart, span.nameLength);
                 for (int field = 0; field < kFieldCount; ++field) {
@@ -117,7 +133,7 @@ class CatalogueReader {
     }
 
     static int32_t IdOf(std::string_view raw) {
-        if (raw.find('&') == std::string_view::npos)
+        if (xml::FindByte(raw.data(), raw.size(), '&') == nullptr)
             return LeadingInteger(raw);
         return LeadingInteger(xml::Decoded(raw));
     }

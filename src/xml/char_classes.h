@@ -3,8 +3,10 @@
 // it: a trail byte is never taken for markup.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace vt::xml {
 
@@ -46,6 +48,36 @@ inline unsigned char AsciiLower(unsigned char c) {
 }
 inline unsigned char AsciiUpper(unsigned char c) {
     return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
+}
+
+// The first c in text[0, size), or nullptr. Eight bytes at a time: attribute
+// values are mostly too short for memchr's call to pay off.
+inline const char* FindByte(const char* text, size_t size, char c) {
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t kOnes = 0x0101010101010101u;
+        const uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+        for (; i + 8 <= size; i += 8) {
+            if (i == 32) {
+                // A long value: memchr's wide loop is worth its call now.
+                return static_cast<const char*>(std::memchr(text + i, c, size - i));
+            }
+            uint64_t word = 0;
+            std::memcpy(&word, text + i, 8);
+            word ^= pattern;
+            // The lowest flagged byte is the first zero byte of word.
+            const uint64_t zeros = (word - kOnes) & ~word & (kOnes << 7);
+            if (zeros != 0) {
+                return text + i + std::countr_zero(zeros) / 8;
+            }
+        }
+    }
+    for (; i < size; ++i) {
+        if (text[i] == c) {
+            return text + i;
+        }
+    }
+    return nullptr;
 }
 
 // Lengths in bytes of the character that starts with each byte in the local

@@ -225,22 +225,6 @@ void Parser::Run() {
 
 }  // namespace
 
-bool NamesEqual(std::string_view a, std::string_view b, bool ignoreCase) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    if (!ignoreCase) {
-        return a == b;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(static_cast<unsigned char>(a[i])) !=
-            AsciiUpper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void ParseDocument(std::string_view text, bool ignoreCase, ElementIndex& index,
                    std::string& report) {
     Parser(text, ignoreCase, index, report).Run();

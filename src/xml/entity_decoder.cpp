@@ -70,12 +70,12 @@ void AppendDecoded(std::string_view text, std::string& out) {
     std::string character;
     while (i < text.size()) {
         // '&' is never a trail byte of a multi-byte character.
-        const void* amp = std::memchr(text.data() + i, '&', text.size() - i);
+        const char* amp = FindByte(text.data() + i, text.size() - i, '&');
         if (amp == nullptr) {
             out.append(text.data() + i, text.size() - i);
             return;
         }
-        const size_t at = static_cast<const char*>(amp) - text.data();
+        const size_t at = amp - text.data();
         out.append(text.data() + i, at - i);
         i = at + 1;
 

@@ -1,6 +1,7 @@
 #include "xml/local_encoder.h"
 
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -145,11 +146,13 @@ void AppendCodePoint(BmpTable& table, char32_t code, std::string& out, bool& los
     AppendThroughPlatform(std::u16string_view(pair, 2), out, lossy);
 }
 
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+
 // The end of the run of ASCII bytes that starts at s[i], eight bytes at a
 // time while it lasts.
 size_t AsciiRunEnd(const unsigned char* s, size_t i, size_t size) {
     uint64_t word = 0;
-    while (i + 8 <= size && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080u) == 0)) {
+    while (i + 8 <= size && (std::memcpy(&word, s + i, 8), (word & kHighBits) == 0)) {
         i += 8;
     }
     while (i < size && s[i] < 0x80) {
@@ -301,24 +304,76 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
     const size_t size = text.size();
     char* const base = text.data();
     const unsigned char* s = reinterpret_cast<const unsigned char*>(base);
-    char* w = base;
-    size_t i = 0;
+    // Until the first character shrinks, the text stays where it is.
+    size_t i = AsciiRunEnd(s, 0, size);
+    char* w = base + i;
+    // Kept in a local: the caller's flag could alias the bytes written, which
+    // would cost a load and a store per character.
+    bool lost = false;
+    // The blocks this text has used so far, kept at hand.
+    const LocalChar* blocks[BmpTable::kBlocks] = {};
     while (i < size) {
         if (s[i] < 0x80) {
-            const size_t j = AsciiRunEnd(s, i, size);
-            if (w != base + i) {
-                std::memmove(w, base + i, j - i);
+            // Whole words are moved while they are ASCII: all eight bytes
+            // have been read, so writing them behind the input is safe.
+            uint64_t word = 0;
+            while (i + 8 <= size) {
+                std::memcpy(&word, s + i, 8);
+                const uint64_t high = word & kHighBits;
+                // The run's last word is written whole too once the output
+                // lags eight bytes behind (after a few characters it always
+                // does): it lands on input already read, and the run's end
+                // needs no byte loop.
+                if (high != 0 && (std::endian::native != std::endian::little || base + i - w < 8))
+                    break;
+                std::memcpy(w, &word, 8);
+                if (high != 0) {
+                    const size_t ascii = static_cast<size_t>(std::countr_zero(high)) / 8;
+                    w += ascii;
+                    i += ascii;
+                    break;
+                }
+                w += 8;
+                i += 8;
             }
-            w += j - i;
-            i = j;
+            while (i < size && s[i] < 0x80) {
+                *w++ = static_cast<char>(s[i++]);
+            }
             continue;
+        }
+        if constexpr (std::endian::native == std::endian::little) {
+            // A run of three-byte characters (most of the Chinese plane),
+            // each read and checked as one word.
+            const size_t runStart = i;
+            uint32_t word = 0;
+            while (i + 4 <= size &&
+                   (std::memcpy(&word, s + i, 4), (word & 0xC0C0F0u) == 0x8080E0u)) {
+                const unsigned code =
+                    (word & 0x0F) << 12 | (word >> 2 & 0xFC0) | (word >> 16 & 0x3F);
+                if (code < 0x800 || code - 0xD800 < 0x800)
+                    break;
+                const LocalChar* block = blocks[code >> BmpTable::kBlockBits];
+                if (block == nullptr) {
+                    block = table.Block(static_cast<char16_t>(code));
+                    if (block == nullptr)
+                        break;
+                    blocks[code >> BmpTable::kBlockBits] = block;
+                }
+                const LocalChar& lc = block[code & (BmpTable::kBlockSize - 1)];
+                std::memcpy(w, lc.bytes, 3);
+                w += lc.length;
+                lost = lost || lc.lossy;
+                i += 3;
+            }
+            if (i != runStart)
+                continue;
         }
         if (const LocalChar* lc = ThreeByteChar(table, s, i, size)) {
             // Three bytes never give more than three; the bytes past the
             // character's length land on input already read.
             std::memcpy(w, lc->bytes, 3);
             w += lc->length;
-            lossy = lossy || lc->lossy;
+            lost = lost || lc->lossy;
             i += 3;
             continue;
         }
@@ -327,7 +382,7 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
         const size_t n = ReadChar(table, s, i, size, code, lc);
         if (n == 0) {
             *w++ = '?';
-            lossy = true;
+            lost = true;
             ++i;
             continue;
         }
@@ -336,16 +391,18 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
         if (lc != nullptr && w + lc->length <= base + i + n) {
             std::memcpy(w, lc->bytes, lc->length);
             w += lc->length;
-            lossy = lossy || lc->lossy;
+            lost = lost || lc->lossy;
             i += n;
             continue;
         }
         const std::string rest(base + i, size - i);
         text.resize(w - base);
+        lossy = lossy || lost;
         AppendUtf8AsLocal(rest, text, lossy);
         return;
     }
     text.resize(w - base);
+    lossy = lossy || lost;
 }
 
 }  // namespace vt::xml

@@ -110,8 +110,9 @@ int NodeScanner::Next(Node& node) {
     }
     const size_t start = next_;
     if (text_[start] != '<') {
-        const void* lt = std::memchr(text_ + start, '<', size_ - start);
-        const size_t end = lt == nullptr ? size_ : static_cast<const char*>(lt) - text_;
+        // Mostly the line break and indent between two tags.
+        const char* lt = FindByte(text_ + start, size_ - start, '<');
+        const size_t end = lt == nullptr ? size_ : lt - text_;
         node.length = end - start;
         next_ = end;
         for (size_t i = start; i < end; ++i) {

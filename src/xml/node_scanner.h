@@ -126,12 +126,11 @@ size_t ScanAttributes(const CharLengths& steps, const char* text, size_t size, s
                 ++k;
             }
             if (k < size && (text[k] == '"' || text[k] == '\'')) {
-                const void* close =
-                    std::char_traits<char>::find(text + k + 1, size - k - 1, text[k]);
+                const char* close = FindByte(text + k + 1, size - k - 1, text[k]);
                 if (close == nullptr) {
                     return std::string::npos;
                 }
-                const size_t end = static_cast<const char*>(close) - text;
+                const size_t end = close - text;
                 span.valueStart = k + 1;
                 span.valueLength = end - k - 1;
                 j = end + 1;

@@ -48,6 +48,24 @@ TEST_F(CatalogueFileTest, ReadsRecordsInAscendingIdFirstOccurrenceKept) {
     EXPECT_EQ(ReadLocalStamp(path), "ab12");
 }
 
+// Ids mostly ascend, but a record may repeat the last Id, fall between two
+// earlier ones or come before them all; each lands in place, first kept.
+TEST_F(CatalogueFileTest, IdsOutOfOrderAmongAscendingOnesLandInPlace) {
+    std::string xml = "<AddOnList DownLoadUrl=\"u/\">";
+    for (const char* id : {"10", "20", "20", "30", "15", "30", "5", "40", "15", "-3", "41"}) {
+        xml += std::string("<P Id=\"") + id + "\" Name=\"n" + id + "\"/>";
+    }
+    xml += "<P Id=\"20\" Name=\"late\"/></AddOnList>";
+    Catalogue catalogue;
+    ASSERT_TRUE(LoadCatalogue(Write(xml), catalogue));
+    std::string seen;
+    for (const auto& [id, record] : catalogue) {
+        EXPECT_EQ(record.Id, id);
+        seen += std::to_string(id) + "=" + record.Name + " ";
+    }
+    EXPECT_EQ(seen, "-3=n-3 5=n5 10=n10 15=n15 20=n20 30=n30 40=n40 41=n41 ");
+}
+
 TEST_F(CatalogueFileTest, MissingPiecesReadAsEmpty) {
     const std::string path = Write("<AddOnList><P Id=\"1\" Url=\"1.zip\"/></AddOnList>");
     Catalogue catalogue;

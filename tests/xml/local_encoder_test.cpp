@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/code_page.h"
 
@@ -13,6 +15,8 @@ namespace {
 // of the Basic Multilingual Plane.
 TEST(LocalEncoderTest, TableMatchesThePlatformOverTheWholePlane) {
     const unsigned local = platform::LocalCodePage();
+    std::u16string plane;
+    std::string planeExpected;
     for (unsigned u = 0; u < 0x10000; ++u) {
         if (u >= 0xD800 && u <= 0xDFFF) {
             continue;  // lone surrogate halves become '?' by design
@@ -28,7 +32,15 @@ TEST(LocalEncoderTest, TableMatchesThePlatformOverTheWholePlane) {
         lossy = false;
         Utf8ToLocalInPlace(inPlace, lossy);
         ASSERT_EQ(inPlace, expected) << "U+" << std::hex << u;
+        plane += unit;
+        planeExpected += expected;
     }
+    // The whole plane as one text: runs of characters read word-wise, blocks
+    // met again and again, the text shrinking as it goes.
+    std::string inPlace = platform::Utf16ToUtf8(plane);
+    bool lossy = false;
+    Utf8ToLocalInPlace(inPlace, lossy);
+    EXPECT_TRUE(inPlace == planeExpected);
 }
 
 // Converting in place gives the same text and loss flag as converting into a
@@ -44,7 +56,16 @@ TEST(LocalEncoderTest, InPlaceConversionAgreesWithTheCopyingOne) {
         "cut at the end \xE4\xB8",
         "\xC2\xA9\xC3\xA9\xE2\x82\xAC\xE2\x84\xA2 latin and symbols \xEF\xBF\xBD",
     };
-    for (const std::string& utf8 : samples) {
+    std::vector<std::string> cases(std::begin(samples), std::end(samples));
+    // ASCII runs of every length between shrinking characters: the text is
+    // moved back word by word and byte by byte, and must not overrun input.
+    std::string runs = "\xE4\xB8\xAD";
+    for (size_t n = 0; n <= 19; ++n) {
+        runs += std::string(n, static_cast<char>('a' + n)) + "\xE6\x96\x87\xC2\xB7";
+    }
+    cases.push_back(runs);
+    cases.push_back(runs.substr(3) + "\xE4\xB8");
+    for (const std::string& utf8 : cases) {
         std::string copied;
         bool copiedLossy = false;
         AppendUtf8AsLocal(utf8, copied, copiedLossy);
