@@ -48,12 +48,10 @@ TEST(ArchiveLimits, ZipBombsAreRefusedWholeBeforeAnythingIsWritten) {
     // More in total than the limit allows, each member honest.
     ArchiveRules small;
     small.limits.maxTotalSize = 1000;
-    TestMember a, b;
-    a.name = "a.bin";
-    a.data = std::string(600, 'a');
-    b.name = "b.bin";
-    b.data = std::string(600, 'b');
-    outcome = CheckAndExtract(dir, BuildZip({a, b}), small);
+    outcome = CheckAndExtract(dir,
+                              BuildZip({{.name = "a.bin", .data = std::string(600, 'a')},
+                                        {.name = "b.bin", .data = std::string(600, 'b')}}),
+                              small);
     EXPECT_EQ(outcome.verified.openResult, kZipTooLarge);
     EXPECT_EQ(outcome.extracted.openResult, kZipTooLarge);
     EXPECT_TRUE(platform::ListDirectory(dir / "out").empty());
