@@ -67,11 +67,11 @@ class CAddonListCtrl : public Wnd, public addons::AddonListControl {
     // Creates a list view as a child of args.parent and binds to it.
     bool CreateList(const CreateListArgs& args);
 
-    // Set-up. spec: "title,width" entries separated by ";"; headerScale
+    // Set-up. titles: "title,width" entries separated by ";"; headerScale
     // multiplies the header's height (0 hides it); format aligns every
     // column (0 left, 1 right, 2 centred). False when a column cannot be
     // inserted (the columns before it stay).
-    bool SetColumns(const std::string& spec, double headerScale, int format);
+    bool SetColumns(const std::string& titles, double headerScale, int format);
     // kKeepColor (-1) arguments keep a colour; see ListSettings::SetColors.
     void SetColors(uint32_t background, uint32_t row, uint32_t altRow, uint32_t selected);
     // Every row's height in pixels (used when positive); the list measures

@@ -401,10 +401,10 @@ void CAddonListCtrl::DeleteRow(int index) {
 
 // ---- Set-up ----
 
-bool CAddonListCtrl::SetColumns(const std::string& spec, double headerScale, int format) {
+bool CAddonListCtrl::SetColumns(const std::string& titles, double headerScale, int format) {
     header_.scale = headerScale;
     bool inserted = true;
-    for (const ColumnSpec& column : ParseColumnSpec(spec)) {
+    for (const ColumnEntry& column : ParseColumnList(titles)) {
         LVCOLUMNA item{};
         item.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         item.fmt = format == 1 ? LVCFMT_RIGHT : format == 2 ? LVCFMT_CENTER : LVCFMT_LEFT;

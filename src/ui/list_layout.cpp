@@ -104,13 +104,13 @@ uint32_t ListSettings::RowFill(int index, bool selected) const {
     return rowColor;
 }
 
-std::vector<ColumnSpec> ParseColumnSpec(const std::string& spec) {
-    std::vector<ColumnSpec> columns;
-    for (const std::string& entry : Split(spec, ';')) {
+std::vector<ColumnEntry> ParseColumnList(const std::string& list) {
+    std::vector<ColumnEntry> columns;
+    for (const std::string& entry : Split(list, ';')) {
         if (entry.empty())
             continue;
         const size_t comma = entry.find(',');
-        ColumnSpec column;
+        ColumnEntry column;
         column.title = entry.substr(0, comma);
         if (comma != std::string::npos)
             column.width = std::max(0, LeadingNumber(entry.substr(comma + 1), 100000));

@@ -51,13 +51,13 @@ constexpr uint32_t kGridLineColor = ListColor(207, 222, 227);
 constexpr uint32_t kEmptyTextColor = ListColor(0, 122, 182);
 
 // One column of SetColumns: "title,width" entries separated by ";".
-struct ColumnSpec {
+struct ColumnEntry {
     std::string title;
     int width = 0;
 };
 // The entries of a column description; an empty entry is skipped, a width
 // that is not a number is 0.
-std::vector<ColumnSpec> ParseColumnSpec(const std::string& spec);
+std::vector<ColumnEntry> ParseColumnList(const std::string& list);
 
 // Horizontal alignment of text and star cells, from the header's digit of
 // the column ('0' left, '1' centred, '2' right).

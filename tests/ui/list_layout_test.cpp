@@ -144,19 +144,19 @@ TEST(ListSettingsRules, SetColorsKeepsAndSwitches) {
 }
 
 TEST(ListColumns, DescriptionAlignmentAndCellRectangles) {
-    const std::vector<ColumnSpec> columns = ParseColumnSpec("plug,222;type,1");
+    const std::vector<ColumnEntry> columns = ParseColumnList("plug,222;type,1");
     ASSERT_EQ(columns.size(), 2u);
     EXPECT_EQ(columns[0].title, "plug");
     EXPECT_EQ(columns[0].width, 222);
     EXPECT_EQ(columns[1].title, "type");
     EXPECT_EQ(columns[1].width, 1);
-    const std::vector<ColumnSpec> odd = ParseColumnSpec(";name;size,abc;;x,-4;y, 30px");
+    const std::vector<ColumnEntry> odd = ParseColumnList(";name;size,abc;;x,-4;y, 30px");
     ASSERT_EQ(odd.size(), 4u) << "empty entries are skipped";
     EXPECT_EQ(odd[0].width, 0);
     EXPECT_EQ(odd[1].width, 0);
     EXPECT_EQ(odd[2].width, 0);
     EXPECT_EQ(odd[3].width, 30);
-    EXPECT_EQ(ParseColumnSpec("a,99999999999")[0].width, 100000) << "bounded";
+    EXPECT_EQ(ParseColumnList("a,99999999999")[0].width, 100000) << "bounded";
 
     EXPECT_EQ(AlignOfDigit(HeaderAlignDigit(0)), CellAlign::kLeft);
     EXPECT_EQ(AlignOfDigit(HeaderAlignDigit(1)), CellAlign::kRight);
