@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   libcurl4-openssl-dev libssl-dev openssl libcpp-httplib-dev
-  libpugixml-dev libtinyxml2-dev libzip-dev strace
+  libpugixml-dev libtinyxml2-dev libzip-dev libdeflate-dev strace
   # Windows cross build and its test runs
   g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb xauth fonts-wqy-zenhei locales
   # real peers and tools the tests drive

@@ -1,5 +1,6 @@
 #include "archive/extract_archive.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -73,10 +74,16 @@ ArchiveReport ForEachMember(const std::string& archivePath, const ArchiveLimits&
     return report;
 }
 
-ZipResult ReadThrough(HZIP zip, int index) {
-    std::vector<uint8_t> buffer(64 * 1024);
+// Reads member entry to its end through buffer, which grows so that a member
+// the reader inflates whole comes out in one read.
+ZipResult ReadThrough(HZIP zip, const ZipEntry& entry, std::vector<uint8_t>& buffer) {
+    const size_t want = std::max<size_t>(
+        static_cast<size_t>(std::min<uint64_t>(entry.uncompressedSize, kWholeMemberLimit)),
+        64 * 1024);
+    if (buffer.size() < want)
+        buffer.resize(want);
     for (;;) {
-        const ZipResult result = UnzipItem(zip, index, buffer.data(),
+        const ZipResult result = UnzipItem(zip, entry.index, buffer.data(),
                                            static_cast<uint32_t>(buffer.size()), kZipTargetMemory);
         if (result != kZipMore)
             return result;
@@ -129,11 +136,12 @@ ArchiveReport ExtractArchive(const std::string& archivePath, const std::string& 
 }
 
 ArchiveReport VerifyZipArchive(const std::string& archivePath, const ArchiveRules& rules) {
-    return ForEachMember(archivePath, rules.limits, [&rules](HZIP zip, const ZipEntry& entry) {
+    std::vector<uint8_t> buffer;
+    return ForEachMember(archivePath, rules.limits, [&](HZIP zip, const ZipEntry& entry) {
         // Extraction refuses these, so the archive would not install whole.
         if (!MemberAllowed(entry.name, rules.finalDir))
             return kZipCannotCreate;
-        return (entry.attr & platform::kAttrDirectory) ? kZipOk : ReadThrough(zip, entry.index);
+        return (entry.attr & platform::kAttrDirectory) ? kZipOk : ReadThrough(zip, entry, buffer);
     });
 }
 

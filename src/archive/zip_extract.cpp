@@ -10,7 +10,8 @@ namespace vt::archive {
 
 namespace {
 
-// The largest block written at once: small members go out in one write.
+// The block of members too large to inflate whole; the others go out in one
+// write.
 constexpr size_t kOutputBufferSize = 1024 * 1024;
 constexpr size_t kMaxPathLength = 259;
 
@@ -19,8 +20,9 @@ constexpr size_t kMaxPathLength = 259;
 ZipResult CopyMember(ZipMemberReader& member, platform::File& file, const ZipEntry& entry,
                      std::vector<uint8_t>& buffer) {
     // No bigger than the member says it is: the reader stops there anyway.
-    const size_t block =
-        std::min<size_t>(std::max<size_t>(entry.uncompressedSize, 1), kOutputBufferSize);
+    const size_t block = entry.uncompressedSize <= kWholeMemberLimit
+                             ? std::max<size_t>(entry.uncompressedSize, 1)
+                             : kOutputBufferSize;
     if (buffer.size() < block)
         buffer.resize(block);
     bool failed = false;

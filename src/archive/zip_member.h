@@ -1,4 +1,6 @@
 // Reading one member's data: stored bytes or raw inflate, with its CRC-32.
+// Deflated members up to kWholeMemberLimit are inflated in one call, the rest
+// as a stream through a fixed buffer.
 #pragma once
 
 #include <zlib.h>
@@ -7,9 +9,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "archive/whole_inflate.h"
 #include "archive/zip_directory.h"
 
 namespace vt::archive {
+
+// The largest deflated member inflated whole, by either of its sizes.
+constexpr uint64_t kWholeMemberLimit = 32 * 1024 * 1024;
 
 class ZipMemberReader {
   public:
@@ -28,14 +34,21 @@ class ZipMemberReader {
     bool Complete() const;
 
   private:
+    int64_t ReadWhole(uint8_t* out, size_t size);
+    bool InflateWhole(uint8_t* out);
+
     ZipSource* source_ = nullptr;
     std::vector<uint8_t> input_;
     size_t inputPos_ = 0;
     size_t inputLength_ = 0;
     z_stream stream_{};
     bool inflating_ = false;  // stream_ initialised
-    bool ended_ = false;      // the stream reported its end or an error
-    bool failed_ = false;     // inflate error or source read failure
+    WholeInflater wholeInflater_;
+    bool whole_ = false;             // this member is inflated in one call
+    std::vector<uint8_t> inflated_;  // a whole member, for reads smaller than it
+    size_t inflatedPos_ = 0;
+    bool ended_ = false;   // the stream reported its end or an error
+    bool failed_ = false;  // inflate error or source read failure
     uint16_t method_ = 0;
     uint32_t expectedCrc_ = 0;
     uint32_t crc_ = 0;
