@@ -178,8 +178,9 @@ TEST_F(ReplaceJournalTest, ACrashAtAnyStepReplaysToOneWholeSet) {
                 EXPECT_EQ(after, newSet_);
             } else {
                 EXPECT_EQ(after, oldSet_);
-                if (phase != JournalPhase::kNone)
+                if (phase != JournalPhase::kNone) {
                     EXPECT_EQ(result, RecoverResult::kRolledBack);
+                }
             }
             if (phase != JournalPhase::kNone)
                 ExpectWorkCleared();

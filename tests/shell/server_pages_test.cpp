@@ -8,7 +8,11 @@ namespace vt::shell {
 namespace {
 
 settings::ServerConfig Servers() {
-    return {"http://127.0.0.1:8123", "http://127.0.0.1:8124", "http://127.0.0.1:8125"};
+    settings::ServerConfig servers;
+    servers.catalogue = "http://127.0.0.1:8123";
+    servers.upgrade = "http://127.0.0.1:8124";
+    servers.forum = "http://127.0.0.1:8125";
+    return servers;
 }
 
 TEST(ServerPages, TabsStatisticsAndForumOnTheirServers) {
