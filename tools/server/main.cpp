@@ -50,13 +50,16 @@ extern "C" void OnStopSignal(int) {
         running->Stop();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args = vt::platform::CommandLineArgsUtf8(argc, argv);
+// What the command line asks for.
+struct Options {
     std::string root, demo, publish, address = "127.0.0.1", publicUrl, counts = "local";
     int port = 8080;
     vt::server::ServerConfig config;
+};
+
+// False when an argument is unknown, lacks its value or the port is not one.
+bool ParseOptions(const std::vector<std::string>& args, Options& options) {
+    vt::server::ServerConfig& config = options.config;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--quiet") {
@@ -64,22 +67,22 @@ int main(int argc, char** argv) {
             continue;
         }
         if (i + 1 >= args.size())
-            return Usage();
+            return false;
         const std::string& value = args[++i];
         if (arg == "--root")
-            root = value;
+            options.root = value;
         else if (arg == "--make-demo")
-            demo = value;
+            options.demo = value;
         else if (arg == "--publish")
-            publish = value;
+            options.publish = value;
         else if (arg == "--address")
-            address = value;
+            options.address = value;
         else if (arg == "--public-url")
-            publicUrl = value;
+            options.publicUrl = value;
         else if (arg == "--files-url")
             config.filesUrl = value;
         else if (arg == "--counts")
-            counts = value;
+            options.counts = value;
         else if (arg == "--catalogue-key")
             config.catalogueKey = vt::platform::Utf8ToLocal(value);
         else if (arg == "--upgrade-key")
@@ -88,68 +91,89 @@ int main(int argc, char** argv) {
             if (value.empty() || value.size() > 5 ||
                 value.find_first_not_of("0123456789") != std::string::npos ||
                 std::stoi(value) > 65535)
-                return Usage();
-            port = std::stoi(value);
+                return false;
+            options.port = std::stoi(value);
         } else {
-            return Usage();
+            return false;
         }
     }
+    return true;
+}
 
-    if (!demo.empty()) {
-        std::string error;
-        if (!vt::server::WriteDemoCatalogue(WithSeparator(vt::platform::Utf8ToLocal(demo)),
-                                            error)) {
-            std::fprintf(stderr, "tessel-server: %s\n", error.c_str());
-            return 1;
-        }
-        std::printf("demo catalogue written to %s\n", demo.c_str());
-        return 0;
-    }
-    if (root.empty())
-        return Usage();
-    config.root = WithSeparator(vt::platform::Utf8ToLocal(root));
-    if (!vt::platform::IsDirectory(config.root)) {
-        std::fprintf(stderr, "tessel-server: %s is not a directory\n", root.c_str());
+int MakeDemo(const std::string& demo) {
+    std::string error;
+    if (!vt::server::WriteDemoCatalogue(WithSeparator(vt::platform::Utf8ToLocal(demo)), error)) {
+        std::fprintf(stderr, "tessel-server: %s\n", error.c_str());
         return 1;
     }
+    std::printf("demo catalogue written to %s\n", demo.c_str());
+    return 0;
+}
+
+int Publish(const Options& options) {
     std::string error;
-    if (!publish.empty()) {
-        if (!vt::server::PublishBuild(config.root,
-                                      WithSeparator(vt::platform::Utf8ToLocal(publish)), error)) {
-            std::fprintf(stderr, "tessel-server: %s\n", error.c_str());
-            return 1;
-        }
-        std::printf("published %s in %s\n", publish.c_str(), root.c_str());
-        return 0;
+    if (!vt::server::PublishBuild(options.config.root,
+                                  WithSeparator(vt::platform::Utf8ToLocal(options.publish)),
+                                  error)) {
+        std::fprintf(stderr, "tessel-server: %s\n", error.c_str());
+        return 1;
     }
-    std::unique_ptr<vt::server::CountStore> store = vt::server::MakeCountStore(counts, error);
+    std::printf("published %s in %s\n", options.publish.c_str(), options.root.c_str());
+    return 0;
+}
+
+// Serves until SIGTERM or SIGINT.
+int Serve(Options& options) {
+    std::string error;
+    std::unique_ptr<vt::server::CountStore> store =
+        vt::server::MakeCountStore(options.counts, error);
     if (!store) {
         std::fprintf(stderr, "tessel-server: %s\n", error.c_str());
         return Usage();
     }
-
     // The handler reaches the routes only after they exist; the server binds first
     // so that the public URL can name the port chosen.
     std::unique_ptr<vt::server::TesselServer> tessel;
     vt::server::HttpServer server(
         {}, [&tessel](const auto& req, auto& res) { tessel->Handle(req, res); },
         [&tessel](const auto& req, const auto& res) { tessel->Log(req, res); });
-    const int bound = server.Bind(address, port);
+    const std::string& address = options.address;
+    const int bound = server.Bind(address, options.port);
     if (bound <= 0) {
-        std::fprintf(stderr, "tessel-server: cannot listen on %s:%d\n", address.c_str(), port);
+        std::fprintf(stderr, "tessel-server: cannot listen on %s:%d\n", address.c_str(),
+                     options.port);
         return 1;
     }
     const std::string reachable = address == "0.0.0.0" ? "127.0.0.1" : address;
-    config.publicUrl = WithoutTrailingSlashes(
-        publicUrl.empty() ? "http://" + reachable + ":" + std::to_string(bound) : publicUrl);
+    options.config.publicUrl = WithoutTrailingSlashes(
+        options.publicUrl.empty() ? "http://" + reachable + ":" + std::to_string(bound)
+                                  : options.publicUrl);
     std::printf("listening on %s:%d\n", address.c_str(), bound);
     std::printf("counts in %s\n", store->Describe().c_str());
     std::fflush(stdout);
-    tessel = std::make_unique<vt::server::TesselServer>(config, std::move(store));
+    tessel = std::make_unique<vt::server::TesselServer>(options.config, std::move(store));
 
     running = &server;
     std::signal(SIGTERM, OnStopSignal);
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGPIPE, SIG_IGN);
     return server.Run() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(vt::platform::CommandLineArgsUtf8(argc, argv), options))
+        return Usage();
+    if (!options.demo.empty())
+        return MakeDemo(options.demo);
+    if (options.root.empty())
+        return Usage();
+    options.config.root = WithSeparator(vt::platform::Utf8ToLocal(options.root));
+    if (!vt::platform::IsDirectory(options.config.root)) {
+        std::fprintf(stderr, "tessel-server: %s is not a directory\n", options.root.c_str());
+        return 1;
+    }
+    return options.publish.empty() ? Serve(options) : Publish(options);
 }
