@@ -12,16 +12,20 @@
 
 namespace vt::bench {
 
-// The runs every figure is the median of, unless "--runs N" says otherwise.
+// The runs every figure is the median of, unless "--runs N" says more: fewer
+// than five tell nothing of the spread.
 constexpr int kDefaultRuns = 5;
 
-// The value of "--runs N" among the arguments (at least 1), else fallback.
-inline int RunsOption(int argc, char** argv, int fallback = kDefaultRuns) {
+// The value of "--runs N" (or of the older name given as synonym) among the
+// arguments, else fallback; never fewer than kDefaultRuns.
+inline int RunsOption(int argc, char** argv, int fallback = kDefaultRuns,
+                      const char* synonym = nullptr) {
+    int runs = fallback;
     for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0)
-            return std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--runs") == 0 || (synonym && std::strcmp(argv[i], synonym) == 0))
+            runs = std::atoi(argv[i + 1]);
     }
-    return fallback;
+    return std::max(kDefaultRuns, runs);
 }
 
 // The median and the extremes of a set of measurements.
@@ -44,30 +48,51 @@ inline Spread SpreadOf(std::vector<double> values) {
 }
 
 // The per-run ratios ours[i] / anchor[i]: a run's two figures met the machine
-// in the same state, so their ratio varies less than either figure.
+// in the same state, so their ratio varies less than either figure. A run
+// with a failed figure (not above 0) is left out.
 inline std::vector<double> Ratios(const std::vector<double>& ours,
                                   const std::vector<double>& anchor) {
     std::vector<double> ratios;
     for (size_t i = 0; i < ours.size() && i < anchor.size(); ++i) {
-        if (anchor[i] > 0)
+        if (ours[i] > 0 && anchor[i] > 0)
             ratios.push_back(ours[i] / anchor[i]);
     }
     return ratios;
 }
 
-// "median [min-max]" of times in milliseconds.
-inline std::string Milliseconds(const Spread& spread) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%9.2f ms [%.2f-%.2f]", spread.median * 1e3, spread.min * 1e3,
-                  spread.max * 1e3);
+// Each value as a share of budget: an absolute goal ("at most 16 ms") as a
+// ratio whose goal is 1.
+inline std::vector<double> Shares(const std::vector<double>& values, double budget) {
+    std::vector<double> shares;
+    for (double value : values)
+        shares.push_back(value / budget);
+    return shares;
+}
+
+// "median unit [min-max]" of values times scale, with decimals places.
+inline std::string Figure(const Spread& spread, const char* unit, double scale = 1,
+                          int decimals = 2) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%9.*f %s [%.*f-%.*f]", decimals, spread.median * scale, unit,
+                  decimals, spread.min * scale, decimals, spread.max * scale);
     return text;
+}
+
+// "median [min-max]" of times in seconds, shown in milliseconds.
+inline std::string Milliseconds(const Spread& spread) {
+    return Figure(spread, "ms", 1e3);
 }
 
 // Prints a ratio and, for scripts/bench.sh, the summary line
 // "summary|what|median|min|max|goal" (goal: the median is at most goal;
-// 0 when the ratio has no goal).
+// 0 when the ratio has no goal; median "-" when no run gave a figure).
 inline void PrintRatio(const std::string& what, const std::vector<double>& ratios,
                        double goal = 0) {
+    if (ratios.empty()) {
+        std::printf("  %-44s no figure: every run failed\n", what.c_str());
+        std::printf("summary|%s|-|-|-|%.2f\n", what.c_str(), goal);
+        return;
+    }
     const Spread spread = SpreadOf(ratios);
     if (goal > 0) {
         std::printf("  %-44s %5.2f [%.2f-%.2f] (goal <= %.2f: %s)\n", what.c_str(), spread.median,

@@ -2,10 +2,16 @@
 // processes, for the stamp exchange and for archive Range requests, against
 // nginx serving the same archive from disk; wrk makes the load over
 // loopback. Rate limits are off in the configurations measured here, and
-// for the processes' own archive numbers nginx passes /files/ to them.
-//   server_bench [--seconds N] [--connections N]
+// for the processes' own archive numbers nginx passes /files/ to them. The
+// three deployments run side by side and a run gives every configuration
+// its turn of wrk (1 s each), so that a run's figures meet the machine in
+// the same state. Prints each configuration's rate, the median of the runs
+// (default 5) with their spread, and the ratios of the time per request
+// (no goals); exits 1 when a measurement failed.
+//   server_bench [--runs N] [--seconds N] [--connections N]
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_stats.h"
 #include "net/secure_exchange.h"
 
 namespace {
@@ -24,7 +31,7 @@ const std::string kDeploy =
 const std::string kServer = TESSEL_SERVER_BINARY;
 const char kRange[] = "bytes=1048576-1114111";  // 64 KB from the middle of a 20 MB archive
 
-int seconds = 4;
+int seconds = 1;
 int connections = 32;
 
 std::string Run(const std::string& command) {
@@ -77,16 +84,23 @@ double PeakMb(const std::string& jobFile) {
     return -1;
 }
 
-void Print(const char* what, double rate) {
-    if (rate < 0)
+// Prints the rates of the runs that did not fail; false when one failed.
+bool Print(const char* what, const std::vector<double>& rates) {
+    std::vector<double> measured;
+    for (double rate : rates) {
+        if (rate > 0)
+            measured.push_back(rate);
+    }
+    if (measured.empty()) {
         std::printf("  %-46s failed\n", what);
-    else
-        std::printf("  %-46s %10.0f req/s\n", what, rate);
-}
-
-void Ratio(const char* what, double a, double b) {
-    if (a > 0 && b > 0)
-        std::printf("  %-46s %10.2f\n", what, a / b);
+        return false;
+    }
+    std::printf("  %-46s %s", what,
+                vt::bench::Figure(vt::bench::SpreadOf(measured), "req/s", 1, 0).c_str());
+    if (measured.size() < rates.size())
+        std::printf("  (%zu runs failed)", rates.size() - measured.size());
+    std::printf("\n");
+    return measured.size() == rates.size();
 }
 
 }  // namespace
@@ -94,10 +108,11 @@ void Ratio(const char* what, double a, double b) {
 int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--seconds") == 0)
-            seconds = std::atoi(argv[i + 1]);
+            seconds = std::max(1, std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--connections") == 0)
             connections = std::atoi(argv[i + 1]);
     }
+    const int runs = vt::bench::RunsOption(argc, argv);
     char pattern[] = "/tmp/tessel-server-bench-XXXXXX";
     const char* made = mkdtemp(pattern);
     if (!made)
@@ -124,66 +139,92 @@ int main(int argc, char** argv) {
     }
     const std::string exchange = "-s '" + work + "/exchange.lua'";
     const std::string range = std::string("-H 'Range: ") + kRange + "'";
-    const auto start = [&](const std::string& dir, int servers, bool filesFromServers) {
-        const std::string output =
-            Run(kDeploy + " start '" + dir + "' --server '" + kServer + "' --root '" + catalogue +
-                "' --counts local --servers " + std::to_string(servers) + " --no-rate-limits" +
-                (filesFromServers ? " --files-from-servers" : "") + " 2>&1");
-        auto env = ReadEnv(dir + "/deployment.env");
-        if (env.empty())
-            std::fprintf(stderr, "%s\n", output.c_str());
-        return env;
+
+    // The deployments: one and two processes serving /files/ themselves, and
+    // one whose nginx serves /files/ from disk.
+    struct Deployment {
+        std::string dir;
+        int servers;
+        bool filesFromServers;
+        std::map<std::string, std::string> env;
     };
-    const auto stop = [&](const std::string& dir) { Run(kDeploy + " stop '" + dir + "' 2>&1"); };
+    std::vector<Deployment> deployments = {{work + "/deployment1", 1, true, {}},
+                                           {work + "/deployment2", 2, true, {}},
+                                           {work + "/static", 1, false, {}}};
+    const auto stopAll = [&] {
+        for (const Deployment& deployment : deployments)
+            Run(kDeploy + " stop '" + deployment.dir + "' 2>&1");
+        Run("rm -rf '" + work + "'");
+    };
+    for (Deployment& deployment : deployments) {
+        const std::string output =
+            Run(kDeploy + " start '" + deployment.dir + "' --server '" + kServer + "' --root '" +
+                catalogue + "' --counts local --servers " + std::to_string(deployment.servers) +
+                " --no-rate-limits" + (deployment.filesFromServers ? " --files-from-servers" : "") +
+                " 2>&1");
+        deployment.env = ReadEnv(deployment.dir + "/deployment.env");
+        if (deployment.env.empty()) {
+            std::fprintf(stderr, "%s\n", output.c_str());
+            stopAll();
+            return 1;
+        }
+    }
+    const auto front = [&](const Deployment& deployment) {
+        return "http://127.0.0.1:" + deployment.env.at("NGINX_PORT");
+    };
+    const std::string& ports = deployments[0].env["SERVER_PORTS"];
+    const std::string direct = "http://127.0.0.1:" + ports.substr(0, ports.find(' '));
+    const std::string stampPath = "/Interfaces/IGetPlugXmlConfigInfo.aspx";
+    const struct {
+        const char* key;
+        std::string url;
+        const std::string& extra;
+    } targets[] = {
+        {"exchange direct", direct + stampPath, exchange},
+        {"exchange 1", front(deployments[0]) + stampPath, exchange},
+        {"exchange 2", front(deployments[1]) + stampPath, exchange},
+        {"range direct", direct + "/files/20.zip", range},
+        {"range 1", front(deployments[0]) + "/files/20.zip", range},
+        {"range 2", front(deployments[1]) + "/files/20.zip", range},
+        {"range nginx", front(deployments[2]) + "/files/20.zip", range},
+    };
 
     std::printf(
         "tessel-server behind nginx, wrk -t1 -c%d, %d s per run, 64 KB ranges of a 20 MB "
-        "archive\n",
-        connections, seconds);
-    std::map<std::string, double> rate;
-    for (int servers : {1, 2}) {
-        const std::string dir = work + "/deployment" + std::to_string(servers);
-        auto env = start(dir, servers, true);
-        if (env.empty())
-            return 1;
-        const std::string front = "http://127.0.0.1:" + env["NGINX_PORT"];
-        const std::string direct =
-            "http://127.0.0.1:" + env["SERVER_PORTS"].substr(0, env["SERVER_PORTS"].find(' '));
-        const std::string n = std::to_string(servers);
-        if (servers == 1) {
-            rate["exchange direct"] =
-                Wrk(direct + "/Interfaces/IGetPlugXmlConfigInfo.aspx", exchange);
-            rate["range direct"] = Wrk(direct + "/files/20.zip", range);
-        }
-        rate["exchange " + n] = Wrk(front + "/Interfaces/IGetPlugXmlConfigInfo.aspx", exchange);
-        rate["range " + n] = Wrk(front + "/files/20.zip", range);
-        for (int i = 1; i <= servers; ++i) {
-            std::printf("  peak memory of tessel-server %d of %d: %.1f MB\n", i, servers,
-                        PeakMb(dir + "/server" + std::to_string(i) + ".job"));
-        }
-        stop(dir);
+        "archive; requests per second, median of %d runs [min-max]\n",
+        connections, seconds, runs);
+    std::map<std::string, std::vector<double>> rate;
+    for (int run = 0; run < runs; ++run) {
+        for (const auto& target : targets)
+            rate[target.key].push_back(Wrk(target.url, target.extra));
     }
-    {
-        const std::string dir = work + "/static";
-        auto env = start(dir, 1, false);
-        if (env.empty())
-            return 1;
-        rate["range nginx"] = Wrk("http://127.0.0.1:" + env["NGINX_PORT"] + "/files/20.zip", range);
-        stop(dir);
+    for (const Deployment& deployment : deployments) {
+        if (!deployment.filesFromServers)
+            continue;
+        for (int i = 1; i <= deployment.servers; ++i) {
+            std::printf("  peak memory of tessel-server %d of %d: %.1f MB\n", i, deployment.servers,
+                        PeakMb(deployment.dir + "/server" + std::to_string(i) + ".job"));
+        }
     }
-    Run("rm -rf '" + work + "'");
+    stopAll();
 
-    std::printf("stamp exchange (POST /Interfaces/IGetPlugXmlConfigInfo.aspx)\n");
-    Print("tessel-server alone", rate["exchange direct"]);
-    Print("nginx -> 1 tessel-server", rate["exchange 1"]);
-    Print("nginx -> 2 tessel-server", rate["exchange 2"]);
-    Ratio("ratio 2 processes / 1 process", rate["exchange 2"], rate["exchange 1"]);
+    bool whole = true;
+    std::printf("stamp exchange (POST %s)\n", stampPath.c_str());
+    whole = Print("tessel-server alone", rate["exchange direct"]) && whole;
+    whole = Print("nginx -> 1 tessel-server", rate["exchange 1"]) && whole;
+    whole = Print("nginx -> 2 tessel-server", rate["exchange 2"]) && whole;
     std::printf("archive Range request (GET /files/20.zip, %s)\n", kRange);
-    Print("tessel-server alone", rate["range direct"]);
-    Print("nginx -> 1 tessel-server", rate["range 1"]);
-    Print("nginx -> 2 tessel-server", rate["range 2"]);
-    Print("nginx from disk (the deployment)", rate["range nginx"]);
-    Ratio("ratio nginx -> 1 tessel-server / nginx alone", rate["range 1"], rate["range nginx"]);
-    Ratio("ratio nginx -> 2 tessel-server / nginx alone", rate["range 2"], rate["range nginx"]);
-    return 0;
+    whole = Print("tessel-server alone", rate["range direct"]) && whole;
+    whole = Print("nginx -> 1 tessel-server", rate["range 1"]) && whole;
+    whole = Print("nginx -> 2 tessel-server", rate["range 2"]) && whole;
+    whole = Print("nginx from disk (the deployment)", rate["range nginx"]) && whole;
+    // Ratios of the time per request, the inverse of the rates: lower is better.
+    using vt::bench::Ratios;
+    vt::bench::PrintRatio("server exchange time: 2 processes / 1 process",
+                          Ratios(rate["exchange 1"], rate["exchange 2"]));
+    vt::bench::PrintRatio("server range time: nginx->1 server / nginx alone",
+                          Ratios(rate["range nginx"], rate["range 1"]));
+    vt::bench::PrintRatio("server range time: nginx->2 servers / nginx alone",
+                          Ratios(rate["range nginx"], rate["range 2"]));
+    return whole ? 0 : 1;
 }

@@ -2,7 +2,10 @@
 // connection sends one request for a small archive and reads the whole
 // answer. A listener whose accept queue is shorter than the burst drops
 // connection attempts, and each dropped one waits for the client's SYN
-// retransmit (one second or more): the slowest connection shows it.
+// retransmit (one second or more): the slowest connection shows it. Prints
+// the whole burst and the slowest answer, the median of the runs (default
+// 5) with their spread, and the slowest answer as a share of a 0.9 s stall
+// (goal: at most 1); exits 1 when a connection stalled or got no answer.
 //   server_burst_bench [--connections N] [--runs N]
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -182,9 +185,7 @@ int main(int argc, char** argv) {
                 kStallSeconds, stalled, failed);
     // The goal as a ratio: the slowest connection of the median run against
     // the stall threshold.
-    std::vector<double> share;
-    for (double s : slowest)
-        share.push_back(s / kStallSeconds);
-    vt::bench::PrintRatio("burst: slowest answer / 0.9 s stall", share, 1.0);
+    vt::bench::PrintRatio("burst: slowest answer / 0.9 s stall",
+                          vt::bench::Shares(slowest, kStallSeconds), 1.0);
     return stalled == 0 && failed == 0 ? 0 : 1;
 }

@@ -1,13 +1,23 @@
-// What the Windows benchmarks share: a clock, the median of runs and a pump
-// of the thread's pending messages. Windows only.
+// What the Windows benchmarks share besides bench_stats.h: a clock, the
+// budget of a paint and a pump of the thread's pending messages. Windows only.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace vt::bench {
+
+// One frame at 60 Hz: what a paint may take, in milliseconds.
+constexpr double kFrameMs = 16;
+
+// A figure of a few milliseconds (one paint) is timed at least this often:
+// its single times scatter more than those of the longer figures.
+constexpr int kQuickRuns = 41;
+
+inline int QuickRuns(int runs) {
+    return std::max(runs, kQuickRuns);
+}
 
 // Milliseconds from the performance counter.
 inline double NowMs() {
@@ -19,11 +29,6 @@ inline double NowMs() {
     LARGE_INTEGER value;
     ::QueryPerformanceCounter(&value);
     return static_cast<double>(value.QuadPart) / frequency;
-}
-
-inline double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Dispatches what is queued for this thread now.
