@@ -215,6 +215,47 @@ inline const LocalChar* ThreeByteChar(BmpTable& table, const unsigned char* s, s
     return block == nullptr ? nullptr : &block[code & (BmpTable::kBlockSize - 1)];
 }
 
+// Converted bytes gather in a window on the stack and go to the string in
+// pieces, so that a short text grows it once, by exactly its own length.
+class LocalOutput {
+  public:
+    static constexpr size_t kWindowBytes = 256;
+    // The most bytes one character from the table takes.
+    static constexpr size_t kCharBytes = 3;
+
+    explicit LocalOutput(std::string& out) : out_(out) {}
+    LocalOutput(const LocalOutput&) = delete;
+    LocalOutput& operator=(const LocalOutput&) = delete;
+
+    // Where the next character goes: room for kCharBytes.
+    char* Room() {
+        if (static_cast<size_t>(window_ + kWindowBytes - w_) < kCharBytes)
+            Flushed();
+        return w_;
+    }
+    void Advance(size_t n) { w_ += n; }
+    void Append(const unsigned char* bytes, size_t n) {
+        if (n > static_cast<size_t>(window_ + kWindowBytes - w_)) {
+            Flushed().append(reinterpret_cast<const char*>(bytes), n);
+            return;
+        }
+        std::memcpy(w_, bytes, n);
+        w_ += n;
+    }
+    // The string with everything so far in it, for output that bypasses the
+    // window.
+    std::string& Flushed() {
+        out_.append(window_, w_ - window_);
+        w_ = window_;
+        return out_;
+    }
+
+  private:
+    std::string& out_;
+    char window_[kWindowBytes];
+    char* w_ = window_;
+};
+
 }  // namespace
 
 void AppendUtf16AsLocal(std::u16string_view units, std::string& out, bool& lossy) {
@@ -241,30 +282,17 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
     BmpTable& table = Table();
     const size_t size = utf8.size();
     const unsigned char* s = reinterpret_cast<const unsigned char*>(utf8.data());
-    // The local text is rarely longer than the UTF-8 text.
-    const size_t base = out.size();
-    out.resize(base + size + size / 100 + 16);
-    char* w = out.data() + base;
-    char* end = out.data() + out.size();
+    // A long text is rarely longer in the local code page; a short one goes
+    // out in one piece and takes exactly the room it needs.
+    if (size > LocalOutput::kWindowBytes)
+        out.reserve(out.size() + size + size / 100 + 16);
+    LocalOutput output(out);
     const bool asciiIdentity = table.AsciiIdentity();
     size_t i = 0;
     while (i < size) {
-        if (end - w < 8) {
-            const size_t used = w - out.data();
-            out.resize(out.size() * 2);
-            w = out.data() + used;
-            end = out.data() + out.size();
-        }
         if (asciiIdentity && s[i] < 0x80) {
             const size_t j = AsciiRunEnd(s, i, size);
-            if (static_cast<size_t>(end - w) < j - i + 8) {
-                const size_t used = w - out.data();
-                out.resize(used + (j - i) + (size - j) + (size - j) / 100 + 16);
-                w = out.data() + used;
-                end = out.data() + out.size();
-            }
-            std::memcpy(w, s + i, j - i);
-            w += j - i;
+            output.Append(s + i, j - i);
             i = j;
             continue;
         }
@@ -273,24 +301,18 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
         const size_t n = ReadChar(table, s, i, size, code, lc);
         i += n == 0 ? 1 : n;
         if (n == 0) {
-            *w++ = '?';
+            *output.Room() = '?';
+            output.Advance(1);
             lossy = true;
         } else if (lc != nullptr) {
-            // Room for 8 bytes is kept, so all three bytes can be written.
-            std::memcpy(w, lc->bytes, 3);
-            w += lc->length;
+            std::memcpy(output.Room(), lc->bytes, 3);
+            output.Advance(lc->length);
             lossy = lossy || lc->lossy;
         } else {
-            const size_t used = w - out.data();
-            out.resize(used);
-            AppendCodePoint(table, code, out, lossy);
-            const size_t now = out.size();
-            out.resize(now + (size - i) + 16);
-            w = out.data() + now;
-            end = out.data() + out.size();
+            AppendCodePoint(table, code, output.Flushed(), lossy);
         }
     }
-    out.resize(w - out.data());
+    output.Flushed();
 }
 
 void Utf8ToLocalInPlace(std::string& text, bool& lossy) {

@@ -65,6 +65,13 @@ TEST(LocalEncoderTest, InPlaceConversionAgreesWithTheCopyingOne) {
     }
     cases.push_back(runs);
     cases.push_back(runs.substr(3) + "\xE4\xB8");
+    // Longer than the copying conversion's stack window, with characters and
+    // ASCII runs straddling its edge.
+    std::string longText;
+    for (int n = 0; n < 40; ++n) {
+        longText += std::string(static_cast<size_t>(n * 7 % 23), 'x') + "\xE4\xB8\xAD\xC2\xB7";
+    }
+    cases.push_back(longText + std::string(700, 'y') + "\xF0\x9F\x98\x80");
     for (const std::string& utf8 : cases) {
         std::string copied;
         bool copiedLossy = false;
@@ -74,6 +81,10 @@ TEST(LocalEncoderTest, InPlaceConversionAgreesWithTheCopyingOne) {
         Utf8ToLocalInPlace(inPlace, inPlaceLossy);
         EXPECT_EQ(inPlace, copied) << utf8;
         EXPECT_EQ(inPlaceLossy, copiedLossy) << utf8;
+        // Appending keeps what the string held.
+        std::string appended = "kept";
+        AppendUtf8AsLocal(utf8, appended, copiedLossy);
+        EXPECT_EQ(appended, "kept" + copied);
     }
 }
 
