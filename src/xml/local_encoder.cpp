@@ -4,8 +4,11 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/code_page.h"
 #include "xml/char_classes.h"
@@ -14,17 +17,35 @@ namespace vt::xml {
 
 namespace {
 
-// One BMP character in the local code page: up to 3 bytes and a length, with
-// a flag when the platform had no equivalent.
-struct LocalChar {
-    char bytes[3];
-    uint8_t length : 7;
-    uint8_t lossy : 1;
-};
+// One BMP character in the local code page, packed in 32 bits: its bytes
+// (up to 3) from the lowest byte up, their count in bits 24-25 and, in bit
+// 31, whether the platform had no equivalent. 0 stands for "not known".
+constexpr uint32_t kLossyBit = 0x80000000u;
 
-// The table is filled in blocks of 256 characters on first use: a document
-// touches few blocks, and characters the code page lacks are slow to ask the
-// platform about.
+size_t CharLength(uint32_t local) {
+    return local >> 24 & 3;
+}
+bool CharLossy(uint32_t local) {
+    return (local & kLossyBit) != 0;
+}
+// A plain two-byte character, not lossy (most of the Chinese plane).
+bool IsDoubleByte(uint32_t local) {
+    return local >> 24 == 2;
+}
+// Writes the character's bytes.
+void PutChar(char* w, uint32_t local) {
+    const size_t n = CharLength(local);
+    for (size_t b = 0; b < n; ++b) {
+        w[b] = static_cast<char>(local >> (8 * b));
+    }
+}
+
+// The platform's conversion of every BMP character, asked for in blocks of
+// 256 on first use: a document touches few blocks, and characters the code
+// page lacks are slow to ask the platform about. One flat array, so that a
+// character costs a single load; its entries are atomic because threads fill
+// blocks as they meet them (two threads filling one block store the same
+// values).
 class BmpTable {
   public:
     static constexpr unsigned kBlockBits = 8;
@@ -32,18 +53,9 @@ class BmpTable {
     static constexpr unsigned kBlocks = 0x10000 >> kBlockBits;
 
     BmpTable() {
-        for (auto& block : blocks_) {
-            block.store(nullptr, std::memory_order_relaxed);
-        }
-        const LocalChar* ascii = Block(0);
-        asciiIdentity_ = ascii != nullptr;
-        for (uint32_t u = 0; asciiIdentity_ && u < 0x80; ++u) {
-            asciiIdentity_ = ascii[u].length == 1 && ascii[u].bytes[0] == static_cast<char>(u);
-        }
-    }
-    ~BmpTable() {
-        for (auto& block : blocks_) {
-            delete[] block.load(std::memory_order_relaxed);
+        asciiIdentity_ = true;
+        for (char16_t u = 0; asciiIdentity_ && u < 0x80; ++u) {
+            asciiIdentity_ = Entry(u) == (1u << 24 | u);
         }
     }
     BmpTable(const BmpTable&) = delete;
@@ -51,24 +63,32 @@ class BmpTable {
 
     bool AsciiIdentity() const { return asciiIdentity_; }
 
-    // The block that holds unit, or nullptr when the platform's output for it
-    // could not be split into characters (then convert through the platform).
-    const LocalChar* Block(char16_t unit) {
-        std::atomic<LocalChar*>& slot = blocks_[unit >> kBlockBits];
-        LocalChar* block = slot.load(std::memory_order_acquire);
-        if (block == nullptr) {
-            block = Build(unit >> kBlockBits);
-            LocalChar* expected = nullptr;
-            if (!slot.compare_exchange_strong(expected, block, std::memory_order_acq_rel)) {
-                delete[] block;
-                block = expected;
-            }
-        }
-        return block == &unusable_ ? nullptr : block;
+    // The packed character for unit, or 0 when the platform's output for its
+    // block could not be split into characters (then convert through the
+    // platform).
+    uint32_t Entry(char16_t unit) {
+        const uint32_t local = entries_[unit].load(std::memory_order_relaxed);
+        return local != 0 ? local : Fill(unit);
     }
 
   private:
-    LocalChar* Build(unsigned blockNumber) {
+    uint32_t Fill(char16_t unit) {
+        const unsigned blockNumber = unit >> kBlockBits;
+        if (unusable_[blockNumber].load(std::memory_order_relaxed)) {
+            return 0;
+        }
+        uint32_t block[kBlockSize];
+        if (!Build(blockNumber, block)) {
+            unusable_[blockNumber].store(true, std::memory_order_relaxed);
+            return 0;
+        }
+        for (unsigned k = 0; k < kBlockSize; ++k) {
+            entries_[blockNumber * kBlockSize + k].store(block[k], std::memory_order_relaxed);
+        }
+        return block[unit & (kBlockSize - 1)];
+    }
+
+    static bool Build(unsigned blockNumber, uint32_t (&block)[kBlockSize]) {
         std::u16string units;
         for (unsigned k = 0; k < kBlockSize; ++k) {
             const unsigned u = blockNumber * kBlockSize + k;
@@ -77,34 +97,36 @@ class BmpTable {
         }
         std::string encoded;
         if (!platform::EncodeCodePage(platform::LocalCodePage(), units, encoded)) {
-            return &unusable_;
+            return false;
         }
         // Split the output by the code page's character lengths; if that does
         // not give one character per unit, the block cannot be trusted.
         const CharLengths& lengths = LocalCharLengths();
-        std::unique_ptr<LocalChar[]> block(new LocalChar[kBlockSize]);
         size_t at = 0;
         for (unsigned k = 0; k < kBlockSize; ++k) {
             if (at >= encoded.size()) {
-                return &unusable_;
+                return false;
             }
             const size_t n = lengths[static_cast<unsigned char>(encoded[at])];
             if (n > 3 || at + n > encoded.size()) {
-                return &unusable_;
+                return false;
             }
-            LocalChar& c = block[k];
+            uint32_t local = static_cast<uint32_t>(n) << 24;
             for (size_t b = 0; b < n; ++b) {
-                c.bytes[b] = encoded[at + b];
+                local |= static_cast<uint32_t>(static_cast<unsigned char>(encoded[at + b]))
+                         << (8 * b);
             }
-            c.length = static_cast<uint8_t>(n);
-            c.lossy = n == 1 && encoded[at] == '?' && units[k] != u'?';
+            if (n == 1 && encoded[at] == '?' && units[k] != u'?') {
+                local |= kLossyBit;
+            }
+            block[k] = local;
             at += n;
         }
-        return at == encoded.size() ? block.release() : &unusable_;
+        return at == encoded.size();
     }
 
-    std::atomic<LocalChar*> blocks_[kBlocks];
-    LocalChar unusable_{};  // marks a block that could not be built
+    std::atomic<uint32_t> entries_[0x10000] = {};
+    std::atomic<bool> unusable_[kBlocks] = {};
     bool asciiIdentity_ = false;
 };
 
@@ -132,10 +154,11 @@ void AppendThroughPlatform(std::u16string_view units, std::string& out, bool& lo
 void AppendCodePoint(BmpTable& table, char32_t code, std::string& out, bool& lossy) {
     if (code < 0x10000) {
         const char16_t unit = static_cast<char16_t>(code);
-        if (const LocalChar* block = table.Block(unit)) {
-            const LocalChar& c = block[unit & (BmpTable::kBlockSize - 1)];
-            out.append(c.bytes, c.length);
-            lossy = lossy || c.lossy;
+        if (const uint32_t local = table.Entry(unit)) {
+            char bytes[3];
+            PutChar(bytes, local);
+            out.append(bytes, CharLength(local));
+            lossy = lossy || CharLossy(local);
         } else {
             AppendThroughPlatform(std::u16string_view(&unit, 1), out, lossy);
         }
@@ -157,6 +180,55 @@ size_t AsciiRunEnd(const unsigned char* s, size_t i, size_t size) {
     }
     while (i < size && s[i] < 0x80) {
         ++i;
+    }
+    return i;
+}
+
+// Moves the run of ASCII bytes at s[i] back to w (which never lies ahead of
+// s + i) and gives the run's end. Whole blocks are stored even when the run
+// ends inside one, as long as that cannot reach input not yet read: the
+// output is where the input is (the bytes stay as they are) or lags a block
+// behind.
+size_t MoveAsciiRun(const unsigned char* s, size_t i, size_t size, char*& w) {
+    const char* const in = reinterpret_cast<const char*>(s);
+#if defined(__SSE2__)
+    while (i + 16 <= size) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(block));
+        const size_t lag = static_cast<size_t>(in + i - w);
+        if (high == 0 || lag == 0 || lag >= 16) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(w), block);
+            if (high != 0) {
+                const size_t ascii = static_cast<size_t>(std::countr_zero(high));
+                w += ascii;
+                return i + ascii;
+            }
+            w += 16;
+            i += 16;
+            continue;
+        }
+        break;
+    }
+#else
+    while (i + 8 <= size) {
+        uint64_t word = 0;
+        std::memcpy(&word, s + i, 8);
+        const uint64_t high = word & kHighBits;
+        const size_t lag = static_cast<size_t>(in + i - w);
+        if (high != 0 && (std::endian::native != std::endian::little || (lag != 0 && lag < 8)))
+            break;
+        std::memcpy(w, &word, 8);
+        if (high != 0) {
+            const size_t ascii = static_cast<size_t>(std::countr_zero(high)) / 8;
+            w += ascii;
+            return i + ascii;
+        }
+        w += 8;
+        i += 8;
+    }
+#endif
+    while (i < size && s[i] < 0x80) {
+        *w++ = static_cast<char>(s[i++]);
     }
     return i;
 }
@@ -188,31 +260,27 @@ size_t DecodeUtf8(const unsigned char* s, size_t i, size_t size, char32_t& code)
 }
 
 // Reads the character at s[i]: gives its UTF-8 length (0 when broken) and
-// its table entry in local (nullptr when the platform must convert it).
+// its packed local form in local (0 when the platform must convert it).
 size_t ReadChar(BmpTable& table, const unsigned char* s, size_t i, size_t size, char32_t& code,
-                const LocalChar*& local) {
+                uint32_t& local) {
     const size_t n = DecodeUtf8(s, i, size, code);
-    const LocalChar* block =
-        n != 0 && code < 0x10000 ? table.Block(static_cast<char16_t>(code)) : nullptr;
-    local = block == nullptr ? nullptr : &block[code & (BmpTable::kBlockSize - 1)];
+    local = n != 0 && code < 0x10000 ? table.Entry(static_cast<char16_t>(code)) : 0;
     return n;
 }
 
-// The table entry of a well-formed three-byte sequence at s[i] (most of the
-// Chinese plane), or nullptr for anything else.
-inline const LocalChar* ThreeByteChar(BmpTable& table, const unsigned char* s, size_t i,
-                                      size_t size) {
+// The packed local form of a well-formed three-byte sequence at s[i] (most of
+// the Chinese plane), or 0 for anything else.
+inline uint32_t ThreeByteChar(BmpTable& table, const unsigned char* s, size_t i, size_t size) {
     if ((s[i] & 0xF0) != 0xE0 || i + 2 >= size || (s[i + 1] & 0xC0) != 0x80 ||
         (s[i + 2] & 0xC0) != 0x80) {
-        return nullptr;
+        return 0;
     }
     const char16_t code =
         static_cast<char16_t>((s[i] & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F));
     if (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)) {
-        return nullptr;
+        return 0;
     }
-    const LocalChar* block = table.Block(code);
-    return block == nullptr ? nullptr : &block[code & (BmpTable::kBlockSize - 1)];
+    return table.Entry(code);
 }
 
 // Converted bytes gather in a window on the stack and go to the string in
@@ -297,17 +365,17 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
             continue;
         }
         char32_t code = 0;
-        const LocalChar* lc = nullptr;
-        const size_t n = ReadChar(table, s, i, size, code, lc);
+        uint32_t local = 0;
+        const size_t n = ReadChar(table, s, i, size, code, local);
         i += n == 0 ? 1 : n;
         if (n == 0) {
             *output.Room() = '?';
             output.Advance(1);
             lossy = true;
-        } else if (lc != nullptr) {
-            std::memcpy(output.Room(), lc->bytes, 3);
-            output.Advance(lc->length);
-            lossy = lossy || lc->lossy;
+        } else if (local != 0) {
+            PutChar(output.Room(), local);
+            output.Advance(CharLength(local));
+            lossy = lossy || CharLossy(local);
         } else {
             AppendCodePoint(table, code, output.Flushed(), lossy);
         }
@@ -332,76 +400,53 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
     // Kept in a local: the caller's flag could alias the bytes written, which
     // would cost a load and a store per character.
     bool lost = false;
-    // The blocks this text has used so far, kept at hand.
-    const LocalChar* blocks[BmpTable::kBlocks] = {};
     while (i < size) {
         if (s[i] < 0x80) {
-            // Whole words are moved while they are ASCII: all eight bytes
-            // have been read, so writing them behind the input is safe.
-            uint64_t word = 0;
-            while (i + 8 <= size) {
-                std::memcpy(&word, s + i, 8);
-                const uint64_t high = word & kHighBits;
-                // The run's last word is written whole too once the output
-                // lags eight bytes behind (after a few characters it always
-                // does): it lands on input already read, and the run's end
-                // needs no byte loop.
-                if (high != 0 && (std::endian::native != std::endian::little || base + i - w < 8))
-                    break;
-                std::memcpy(w, &word, 8);
-                if (high != 0) {
-                    const size_t ascii = static_cast<size_t>(std::countr_zero(high)) / 8;
-                    w += ascii;
-                    i += ascii;
-                    break;
-                }
-                w += 8;
-                i += 8;
-            }
-            while (i < size && s[i] < 0x80) {
-                *w++ = static_cast<char>(s[i++]);
-            }
+            i = MoveAsciiRun(s, i, size, w);
             continue;
         }
         if constexpr (std::endian::native == std::endian::little) {
-            // A run of three-byte characters (most of the Chinese plane),
-            // each read and checked as one word.
+            // A run of two- and three-byte characters that become two bytes
+            // (most of the Chinese plane), each read and checked as one word.
+            // Two bytes never overtake the input.
             const size_t runStart = i;
-            uint32_t word = 0;
-            while (i + 4 <= size &&
-                   (std::memcpy(&word, s + i, 4), (word & 0xC0C0F0u) == 0x8080E0u)) {
-                const unsigned code =
-                    (word & 0x0F) << 12 | (word >> 2 & 0xFC0) | (word >> 16 & 0x3F);
-                if (code < 0x800 || code - 0xD800 < 0x800)
-                    break;
-                const LocalChar* block = blocks[code >> BmpTable::kBlockBits];
-                if (block == nullptr) {
-                    block = table.Block(static_cast<char16_t>(code));
-                    if (block == nullptr)
+            while (i + 4 <= size) {
+                uint32_t word = 0;
+                std::memcpy(&word, s + i, 4);
+                unsigned code = 0;
+                size_t n = 0;
+                if ((word & 0xC0C0F0u) == 0x8080E0u) {
+                    code = (word & 0x0F) << 12 | (word >> 2 & 0xFC0) | (word >> 16 & 0x3F);
+                    if (code < 0x800 || code - 0xD800 < 0x800)
                         break;
-                    blocks[code >> BmpTable::kBlockBits] = block;
+                    n = 3;
+                } else if ((word & 0xC0E0u) == 0x80C0u && (word & 0x1Eu) != 0) {
+                    code = (word & 0x1F) << 6 | (word >> 8 & 0x3F);
+                    n = 2;
+                } else {
+                    break;
                 }
-                const LocalChar& lc = block[code & (BmpTable::kBlockSize - 1)];
-                std::memcpy(w, lc.bytes, 3);
-                w += lc.length;
-                lost = lost || lc.lossy;
-                i += 3;
+                const uint32_t local = table.Entry(static_cast<char16_t>(code));
+                if (!IsDoubleByte(local))
+                    break;
+                std::memcpy(w, &local, 2);
+                w += 2;
+                i += n;
             }
             if (i != runStart)
                 continue;
         }
-        if (const LocalChar* lc = ThreeByteChar(table, s, i, size)) {
-            // Three bytes never give more than three; the bytes past the
-            // character's length land on input already read.
-            std::memcpy(w, lc->bytes, 3);
-            w += lc->length;
-            lost = lost || lc->lossy;
+        if (const uint32_t local = ThreeByteChar(table, s, i, size)) {
+            // Three bytes never give more than three.
+            PutChar(w, local);
+            w += CharLength(local);
+            lost = lost || CharLossy(local);
             i += 3;
             continue;
         }
         char32_t code = 0;
-        const LocalChar* lc = nullptr;
-        const size_t n = ReadChar(table, s, i, size, code, lc);
+        uint32_t local = 0;
+        const size_t n = ReadChar(table, s, i, size, code, local);
         if (n == 0) {
             *w++ = '?';
             lost = true;
@@ -410,10 +455,10 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
         }
         // The output must not overtake the input still to be read; a
         // character that would do so sends the rest to the copying path.
-        if (lc != nullptr && w + lc->length <= base + i + n) {
-            std::memcpy(w, lc->bytes, lc->length);
-            w += lc->length;
-            lost = lost || lc->lossy;
+        if (local != 0 && w + CharLength(local) <= base + i + n) {
+            PutChar(w, local);
+            w += CharLength(local);
+            lost = lost || CharLossy(local);
             i += n;
             continue;
         }
