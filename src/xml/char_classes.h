@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vt::xml {
 
 inline bool IsSpace(unsigned char c) {
@@ -78,6 +82,41 @@ inline const char* FindByte(const char* text, size_t size, char c) {
         }
     }
     return nullptr;
+}
+
+#if defined(__SSE2__)
+// Where three given bytes and the bytes from 0x80 up lie in text[0, 64),
+// bit k standing for text[k].
+struct ByteMasks64 {
+    uint64_t first, second, third, high;
+};
+
+inline ByteMasks64 FindBytes64(const char* text, char first, char second, char third) {
+    const __m128i a = _mm_set1_epi8(first);
+    const __m128i b = _mm_set1_epi8(second);
+    const __m128i c = _mm_set1_epi8(third);
+    ByteMasks64 masks{0, 0, 0, 0};
+    const auto bits = [](__m128i hits, int k) {
+        return uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hits))} << (16 * k);
+    };
+    for (int k = 0; k < 4; ++k) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * k));
+        masks.first |= bits(_mm_cmpeq_epi8(block, a), k);
+        masks.second |= bits(_mm_cmpeq_epi8(block, b), k);
+        masks.third |= bits(_mm_cmpeq_epi8(block, c), k);
+        masks.high |= bits(block, k);
+    }
+    return masks;
+}
+#endif
+
+// Bit k is set when mask has an odd number of bits at k and below: between
+// pairs of quotes, the opening one included.
+inline uint64_t PrefixXor64(uint64_t mask) {
+    for (int shift = 1; shift < 64; shift *= 2) {
+        mask ^= mask << shift;
+    }
+    return mask;
 }
 
 // Lengths in bytes of the character that starts with each byte in the local
