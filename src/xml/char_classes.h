@@ -12,6 +12,10 @@
 #include <emmintrin.h>
 #endif
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vt::xml {
 
 inline bool IsSpace(unsigned char c) {
@@ -117,6 +121,38 @@ inline uint64_t PrefixXor64(uint64_t mask) {
         mask ^= mask << shift;
     }
     return mask;
+}
+
+// The first quote byte in text[0, size), or nullptr when there is none;
+// ampersand is set when a '&' comes before it. Reads an attribute value and
+// tells whether it needs decoding in one pass, sixteen bytes at a time with
+// SSE2.
+inline const char* FindValueEnd(const char* text, size_t size, char quote, bool& ampersand) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i quotes = _mm_set1_epi8(quote);
+    const __m128i ampersands = _mm_set1_epi8('&');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const unsigned ends =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, quotes)));
+        const unsigned amps =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, ampersands)));
+        if (ends != 0) {
+            const unsigned before = ends ^ (ends - 1);  // the bits up to the quote
+            ampersand = ampersand || (amps & before) != 0;
+            return text + i + std::countr_zero(ends);
+        }
+        ampersand = ampersand || amps != 0;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (text[i] == quote) {
+            return text + i;
+        }
+        ampersand = ampersand || text[i] == '&';
+    }
+    return nullptr;
 }
 
 // Lengths in bytes of the character that starts with each byte in the local
