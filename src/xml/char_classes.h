@@ -99,27 +99,40 @@ inline ByteMasks64 FindBytes64(const char* text, char first, char second, char t
     const __m128i a = _mm_set1_epi8(first);
     const __m128i b = _mm_set1_epi8(second);
     const __m128i c = _mm_set1_epi8(third);
-    ByteMasks64 masks{0, 0, 0, 0};
-    const auto bits = [](__m128i hits, int k) {
-        return uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hits))} << (16 * k);
+    const __m128i* blocks = reinterpret_cast<const __m128i*>(text);
+    const __m128i block0 = _mm_loadu_si128(blocks);
+    const __m128i block1 = _mm_loadu_si128(blocks + 1);
+    const __m128i block2 = _mm_loadu_si128(blocks + 2);
+    const __m128i block3 = _mm_loadu_si128(blocks + 3);
+    // Written out for the four blocks: the compiler keeps a loop over them,
+    // with shifts by a variable count.
+    const auto join = [](int bits0, int bits1, int bits2, int bits3) {
+        return uint64_t{static_cast<uint16_t>(bits0)} |
+               uint64_t{static_cast<uint16_t>(bits1)} << 16 |
+               uint64_t{static_cast<uint16_t>(bits2)} << 32 |
+               uint64_t{static_cast<uint16_t>(bits3)} << 48;
     };
-    for (int k = 0; k < 4; ++k) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * k));
-        masks.first |= bits(_mm_cmpeq_epi8(block, a), k);
-        masks.second |= bits(_mm_cmpeq_epi8(block, b), k);
-        masks.third |= bits(_mm_cmpeq_epi8(block, c), k);
-        masks.high |= bits(block, k);
-    }
-    return masks;
+    const auto equal = [&](__m128i pattern) {
+        return join(_mm_movemask_epi8(_mm_cmpeq_epi8(block0, pattern)),
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(block1, pattern)),
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(block2, pattern)),
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(block3, pattern)));
+    };
+    return {equal(a), equal(b), equal(c),
+            join(_mm_movemask_epi8(block0), _mm_movemask_epi8(block1), _mm_movemask_epi8(block2),
+                 _mm_movemask_epi8(block3))};
 }
 #endif
 
 // Bit k is set when mask has an odd number of bits at k and below: between
 // pairs of quotes, the opening one included.
 inline uint64_t PrefixXor64(uint64_t mask) {
-    for (int shift = 1; shift < 64; shift *= 2) {
-        mask ^= mask << shift;
-    }
+    mask ^= mask << 1;
+    mask ^= mask << 2;
+    mask ^= mask << 4;
+    mask ^= mask << 8;
+    mask ^= mask << 16;
+    mask ^= mask << 32;
     return mask;
 }
 
