@@ -106,11 +106,12 @@ inline ByteMasks64 FindBytes64(const char* text, char first, char second, char t
     const __m128i block3 = _mm_loadu_si128(blocks + 3);
     // Written out for the four blocks: the compiler keeps a loop over them,
     // with shifts by a variable count.
+    // A movemask has sixteen bits and zeros above them.
     const auto join = [](int bits0, int bits1, int bits2, int bits3) {
-        return uint64_t{static_cast<uint16_t>(bits0)} |
-               uint64_t{static_cast<uint16_t>(bits1)} << 16 |
-               uint64_t{static_cast<uint16_t>(bits2)} << 32 |
-               uint64_t{static_cast<uint16_t>(bits3)} << 48;
+        return uint64_t{static_cast<uint32_t>(bits0)} |
+               uint64_t{static_cast<uint32_t>(bits1)} << 16 |
+               uint64_t{static_cast<uint32_t>(bits2)} << 32 |
+               uint64_t{static_cast<uint32_t>(bits3)} << 48;
     };
     const auto equal = [&](__m128i pattern) {
         return join(_mm_movemask_epi8(_mm_cmpeq_epi8(block0, pattern)),
