@@ -1,5 +1,9 @@
 #include "addons/catalogue_file.h"
 
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -21,6 +25,29 @@ namespace {
 // The attributes a record is made of, and their names.
 enum AddonField { kFieldId, kFieldName, kFieldFolder, kFieldVer, kFieldUrl, kFieldCount };
 constexpr std::string_view kFieldNames[kFieldCount] = {"Id", "Name", "Folder", "Ver", "Url"};
+
+// " Name=" and so on as the bytes of a little-endian word, with the mask of
+// the bytes they take (at most eight).
+struct UsualPrefix {
+    uint64_t bytes = 0;
+    uint64_t mask = 0;
+};
+constexpr std::array<UsualPrefix, kFieldCount> UsualPrefixes() {
+    std::array<UsualPrefix, kFieldCount> prefixes;
+    for (int field = 0; field < kFieldCount; ++field) {
+        int shift = 0;
+        for (const std::string_view part :
+             {std::string_view(" "), kFieldNames[field], std::string_view("=")}) {
+            for (const char c : part) {
+                prefixes[field].bytes |= uint64_t{static_cast<unsigned char>(c)} << shift;
+                prefixes[field].mask |= uint64_t{0xFF} << shift;
+                shift += 8;
+            }
+        }
+    }
+    return prefixes;
+}
+constexpr std::array<UsualPrefix, kFieldCount> kUsualPrefixes = UsualPrefixes();
 
 // Reads a catalogue document straight from its element index: one scan of
 // each record's start tag finds the raw values, and each value is decoded
@@ -126,14 +153,18 @@ class CatalogueReader {
     // full scan would read just that attribute. `at` then moves past it.
     bool TakeUsual(AddonField field, size_t& at, Field& out) const {
         const std::string_view name = kFieldNames[field];
+        // " Name=" and the like fit one eight-byte word.
         const size_t valueStart = at + name.size() + 3;
-        if (valueStart > text_.size() || text_[at] != ' ' || text_[valueStart - 2] != '=' ||
-            text_[valueStart - 1] != '"') {
+        if (at + 8 > text_.size() || valueStart > text_.size() || text_[valueStart - 1] != '"')
             return false;
-        }
-        for (size_t k = 0; k < name.size(); ++k) {
-            if (text_[at + 1 + k] != name[k])
+        if constexpr (std::endian::native == std::endian::little) {
+            uint64_t word = 0;
+            std::memcpy(&word, text_.data() + at, 8);
+            if (((word ^ kUsualPrefixes[field].bytes) & kUsualPrefixes[field].mask) != 0)
                 return false;
+        } else if (text_[at] != ' ' || text_.compare(at + 1, name.size(), name) != 0 ||
+                   text_[valueStart - 2] != '=') {
+            return false;
         }
         bool referenced = false;
         const char* close = xml::FindValueEnd(text_.data() + valueStart, text_.size() - valueStart,
