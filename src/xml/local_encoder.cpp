@@ -67,9 +67,12 @@ class BmpTable {
     // block could not be split into characters (then convert through the
     // platform).
     uint32_t Entry(char16_t unit) {
-        const uint32_t local = entries_[unit].load(std::memory_order_relaxed);
+        const uint32_t local = Known(unit);
         return local != 0 ? local : Fill(unit);
     }
+    // The entry as far as it is known: 0 also for a character whose block
+    // has not been asked for yet.
+    uint32_t Known(char16_t unit) const { return entries_[unit].load(std::memory_order_relaxed); }
 
   private:
     uint32_t Fill(char16_t unit) {
@@ -259,6 +262,51 @@ size_t DecodeUtf8(const unsigned char* s, size_t i, size_t size, char32_t& code)
     return 0;
 }
 
+// The code point of the three-byte sequence in the low bytes of word
+// (little-endian), once its lead and trail bits have been checked.
+inline unsigned ThreeByteCode(uint32_t word) {
+    return (word & 0x0F) << 12 | (word >> 2 & 0xFC0) | (word >> 16 & 0x3F);
+}
+
+#if defined(__SSE2__)
+// Converts five three-byte characters at in[0, 15) to w when each becomes
+// two bytes; false (nothing written) when in[0, 16) holds anything else.
+// The shape of all five is checked at once; leads 0xE0 and 0xED (whose
+// sequences may be overlong or surrogates) are left to the closer look.
+inline bool ConvertFiveChinese(const BmpTable& table, const unsigned char* in, char* w) {
+    const char f0 = static_cast<char>(0xF0), c0 = static_cast<char>(0xC0);
+    const char e0 = static_cast<char>(0xE0), x80 = static_cast<char>(0x80);
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i shape = _mm_cmpeq_epi8(
+        _mm_and_si128(block,
+                      _mm_setr_epi8(f0, c0, c0, f0, c0, c0, f0, c0, c0, f0, c0, c0, f0, c0, c0, 0)),
+        _mm_setr_epi8(e0, x80, x80, e0, x80, x80, e0, x80, x80, e0, x80, x80, e0, x80, x80, 0));
+    const __m128i doubtful =
+        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(e0)),
+                     _mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(0xED))));
+    constexpr int kLeads = 0x1249;  // bytes 0, 3, 6, 9 and 12
+    if (_mm_movemask_epi8(shape) != 0xFFFF || (_mm_movemask_epi8(doubtful) & kLeads) != 0) {
+        return false;
+    }
+    const auto local = [&](int k) {
+        uint32_t word = 0;
+        std::memcpy(&word, in + 3 * k, 4);
+        return table.Known(static_cast<char16_t>(ThreeByteCode(word)));
+    };
+    const uint32_t a = local(0), b = local(1), c = local(2), d = local(3), e = local(4);
+    // Each is 2 << 24 (two bytes, not lossy) exactly when both their union
+    // and their intersection are.
+    if ((a | b | c | d | e) >> 24 != 2 || (a & b & c & d & e) >> 24 != 2) {
+        return false;
+    }
+    const uint64_t first = uint64_t{a & 0xFFFF} | uint64_t{b & 0xFFFF} << 16 |
+                           uint64_t{c & 0xFFFF} << 32 | uint64_t{d & 0xFFFF} << 48;
+    std::memcpy(w, &first, 8);
+    std::memcpy(w + 8, &e, 2);
+    return true;
+}
+#endif
+
 // Reads the character at s[i]: gives its UTF-8 length (0 when broken) and
 // its packed local form in local (0 when the platform must convert it).
 size_t ReadChar(BmpTable& table, const unsigned char* s, size_t i, size_t size, char32_t& code,
@@ -410,7 +458,20 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
             // (most of the Chinese plane), each read and checked as one word.
             // Two bytes never overtake the input.
             const size_t runStart = i;
+            // Five at once while that works, then one by one to the end of
+            // the run.
+            bool byFive = true;
             while (i + 4 <= size) {
+#if defined(__SSE2__)
+                if (byFive) {
+                    if (i + 16 <= size && ConvertFiveChinese(table, s + i, w)) {
+                        w += 10;
+                        i += 15;
+                        continue;
+                    }
+                    byFive = false;
+                }
+#endif
                 uint32_t word = 0;
                 std::memcpy(&word, s + i, 4);
                 unsigned code = 0;
