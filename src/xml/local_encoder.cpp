@@ -484,6 +484,26 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
                     byFive = false;
                 }
 #endif
+                if (i + 8 <= size) {
+                    // Two at once.
+                    uint64_t pair = 0;
+                    std::memcpy(&pair, s + i, 8);
+                    if ((pair & 0xC0C0F0C0C0F0u) == 0x8080E08080E0u &&
+                        (0x2001u >> (pair & 0x0F) & 1) == 0 &&
+                        (0x2001u >> (pair >> 24 & 0x0F) & 1) == 0) {
+                        const uint32_t a = table.Known(
+                            static_cast<char16_t>(ThreeByteCode(static_cast<uint32_t>(pair))));
+                        const uint32_t b = table.Known(static_cast<char16_t>(
+                            ThreeByteCode(static_cast<uint32_t>(pair >> 24))));
+                        if (IsDoubleByte(a) && IsDoubleByte(b)) {
+                            const uint32_t both = (a & 0xFFFF) | b << 16;
+                            std::memcpy(w, &both, 4);
+                            w += 4;
+                            i += 6;
+                            continue;
+                        }
+                    }
+                }
                 uint32_t word = 0;
                 std::memcpy(&word, s + i, 4);
                 unsigned code = 0;
