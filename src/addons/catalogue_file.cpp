@@ -153,10 +153,10 @@ class CatalogueReader {
     // full scan would read just that attribute. `at` then moves past it.
     bool TakeUsual(AddonField field, size_t& at, Field& out) const {
         const std::string_view name = kFieldNames[field];
-        // " Name=" and the like fit one eight-byte word.
         const size_t valueStart = at + name.size() + 3;
         if (at + 8 > text_.size() || valueStart > text_.size() || text_[valueStart - 1] != '"')
             return false;
+        // " Name=" and the like fit one eight-byte word.
         if constexpr (std::endian::native == std::endian::little) {
             uint64_t word = 0;
             std::memcpy(&word, text_.data() + at, 8);

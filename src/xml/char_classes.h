@@ -12,10 +12,6 @@
 #include <emmintrin.h>
 #endif
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace vt::xml {
 
 inline bool IsSpace(unsigned char c) {
@@ -104,9 +100,9 @@ inline ByteMasks64 FindBytes64(const char* text, char first, char second, char t
     const __m128i block1 = _mm_loadu_si128(blocks + 1);
     const __m128i block2 = _mm_loadu_si128(blocks + 2);
     const __m128i block3 = _mm_loadu_si128(blocks + 3);
-    // Written out for the four blocks: the compiler keeps a loop over them,
-    // with shifts by a variable count.
-    // A movemask has sixteen bits and zeros above them.
+    // Written out for the four blocks (the compiler keeps a loop over them,
+    // with shifts by a variable count); a movemask has sixteen bits and
+    // zeros above them.
     const auto join = [](int bits0, int bits1, int bits2, int bits3) {
         return uint64_t{static_cast<uint32_t>(bits0)} |
                uint64_t{static_cast<uint32_t>(bits1)} << 16 |

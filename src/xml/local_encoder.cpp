@@ -269,10 +269,11 @@ inline unsigned ThreeByteCode(uint32_t word) {
 }
 
 #if defined(__SSE2__)
-// Converts five three-byte characters at in[0, 15) to w when each becomes
-// two bytes; false (nothing written) when in[0, 16) holds anything else.
-// The shape of all five is checked at once; leads 0xE0 and 0xED (whose
-// sequences may be overlong or surrogates) are left to the closer look.
+// Converts five three-byte characters at in[0, 15) to ten bytes at w when
+// each becomes two bytes; false (nothing written) when in[0, 16) holds
+// anything else. The shape of all five is checked at once; leads 0xE0 and
+// 0xED (whose sequences may be overlong or surrogates) are left to the
+// closer look. Little-endian only.
 inline bool ConvertFiveChinese(const BmpTable& table, const unsigned char* in, char* w) {
     const char f0 = static_cast<char>(0xF0), c0 = static_cast<char>(0xC0);
     const char e0 = static_cast<char>(0xE0), x80 = static_cast<char>(0x80);
@@ -467,11 +468,13 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
         }
         if constexpr (std::endian::native == std::endian::little) {
             // A run of two- and three-byte characters that become two bytes
-            // (most of the Chinese plane), each read and checked as one word.
-            // Two bytes never overtake the input.
+            // (most of the Chinese plane): five at once while that works,
+            // then two or one at a time to the end of the run, each checked
+            // as one word. Two bytes for two or three read never overtake the
+            // input. Characters not yet asked of the platform, and leads 0xE0
+            // and 0xED (whose sequences may be overlong or surrogate halves)
+            // in the five and two at once, take the slower ways.
             const size_t runStart = i;
-            // Five at once while that works, then one by one to the end of
-            // the run.
             bool byFive = true;
             while (i + 4 <= size) {
 #if defined(__SSE2__)
@@ -485,7 +488,6 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
                 }
 #endif
                 if (i + 8 <= size) {
-                    // Two at once.
                     uint64_t pair = 0;
                     std::memcpy(&pair, s + i, 8);
                     if ((pair & 0xC0C0F0C0C0F0u) == 0x8080E08080E0u &&
