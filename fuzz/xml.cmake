@@ -1,1 +1,1 @@
-tessel_fuzz_target(xml DEPS tessel_xml)
+tessel_fuzz_target(xml DEPS tessel_xml tessel_addons)

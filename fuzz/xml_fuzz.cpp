@@ -1,9 +1,11 @@
 // Loads arbitrary bytes as a document, both as text and as a file, and walks
-// every element and attribute reader over the result.
+// every element and attribute reader over the result, the catalogue reader
+// among them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "addons/catalogue_file.h"
 #include "platform/files.h"
 #include "xml/xml_document.h"
 
@@ -27,6 +29,7 @@ void Walk(vt::xml::CXmlDocument& doc) {
             doc.ChildAttribute("Url");
         }
     }
+    vt::addons::CatalogueFromDocument(doc);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "addons/catalogue_file.h"
 
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -21,6 +25,29 @@ namespace {
 // The attributes a record is made of, and their names.
 enum AddonField { kFieldId, kFieldName, kFieldFolder, kFieldVer, kFieldUrl, kFieldCount };
 constexpr std::string_view kFieldNames[kFieldCount] = {"Id", "Name", "Folder", "Ver", "Url"};
+
+// " Name=" and so on as the bytes of a little-endian word, with the mask of
+// the bytes they take (at most eight).
+struct UsualPrefix {
+    uint64_t bytes = 0;
+    uint64_t mask = 0;
+};
+constexpr std::array<UsualPrefix, kFieldCount> UsualPrefixes() {
+    std::array<UsualPrefix, kFieldCount> prefixes;
+    for (int field = 0; field < kFieldCount; ++field) {
+        int shift = 0;
+        for (const std::string_view part :
+             {std::string_view(" "), kFieldNames[field], std::string_view("=")}) {
+            for (const char c : part) {
+                prefixes[field].bytes |= uint64_t{static_cast<unsigned char>(c)} << shift;
+                prefixes[field].mask |= uint64_t{0xFF} << shift;
+                shift += 8;
+            }
+        }
+    }
+    return prefixes;
+}
+constexpr std::array<UsualPrefix, kFieldCount> kUsualPrefixes = UsualPrefixes();
 
 // Reads a catalogue document straight from its element index: one scan of
 // each record's start tag finds the raw values, and each value is decoded
@@ -45,9 +72,9 @@ class CatalogueReader {
         size_t nameEnd = 0;
         for (uint32_t p = FindSibling(index_[root].firstChild, "P", &nameEnd); p != 0;
              p = FindSibling(index_[p].next, "P", &nameEnd)) {
-            std::string_view values[kFieldCount];
-            ReadFields(nameEnd, values);
-            const int32_t id = IdOf(values[kFieldId]);
+            Field fields[kFieldCount];
+            ReadFields(nameEnd, fields);
+            const int32_t id = IdOf(fields[kFieldId]);
             // Catalogues list their Ids in ascending order, so a record
             // above the last one goes to the end without a search; otherwise
             // one search serves both the duplicate test and the insertion.
@@ -59,21 +86,32 @@ class CatalogueReader {
             }
             AddonRecord& record = catalogue.try_emplace(at, id)->second;
             record.Id = id;
-            // Decoding never lengthens a value, so each takes one allocation.
-            AppendField(values[kFieldName], record.Name);
-            AppendField(values[kFieldFolder], record.Folder);
-            AppendField(values[kFieldVer], record.Ver);
-            record.Url.reserve(downloadUrl.size() + values[kFieldUrl].size());
+            AppendField(fields[kFieldName], record.Name);
+            AppendField(fields[kFieldFolder], record.Folder);
+            AppendField(fields[kFieldVer], record.Ver);
+            record.Url.reserve(downloadUrl.size() + fields[kFieldUrl].raw.size());
             record.Url.append(downloadUrl);
-            xml::AppendDecoded(values[kFieldUrl], record.Url);
+            AppendField(fields[kFieldUrl], record.Url);
         }
         return catalogue;
     }
 
   private:
-    static void AppendField(std::string_view raw, std::string& out) {
-        out.reserve(out.size() + raw.size());
-        xml::AppendDecoded(raw, out);
+    // A record's raw attribute value (empty when absent), and whether it is
+    // known to hold no reference to decode.
+    struct Field {
+        std::string_view raw;
+        bool plain = true;
+    };
+
+    // Decoding never lengthens a value, so each takes one allocation.
+    static void AppendField(const Field& field, std::string& out) {
+        if (field.plain) {
+            out.append(field.raw);
+            return;
+        }
+        out.reserve(out.size() + field.raw.size());
+        xml::AppendDecoded(field.raw, out);
     }
 
     size_t NameEnd(uint32_t element) const {
@@ -110,20 +148,56 @@ class CatalogueReader {
         return found;
     }
 
-    // The raw values of the record's attributes (the first of each name),
-    // empty when absent; the scan, from the end of the record's tag name,
-    // ends when all are found.
-    void ReadFields(size_t nameEnd, std::string_view (&values)[kFieldCount]) const {
+    // Takes the attribute at `at` when it is `field` in the layout
+    // catalogues use: one space, the name, '=' and a value in '"', where the
+    // full scan would read just that attribute. `at` then moves past it.
+    bool TakeUsual(AddonField field, size_t& at, Field& out) const {
+        const std::string_view name = kFieldNames[field];
+        const size_t valueStart = at + name.size() + 3;
+        if (at + 8 > text_.size() || valueStart > text_.size() || text_[valueStart - 1] != '"')
+            return false;
+        // " Name=" and the like fit one eight-byte word.
+        if constexpr (std::endian::native == std::endian::little) {
+            uint64_t word = 0;
+            std::memcpy(&word, text_.data() + at, 8);
+            if (((word ^ kUsualPrefixes[field].bytes) & kUsualPrefixes[field].mask) != 0)
+                return false;
+        } else if (text_[at] != ' ' || text_.compare(at + 1, name.size(), name) != 0 ||
+                   text_[valueStart - 2] != '=') {
+            return false;
+        }
+        bool referenced = false;
+        const char* close = xml::FindValueEnd(text_.data() + valueStart, text_.size() - valueStart,
+                                              '"', referenced);
+        if (close == nullptr)
+            return false;
+        out.raw = std::string_view(text_.data() + valueStart, close - text_.data() - valueStart);
+        out.plain = !referenced;
+        at = close - text_.data() + 1;
+        return true;
+    }
+
+    // The record's attributes (the first of each name); the scan, from the
+    // end of the record's tag name, ends when all are found. Records mostly
+    // list them first and in order, which is read without the full scan.
+    void ReadFields(size_t nameEnd, Field (&fields)[kFieldCount]) const {
+        size_t at = nameEnd;
+        int taken = 0;
+        while (taken < kFieldCount && TakeUsual(static_cast<AddonField>(taken), at, fields[taken]))
+            ++taken;
+        if (taken == kFieldCount)
+            return;
         bool seen[kFieldCount] = {};
-        int missing = kFieldCount;
+        for (int field = 0; field < taken; ++field)
+            seen[field] = true;
+        int missing = kFieldCount - taken;
         xml::ScanAttributes(
-            xml::NameSteps(), text_.data(), text_.size(), nameEnd,
-            [&](const xml::AttributeSpan& span) {
+            xml::NameSteps(), text_.data(), text_.size(), at, [&](const xml::AttributeSpan& span) {
                 const std::string_view name = text_.substr(span.nameStart, span.nameLength);
                 for (int field = 0; field < kFieldCount; ++field) {
                     if (!seen[field] && xml::NamesEqual(name, kFieldNames[field], ignoreCase_)) {
                         seen[field] = true;
-                        values[field] = text_.substr(span.valueStart, span.valueLength);
+                        fields[field] = {text_.substr(span.valueStart, span.valueLength), false};
                         --missing;
                         break;
                     }
@@ -132,8 +206,18 @@ class CatalogueReader {
             });
     }
 
-    static int32_t IdOf(std::string_view raw) {
-        if (xml::FindByte(raw.data(), raw.size(), '&') == nullptr)
+    static int32_t IdOf(const Field& field) {
+        const std::string_view raw = field.raw;
+        // Mostly a few digits and nothing else.
+        if (raw.size() - 1 < 9) {
+            int32_t value = 0;
+            size_t k = 0;
+            for (; k < raw.size() && raw[k] >= '0' && raw[k] <= '9'; ++k)
+                value = value * 10 + (raw[k] - '0');
+            if (k == raw.size())
+                return value;
+        }
+        if (field.plain || xml::FindByte(raw.data(), raw.size(), '&') == nullptr)
             return LeadingInteger(raw);
         return LeadingInteger(xml::Decoded(raw));
     }

@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vt::xml {
 
 inline bool IsSpace(unsigned char c) {
@@ -76,6 +80,87 @@ inline const char* FindByte(const char* text, size_t size, char c) {
         if (text[i] == c) {
             return text + i;
         }
+    }
+    return nullptr;
+}
+
+#if defined(__SSE2__)
+// Where three given bytes and the bytes from 0x80 up lie in text[0, 64),
+// bit k standing for text[k].
+struct ByteMasks64 {
+    uint64_t first, second, third, high;
+};
+
+inline ByteMasks64 FindBytes64(const char* text, char first, char second, char third) {
+    const __m128i a = _mm_set1_epi8(first);
+    const __m128i b = _mm_set1_epi8(second);
+    const __m128i c = _mm_set1_epi8(third);
+    const __m128i* blocks = reinterpret_cast<const __m128i*>(text);
+    const __m128i block0 = _mm_loadu_si128(blocks);
+    const __m128i block1 = _mm_loadu_si128(blocks + 1);
+    const __m128i block2 = _mm_loadu_si128(blocks + 2);
+    const __m128i block3 = _mm_loadu_si128(blocks + 3);
+    // Written out for the four blocks (the compiler keeps a loop over them,
+    // with shifts by a variable count); a movemask has sixteen bits and
+    // zeros above them.
+    const auto join = [](int bits0, int bits1, int bits2, int bits3) {
+        return uint64_t{static_cast<uint32_t>(bits0)} |
+               uint64_t{static_cast<uint32_t>(bits1)} << 16 |
+               uint64_t{static_cast<uint32_t>(bits2)} << 32 |
+               uint64_t{static_cast<uint32_t>(bits3)} << 48;
+    };
+    const auto equal = [&](__m128i pattern) {
+        return join(_mm_movemask_epi8(_mm_cmpeq_epi8(block0, pattern)),
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(block1, pattern)),
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(block2, pattern)),
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(block3, pattern)));
+    };
+    return {equal(a), equal(b), equal(c),
+            join(_mm_movemask_epi8(block0), _mm_movemask_epi8(block1), _mm_movemask_epi8(block2),
+                 _mm_movemask_epi8(block3))};
+}
+#endif
+
+// Bit k is set when mask has an odd number of bits at k and below: between
+// pairs of quotes, the opening one included.
+inline uint64_t PrefixXor64(uint64_t mask) {
+    mask ^= mask << 1;
+    mask ^= mask << 2;
+    mask ^= mask << 4;
+    mask ^= mask << 8;
+    mask ^= mask << 16;
+    mask ^= mask << 32;
+    return mask;
+}
+
+// The first quote byte in text[0, size), or nullptr when there is none;
+// ampersand is set when a '&' comes before it. Reads an attribute value and
+// tells whether it needs decoding in one pass, sixteen bytes at a time with
+// SSE2.
+inline const char* FindValueEnd(const char* text, size_t size, char quote, bool& ampersand) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i quotes = _mm_set1_epi8(quote);
+    const __m128i ampersands = _mm_set1_epi8('&');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const unsigned ends =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, quotes)));
+        const unsigned amps =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, ampersands)));
+        if (ends != 0) {
+            const unsigned before = ends ^ (ends - 1);  // the bits up to the quote
+            ampersand = ampersand || (amps & before) != 0;
+            return text + i + std::countr_zero(ends);
+        }
+        ampersand = ampersand || amps != 0;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (text[i] == quote) {
+            return text + i;
+        }
+        ampersand = ampersand || text[i] == '&';
     }
     return nullptr;
 }

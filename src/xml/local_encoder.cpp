@@ -4,8 +4,11 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/code_page.h"
 #include "xml/char_classes.h"
@@ -14,17 +17,35 @@ namespace vt::xml {
 
 namespace {
 
-// One BMP character in the local code page: up to 3 bytes and a length, with
-// a flag when the platform had no equivalent.
-struct LocalChar {
-    char bytes[3];
-    uint8_t length : 7;
-    uint8_t lossy : 1;
-};
+// One BMP character in the local code page, packed in 32 bits: its bytes
+// (up to 3) from the lowest byte up, their count in bits 24-25 and, in bit
+// 31, whether the platform had no equivalent. 0 stands for "not known".
+constexpr uint32_t kLossyBit = 0x80000000u;
 
-// The table is filled in blocks of 256 characters on first use: a document
-// touches few blocks, and characters the code page lacks are slow to ask the
-// platform about.
+size_t CharLength(uint32_t local) {
+    return local >> 24 & 3;
+}
+bool CharLossy(uint32_t local) {
+    return (local & kLossyBit) != 0;
+}
+// A plain two-byte character, not lossy (most of the Chinese plane).
+bool IsDoubleByte(uint32_t local) {
+    return local >> 24 == 2;
+}
+// Writes the character's bytes.
+void PutChar(char* w, uint32_t local) {
+    const size_t n = CharLength(local);
+    for (size_t b = 0; b < n; ++b) {
+        w[b] = static_cast<char>(local >> (8 * b));
+    }
+}
+
+// The platform's conversion of every BMP character, asked for in blocks of
+// 256 on first use: a document touches few blocks, and characters the code
+// page lacks are slow to ask the platform about. One flat array, so that a
+// character costs a single load; its entries are atomic because threads fill
+// blocks as they meet them (two threads filling one block store the same
+// values).
 class BmpTable {
   public:
     static constexpr unsigned kBlockBits = 8;
@@ -32,18 +53,9 @@ class BmpTable {
     static constexpr unsigned kBlocks = 0x10000 >> kBlockBits;
 
     BmpTable() {
-        for (auto& block : blocks_) {
-            block.store(nullptr, std::memory_order_relaxed);
-        }
-        const LocalChar* ascii = Block(0);
-        asciiIdentity_ = ascii != nullptr;
-        for (uint32_t u = 0; asciiIdentity_ && u < 0x80; ++u) {
-            asciiIdentity_ = ascii[u].length == 1 && ascii[u].bytes[0] == static_cast<char>(u);
-        }
-    }
-    ~BmpTable() {
-        for (auto& block : blocks_) {
-            delete[] block.load(std::memory_order_relaxed);
+        asciiIdentity_ = true;
+        for (char16_t u = 0; asciiIdentity_ && u < 0x80; ++u) {
+            asciiIdentity_ = Entry(u) == (1u << 24 | u);
         }
     }
     BmpTable(const BmpTable&) = delete;
@@ -51,24 +63,35 @@ class BmpTable {
 
     bool AsciiIdentity() const { return asciiIdentity_; }
 
-    // The block that holds unit, or nullptr when the platform's output for it
-    // could not be split into characters (then convert through the platform).
-    const LocalChar* Block(char16_t unit) {
-        std::atomic<LocalChar*>& slot = blocks_[unit >> kBlockBits];
-        LocalChar* block = slot.load(std::memory_order_acquire);
-        if (block == nullptr) {
-            block = Build(unit >> kBlockBits);
-            LocalChar* expected = nullptr;
-            if (!slot.compare_exchange_strong(expected, block, std::memory_order_acq_rel)) {
-                delete[] block;
-                block = expected;
-            }
-        }
-        return block == &unusable_ ? nullptr : block;
+    // The packed character for unit, or 0 when the platform's output for its
+    // block could not be split into characters (then convert through the
+    // platform).
+    uint32_t Entry(char16_t unit) {
+        const uint32_t local = Known(unit);
+        return local != 0 ? local : Fill(unit);
     }
+    // The entry as far as it is known: 0 also for a character whose block
+    // has not been asked for yet.
+    uint32_t Known(char16_t unit) const { return entries_[unit].load(std::memory_order_relaxed); }
 
   private:
-    LocalChar* Build(unsigned blockNumber) {
+    uint32_t Fill(char16_t unit) {
+        const unsigned blockNumber = unit >> kBlockBits;
+        if (unusable_[blockNumber].load(std::memory_order_relaxed)) {
+            return 0;
+        }
+        uint32_t block[kBlockSize];
+        if (!Build(blockNumber, block)) {
+            unusable_[blockNumber].store(true, std::memory_order_relaxed);
+            return 0;
+        }
+        for (unsigned k = 0; k < kBlockSize; ++k) {
+            entries_[blockNumber * kBlockSize + k].store(block[k], std::memory_order_relaxed);
+        }
+        return block[unit & (kBlockSize - 1)];
+    }
+
+    static bool Build(unsigned blockNumber, uint32_t (&block)[kBlockSize]) {
         std::u16string units;
         for (unsigned k = 0; k < kBlockSize; ++k) {
             const unsigned u = blockNumber * kBlockSize + k;
@@ -77,34 +100,36 @@ class BmpTable {
         }
         std::string encoded;
         if (!platform::EncodeCodePage(platform::LocalCodePage(), units, encoded)) {
-            return &unusable_;
+            return false;
         }
         // Split the output by the code page's character lengths; if that does
         // not give one character per unit, the block cannot be trusted.
         const CharLengths& lengths = LocalCharLengths();
-        std::unique_ptr<LocalChar[]> block(new LocalChar[kBlockSize]);
         size_t at = 0;
         for (unsigned k = 0; k < kBlockSize; ++k) {
             if (at >= encoded.size()) {
-                return &unusable_;
+                return false;
             }
             const size_t n = lengths[static_cast<unsigned char>(encoded[at])];
             if (n > 3 || at + n > encoded.size()) {
-                return &unusable_;
+                return false;
             }
-            LocalChar& c = block[k];
+            uint32_t local = static_cast<uint32_t>(n) << 24;
             for (size_t b = 0; b < n; ++b) {
-                c.bytes[b] = encoded[at + b];
+                local |= static_cast<uint32_t>(static_cast<unsigned char>(encoded[at + b]))
+                         << (8 * b);
             }
-            c.length = static_cast<uint8_t>(n);
-            c.lossy = n == 1 && encoded[at] == '?' && units[k] != u'?';
+            if (n == 1 && encoded[at] == '?' && units[k] != u'?') {
+                local |= kLossyBit;
+            }
+            block[k] = local;
             at += n;
         }
-        return at == encoded.size() ? block.release() : &unusable_;
+        return at == encoded.size();
     }
 
-    std::atomic<LocalChar*> blocks_[kBlocks];
-    LocalChar unusable_{};  // marks a block that could not be built
+    std::atomic<uint32_t> entries_[0x10000] = {};
+    std::atomic<bool> unusable_[kBlocks] = {};
     bool asciiIdentity_ = false;
 };
 
@@ -132,10 +157,11 @@ void AppendThroughPlatform(std::u16string_view units, std::string& out, bool& lo
 void AppendCodePoint(BmpTable& table, char32_t code, std::string& out, bool& lossy) {
     if (code < 0x10000) {
         const char16_t unit = static_cast<char16_t>(code);
-        if (const LocalChar* block = table.Block(unit)) {
-            const LocalChar& c = block[unit & (BmpTable::kBlockSize - 1)];
-            out.append(c.bytes, c.length);
-            lossy = lossy || c.lossy;
+        if (const uint32_t local = table.Entry(unit)) {
+            char bytes[3];
+            PutChar(bytes, local);
+            out.append(bytes, CharLength(local));
+            lossy = lossy || CharLossy(local);
         } else {
             AppendThroughPlatform(std::u16string_view(&unit, 1), out, lossy);
         }
@@ -157,6 +183,55 @@ size_t AsciiRunEnd(const unsigned char* s, size_t i, size_t size) {
     }
     while (i < size && s[i] < 0x80) {
         ++i;
+    }
+    return i;
+}
+
+// Moves the run of ASCII bytes at s[i] back to w (which never lies ahead of
+// s + i) and gives the run's end. Whole blocks are stored even when the run
+// ends inside one, as long as that cannot reach input not yet read: the
+// output is where the input is (the bytes stay as they are) or lags a block
+// behind.
+size_t MoveAsciiRun(const unsigned char* s, size_t i, size_t size, char*& w) {
+    const char* const in = reinterpret_cast<const char*>(s);
+#if defined(__SSE2__)
+    while (i + 16 <= size) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(block));
+        const size_t lag = static_cast<size_t>(in + i - w);
+        if (high == 0 || lag == 0 || lag >= 16) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(w), block);
+            if (high != 0) {
+                const size_t ascii = static_cast<size_t>(std::countr_zero(high));
+                w += ascii;
+                return i + ascii;
+            }
+            w += 16;
+            i += 16;
+            continue;
+        }
+        break;
+    }
+#else
+    while (i + 8 <= size) {
+        uint64_t word = 0;
+        std::memcpy(&word, s + i, 8);
+        const uint64_t high = word & kHighBits;
+        const size_t lag = static_cast<size_t>(in + i - w);
+        if (high != 0 && (std::endian::native != std::endian::little || (lag != 0 && lag < 8)))
+            break;
+        std::memcpy(w, &word, 8);
+        if (high != 0) {
+            const size_t ascii = static_cast<size_t>(std::countr_zero(high)) / 8;
+            w += ascii;
+            return i + ascii;
+        }
+        w += 8;
+        i += 8;
+    }
+#endif
+    while (i < size && s[i] < 0x80) {
+        *w++ = static_cast<char>(s[i++]);
     }
     return i;
 }
@@ -187,33 +262,128 @@ size_t DecodeUtf8(const unsigned char* s, size_t i, size_t size, char32_t& code)
     return 0;
 }
 
+// The code point of the three-byte sequence in the low bytes of word
+// (little-endian), once its lead and trail bits have been checked.
+inline unsigned ThreeByteCode(uint32_t word) {
+    return (word & 0x0F) << 12 | (word >> 2 & 0xFC0) | (word >> 16 & 0x3F);
+}
+
+#if defined(__SSE2__)
+// Converts five three-byte characters at in[0, 15) to ten bytes at w when
+// each becomes two bytes; false (nothing written) when in[0, 16) holds
+// anything else. The shape of all five is checked at once; leads 0xE0 and
+// 0xED (whose sequences may be overlong or surrogates) are left to the
+// closer look. Little-endian only.
+inline bool ConvertFiveChinese(const BmpTable& table, const unsigned char* in, char* w) {
+    const char f0 = static_cast<char>(0xF0), c0 = static_cast<char>(0xC0);
+    const char e0 = static_cast<char>(0xE0), x80 = static_cast<char>(0x80);
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i shape = _mm_cmpeq_epi8(
+        _mm_and_si128(block,
+                      _mm_setr_epi8(f0, c0, c0, f0, c0, c0, f0, c0, c0, f0, c0, c0, f0, c0, c0, 0)),
+        _mm_setr_epi8(e0, x80, x80, e0, x80, x80, e0, x80, x80, e0, x80, x80, e0, x80, x80, 0));
+    const __m128i doubtful =
+        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(e0)),
+                     _mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(0xED))));
+    constexpr int kLeads = 0x1249;  // bytes 0, 3, 6, 9 and 12
+    if (_mm_movemask_epi8(shape) != 0xFFFF || (_mm_movemask_epi8(doubtful) & kLeads) != 0) {
+        return false;
+    }
+    // The code points in sixteen-bit lanes: the characters at bytes 0, 6
+    // and 12 start lanes of the block, those at 3 and 9 lanes of the block
+    // moved on by a byte. A lane's low byte is the lead, its high byte the
+    // first trail; the second trail is the low byte of the next lane.
+    const auto codes = [](__m128i leads) {
+        const __m128i trails = _mm_srli_si128(leads, 2);
+        return _mm_or_si128(
+            _mm_or_si128(_mm_slli_epi16(_mm_and_si128(leads, _mm_set1_epi16(0x000F)), 12),
+                         _mm_and_si128(_mm_srli_epi16(leads, 2), _mm_set1_epi16(0x0FC0))),
+            _mm_and_si128(trails, _mm_set1_epi16(0x003F)));
+    };
+    const __m128i even = codes(block);
+    const __m128i odd = codes(_mm_srli_si128(block, 1));
+    const uint32_t a = table.Known(static_cast<char16_t>(_mm_extract_epi16(even, 0)));
+    const uint32_t b = table.Known(static_cast<char16_t>(_mm_extract_epi16(odd, 1)));
+    const uint32_t c = table.Known(static_cast<char16_t>(_mm_extract_epi16(even, 3)));
+    const uint32_t d = table.Known(static_cast<char16_t>(_mm_extract_epi16(odd, 4)));
+    const uint32_t e = table.Known(static_cast<char16_t>(_mm_extract_epi16(even, 6)));
+    // Each is 2 << 24 (two bytes, not lossy) exactly when both their union
+    // and their intersection are.
+    if ((a | b | c | d | e) >> 24 != 2 || (a & b & c & d & e) >> 24 != 2) {
+        return false;
+    }
+    const uint64_t first = uint64_t{a & 0xFFFF} | uint64_t{b & 0xFFFF} << 16 |
+                           uint64_t{c & 0xFFFF} << 32 | uint64_t{d & 0xFFFF} << 48;
+    std::memcpy(w, &first, 8);
+    std::memcpy(w + 8, &e, 2);
+    return true;
+}
+#endif
+
 // Reads the character at s[i]: gives its UTF-8 length (0 when broken) and
-// its table entry in local (nullptr when the platform must convert it).
+// its packed local form in local (0 when the platform must convert it).
 size_t ReadChar(BmpTable& table, const unsigned char* s, size_t i, size_t size, char32_t& code,
-                const LocalChar*& local) {
+                uint32_t& local) {
     const size_t n = DecodeUtf8(s, i, size, code);
-    const LocalChar* block =
-        n != 0 && code < 0x10000 ? table.Block(static_cast<char16_t>(code)) : nullptr;
-    local = block == nullptr ? nullptr : &block[code & (BmpTable::kBlockSize - 1)];
+    local = n != 0 && code < 0x10000 ? table.Entry(static_cast<char16_t>(code)) : 0;
     return n;
 }
 
-// The table entry of a well-formed three-byte sequence at s[i] (most of the
-// Chinese plane), or nullptr for anything else.
-inline const LocalChar* ThreeByteChar(BmpTable& table, const unsigned char* s, size_t i,
-                                      size_t size) {
+// The packed local form of a well-formed three-byte sequence at s[i] (most of
+// the Chinese plane), or 0 for anything else.
+inline uint32_t ThreeByteChar(BmpTable& table, const unsigned char* s, size_t i, size_t size) {
     if ((s[i] & 0xF0) != 0xE0 || i + 2 >= size || (s[i + 1] & 0xC0) != 0x80 ||
         (s[i + 2] & 0xC0) != 0x80) {
-        return nullptr;
+        return 0;
     }
     const char16_t code =
         static_cast<char16_t>((s[i] & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F));
     if (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)) {
-        return nullptr;
+        return 0;
     }
-    const LocalChar* block = table.Block(code);
-    return block == nullptr ? nullptr : &block[code & (BmpTable::kBlockSize - 1)];
+    return table.Entry(code);
 }
+
+// Converted bytes gather in a window on the stack and go to the string in
+// pieces, so that a short text grows it once, by exactly its own length.
+class LocalOutput {
+  public:
+    static constexpr size_t kWindowBytes = 256;
+    // The most bytes one character from the table takes.
+    static constexpr size_t kCharBytes = 3;
+
+    explicit LocalOutput(std::string& out) : out_(out) {}
+    LocalOutput(const LocalOutput&) = delete;
+    LocalOutput& operator=(const LocalOutput&) = delete;
+
+    // Where the next character goes: room for kCharBytes.
+    char* Room() {
+        if (static_cast<size_t>(window_ + kWindowBytes - w_) < kCharBytes)
+            Flushed();
+        return w_;
+    }
+    void Advance(size_t n) { w_ += n; }
+    void Append(const unsigned char* bytes, size_t n) {
+        if (n > static_cast<size_t>(window_ + kWindowBytes - w_)) {
+            Flushed().append(reinterpret_cast<const char*>(bytes), n);
+            return;
+        }
+        std::memcpy(w_, bytes, n);
+        w_ += n;
+    }
+    // The string with everything so far in it, for output that bypasses the
+    // window.
+    std::string& Flushed() {
+        out_.append(window_, w_ - window_);
+        w_ = window_;
+        return out_;
+    }
+
+  private:
+    std::string& out_;
+    char window_[kWindowBytes];
+    char* w_ = window_;
+};
 
 }  // namespace
 
@@ -241,56 +411,37 @@ void AppendUtf8AsLocal(std::string_view utf8, std::string& out, bool& lossy) {
     BmpTable& table = Table();
     const size_t size = utf8.size();
     const unsigned char* s = reinterpret_cast<const unsigned char*>(utf8.data());
-    // The local text is rarely longer than the UTF-8 text.
-    const size_t base = out.size();
-    out.resize(base + size + size / 100 + 16);
-    char* w = out.data() + base;
-    char* end = out.data() + out.size();
+    // A long text is rarely longer in the local code page; a short one goes
+    // out in one piece and takes exactly the room it needs.
+    if (size > LocalOutput::kWindowBytes)
+        out.reserve(out.size() + size + size / 100 + 16);
+    LocalOutput output(out);
     const bool asciiIdentity = table.AsciiIdentity();
     size_t i = 0;
     while (i < size) {
-        if (end - w < 8) {
-            const size_t used = w - out.data();
-            out.resize(out.size() * 2);
-            w = out.data() + used;
-            end = out.data() + out.size();
-        }
         if (asciiIdentity && s[i] < 0x80) {
             const size_t j = AsciiRunEnd(s, i, size);
-            if (static_cast<size_t>(end - w) < j - i + 8) {
-                const size_t used = w - out.data();
-                out.resize(used + (j - i) + (size - j) + (size - j) / 100 + 16);
-                w = out.data() + used;
-                end = out.data() + out.size();
-            }
-            std::memcpy(w, s + i, j - i);
-            w += j - i;
+            output.Append(s + i, j - i);
             i = j;
             continue;
         }
         char32_t code = 0;
-        const LocalChar* lc = nullptr;
-        const size_t n = ReadChar(table, s, i, size, code, lc);
+        uint32_t local = 0;
+        const size_t n = ReadChar(table, s, i, size, code, local);
         i += n == 0 ? 1 : n;
         if (n == 0) {
-            *w++ = '?';
+            *output.Room() = '?';
+            output.Advance(1);
             lossy = true;
-        } else if (lc != nullptr) {
-            // Room for 8 bytes is kept, so all three bytes can be written.
-            std::memcpy(w, lc->bytes, 3);
-            w += lc->length;
-            lossy = lossy || lc->lossy;
+        } else if (local != 0) {
+            PutChar(output.Room(), local);
+            output.Advance(CharLength(local));
+            lossy = lossy || CharLossy(local);
         } else {
-            const size_t used = w - out.data();
-            out.resize(used);
-            AppendCodePoint(table, code, out, lossy);
-            const size_t now = out.size();
-            out.resize(now + (size - i) + 16);
-            w = out.data() + now;
-            end = out.data() + out.size();
+            AppendCodePoint(table, code, output.Flushed(), lossy);
         }
     }
-    out.resize(w - out.data());
+    output.Flushed();
 }
 
 void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
@@ -310,76 +461,87 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
     // Kept in a local: the caller's flag could alias the bytes written, which
     // would cost a load and a store per character.
     bool lost = false;
-    // The blocks this text has used so far, kept at hand.
-    const LocalChar* blocks[BmpTable::kBlocks] = {};
     while (i < size) {
         if (s[i] < 0x80) {
-            // Whole words are moved while they are ASCII: all eight bytes
-            // have been read, so writing them behind the input is safe.
-            uint64_t word = 0;
-            while (i + 8 <= size) {
-                std::memcpy(&word, s + i, 8);
-                const uint64_t high = word & kHighBits;
-                // The run's last word is written whole too once the output
-                // lags eight bytes behind (after a few characters it always
-                // does): it lands on input already read, and the run's end
-                // needs no byte loop.
-                if (high != 0 && (std::endian::native != std::endian::little || base + i - w < 8))
-                    break;
-                std::memcpy(w, &word, 8);
-                if (high != 0) {
-                    const size_t ascii = static_cast<size_t>(std::countr_zero(high)) / 8;
-                    w += ascii;
-                    i += ascii;
-                    break;
-                }
-                w += 8;
-                i += 8;
-            }
-            while (i < size && s[i] < 0x80) {
-                *w++ = static_cast<char>(s[i++]);
-            }
+            i = MoveAsciiRun(s, i, size, w);
             continue;
         }
         if constexpr (std::endian::native == std::endian::little) {
-            // A run of three-byte characters (most of the Chinese plane),
-            // each read and checked as one word.
+            // A run of two- and three-byte characters that become two bytes
+            // (most of the Chinese plane): five at once while that works,
+            // then two or one at a time to the end of the run, each checked
+            // as one word. Two bytes for two or three read never overtake the
+            // input. Characters not yet asked of the platform, and leads 0xE0
+            // and 0xED (whose sequences may be overlong or surrogate halves)
+            // in the five and two at once, take the slower ways.
             const size_t runStart = i;
-            uint32_t word = 0;
-            while (i + 4 <= size &&
-                   (std::memcpy(&word, s + i, 4), (word & 0xC0C0F0u) == 0x8080E0u)) {
-                const unsigned code =
-                    (word & 0x0F) << 12 | (word >> 2 & 0xFC0) | (word >> 16 & 0x3F);
-                if (code < 0x800 || code - 0xD800 < 0x800)
-                    break;
-                const LocalChar* block = blocks[code >> BmpTable::kBlockBits];
-                if (block == nullptr) {
-                    block = table.Block(static_cast<char16_t>(code));
-                    if (block == nullptr)
-                        break;
-                    blocks[code >> BmpTable::kBlockBits] = block;
+            bool byFive = true;
+            while (i + 4 <= size) {
+#if defined(__SSE2__)
+                if (byFive) {
+                    if (i + 16 <= size && ConvertFiveChinese(table, s + i, w)) {
+                        w += 10;
+                        i += 15;
+                        continue;
+                    }
+                    byFive = false;
                 }
-                const LocalChar& lc = block[code & (BmpTable::kBlockSize - 1)];
-                std::memcpy(w, lc.bytes, 3);
-                w += lc.length;
-                lost = lost || lc.lossy;
-                i += 3;
+#endif
+                if (i + 8 <= size) {
+                    uint64_t pair = 0;
+                    std::memcpy(&pair, s + i, 8);
+                    if ((pair & 0xC0C0F0C0C0F0u) == 0x8080E08080E0u &&
+                        (0x2001u >> (pair & 0x0F) & 1) == 0 &&
+                        (0x2001u >> (pair >> 24 & 0x0F) & 1) == 0) {
+                        const uint32_t a = table.Known(
+                            static_cast<char16_t>(ThreeByteCode(static_cast<uint32_t>(pair))));
+                        const uint32_t b = table.Known(static_cast<char16_t>(
+                            ThreeByteCode(static_cast<uint32_t>(pair >> 24))));
+                        if (IsDoubleByte(a) && IsDoubleByte(b)) {
+                            const uint32_t both = (a & 0xFFFF) | b << 16;
+                            std::memcpy(w, &both, 4);
+                            w += 4;
+                            i += 6;
+                            continue;
+                        }
+                    }
+                }
+                uint32_t word = 0;
+                std::memcpy(&word, s + i, 4);
+                unsigned code = 0;
+                size_t n = 0;
+                if ((word & 0xC0C0F0u) == 0x8080E0u) {
+                    code = (word & 0x0F) << 12 | (word >> 2 & 0xFC0) | (word >> 16 & 0x3F);
+                    if (code < 0x800 || code - 0xD800 < 0x800)
+                        break;
+                    n = 3;
+                } else if ((word & 0xC0E0u) == 0x80C0u && (word & 0x1Eu) != 0) {
+                    code = (word & 0x1F) << 6 | (word >> 8 & 0x3F);
+                    n = 2;
+                } else {
+                    break;
+                }
+                const uint32_t local = table.Entry(static_cast<char16_t>(code));
+                if (!IsDoubleByte(local))
+                    break;
+                std::memcpy(w, &local, 2);
+                w += 2;
+                i += n;
             }
             if (i != runStart)
                 continue;
         }
-        if (const LocalChar* lc = ThreeByteChar(table, s, i, size)) {
-            // Three bytes never give more than three; the bytes past the
-            // character's length land on input already read.
-            std::memcpy(w, lc->bytes, 3);
-            w += lc->length;
-            lost = lost || lc->lossy;
+        if (const uint32_t local = ThreeByteChar(table, s, i, size)) {
+            // Three bytes never give more than three.
+            PutChar(w, local);
+            w += CharLength(local);
+            lost = lost || CharLossy(local);
             i += 3;
             continue;
         }
         char32_t code = 0;
-        const LocalChar* lc = nullptr;
-        const size_t n = ReadChar(table, s, i, size, code, lc);
+        uint32_t local = 0;
+        const size_t n = ReadChar(table, s, i, size, code, local);
         if (n == 0) {
             *w++ = '?';
             lost = true;
@@ -388,10 +550,10 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
         }
         // The output must not overtake the input still to be read; a
         // character that would do so sends the rest to the copying path.
-        if (lc != nullptr && w + lc->length <= base + i + n) {
-            std::memcpy(w, lc->bytes, lc->length);
-            w += lc->length;
-            lost = lost || lc->lossy;
+        if (local != 0 && w + CharLength(local) <= base + i + n) {
+            PutChar(w, local);
+            w += CharLength(local);
+            lost = lost || CharLossy(local);
             i += n;
             continue;
         }

@@ -66,6 +66,11 @@ template <class Visit>
 size_t ScanAttributes(const CharLengths& steps, const char* text, size_t size, size_t i,
                       Visit&& visit);
 
+// Where the start tag whose attributes begin at i ends: what ScanAttributes
+// gives with a visitor that never stops, mostly found from bit masks of the
+// tag's quotes, '=' and '>'.
+size_t StartTagEnd(const CharLengths& steps, const char* text, size_t size, size_t i);
+
 class NodeScanner {
   public:
     // report receives markup errors; it may be null.

@@ -102,8 +102,7 @@ size_t CXmlDocument::StartTagEnd(uint32_t element) const {
     }
     // Too long for its field: find the end again.
     const size_t nameEnd = r.start + 1 + ElementName(element).size();
-    const size_t end = xml::ScanAttributes(xml::NameSteps(), text_.data(), text_.size(), nameEnd,
-                                           [](const xml::AttributeSpan&) { return true; });
+    const size_t end = xml::StartTagEnd(xml::NameSteps(), text_.data(), text_.size(), nameEnd);
     return end == std::string::npos ? text_.size() : end;
 }
 

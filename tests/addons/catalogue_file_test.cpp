@@ -130,6 +130,21 @@ TEST_F(CatalogueFileTest, RecordsAgreeWithTheGeneralWalk) {
         // Ill-formed: an element left open, a tag cut short at the end.
         "<AddOnList DownLoadUrl='h/'><P Id='1' Name='one'><P Id='2' Url='2.zip'/>",
         "<AddOnList><P Id='1' Name='cut",
+        // The layout catalogues use, and records that leave it at each field:
+        // a name that only begins like a field's, two spaces, single quotes,
+        // a field in capitals, white space before '=', repeats of fields
+        // read before and after the layout ends, references in every field.
+        "<AddOnList DownLoadUrl=\"d/\">"
+        "<P Id=\"1\" Name=\"a &amp; b\" Folder=\"f&lt;\" Ver=\"1&#46;2\" Url=\"u&quot;.zip\"/>"
+        "<P Id=\"2\" Names=\"x\" Name=\"b\" Folder=\"g\" Ver=\"2\" Url=\"2.zip\"/>"
+        "<P Id=\"3\" Name=\"c\"  Folder=\"h\" Ver=\"3\" Url=\"3.zip\" Folder=\"again\"/>"
+        "<P Id=\"4\" Name=\"d\" Folder='i' Ver=\"4\" Url=\"4.zip\"/>"
+        "<P Id=\"5\" Name=\"e\" Folder=\"j\" VER=\"5\" Ver=\"6\" Url=\"5.zip\"/>"
+        "<P Id=\"6\" Name=\"f\" Folder=\"k\" Ver=\"6\" Url =\"6.zip\"/>"
+        "<P Id=\"7\" Name=\"g\" Folder=\"l\" Ver=\"7\" Url=\"7.zip\" Name=\"late\" Id=\"8\"/>"
+        "<P Id=\"&#57;\" Name=\"h\" Folder=\"m\" Ver=\"9\" Url=\"9.zip\"/>"
+        "<P Id=\"11\" Name=\"n\" Url=\"11.zip\" Name=\"repeat\" Id=\"12\" Folder=\"o\"/>"
+        "</AddOnList>",
         "",
     };
     for (const char* text : documents) {

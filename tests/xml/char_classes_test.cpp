@@ -37,5 +37,24 @@ TEST(CharClassesTest, FindByteAgreesWithMemchr) {
     }
 }
 
+// A value's end and whether a '&' comes before it, wherever the two fall
+// in the sixteen-byte blocks; a '&' after the end does not count.
+TEST(CharClassesTest, FindValueEndTellsOfAmpersandsBeforeTheQuote) {
+    for (size_t quote = 0; quote <= 40; ++quote) {
+        for (size_t amp = 0; amp <= 41; ++amp) {
+            std::string value(41, 'v');
+            if (quote < value.size())
+                value[quote] = '"';
+            if (amp < value.size() && amp != quote)
+                value[amp] = '&';
+            bool ampersand = false;
+            const char* end = FindValueEnd(value.data(), value.size(), '"', ampersand);
+            ASSERT_EQ(end, quote < value.size() ? value.data() + quote : nullptr)
+                << quote << " " << amp;
+            ASSERT_EQ(ampersand, amp < quote && amp < value.size()) << quote << " " << amp;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vt::xml

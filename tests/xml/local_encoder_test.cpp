@@ -65,6 +65,27 @@ TEST(LocalEncoderTest, InPlaceConversionAgreesWithTheCopyingOne) {
     }
     cases.push_back(runs);
     cases.push_back(runs.substr(3) + "\xE4\xB8");
+    // Longer than the copying conversion's stack window, with characters and
+    // ASCII runs straddling its edge.
+    std::string longText;
+    for (int n = 0; n < 40; ++n) {
+        longText += std::string(static_cast<size_t>(n * 7 % 23), 'x') + "\xE4\xB8\xAD\xC2\xB7";
+    }
+    cases.push_back(longText + std::string(700, 'y') + "\xF0\x9F\x98\x80");
+    // Runs of Chinese text, read five characters at a time, broken at every
+    // place by a character that does not become two plain bytes: a middle
+    // dot, Hangul the code page lacks, an overlong middle dot (lead 0xE0), a
+    // surrogate half (lead 0xED), a sequence cut short.
+    const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87\xE6\xB5\x8B\xE8\xAF\x95";
+    for (const char* odd :
+         {"\xC2\xB7", "\xED\x95\x9C", "\xE0\x82\xB7", "\xED\xA0\x80", "\xE4\xB8"}) {
+        for (size_t before = 0; before <= 12; ++before) {
+            std::string run;
+            for (size_t k = 0; k < before; ++k)
+                run += chinese.substr(3 * (k % 4), 3);
+            cases.push_back("x" + run + odd + chinese + chinese + chinese + "y");
+        }
+    }
     for (const std::string& utf8 : cases) {
         std::string copied;
         bool copiedLossy = false;
@@ -74,6 +95,10 @@ TEST(LocalEncoderTest, InPlaceConversionAgreesWithTheCopyingOne) {
         Utf8ToLocalInPlace(inPlace, inPlaceLossy);
         EXPECT_EQ(inPlace, copied) << utf8;
         EXPECT_EQ(inPlaceLossy, copiedLossy) << utf8;
+        // Appending keeps what the string held.
+        std::string appended = "kept";
+        AppendUtf8AsLocal(utf8, appended, copiedLossy);
+        EXPECT_EQ(appended, "kept" + copied);
     }
 }
 
