@@ -7,6 +7,7 @@
 
 #include "addons/catalogue_file.h"
 #include "platform/files.h"
+#include "xml/node_scanner.h"
 #include "xml/xml_document.h"
 
 namespace {
@@ -42,6 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     doc.SetFlags(vt::xml::CXmlDocument::kFlagIgnoreCase);
     doc.SetText(bytes);
     Walk(doc);
+
+    // The start tag's end found from bit masks is the full scan's, whatever
+    // the bytes.
+    const auto& steps = vt::xml::NameSteps();
+    const size_t full = vt::xml::ScanAttributes(steps, bytes.data(), bytes.size(), 0,
+                                                [](const vt::xml::AttributeSpan&) { return true; });
+    if (vt::xml::StartTagEnd(steps, bytes.data(), bytes.size(), 0) != full)
+        __builtin_trap();
 
     // The file reader sees the same bytes through a scratch file that is
     // removed again.
