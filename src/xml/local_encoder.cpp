@@ -511,7 +511,7 @@ void Utf8ToLocalInPlace(std::string& text, bool& lossy) {
                 unsigned code = 0;
                 size_t n = 0;
                 if ((word & 0xC0C0F0u) == 0x8080E0u) {
-                    code = (word & 0x0F) << 12 | (word >> 2 & 0xFC0) | (word >> 16 & 0x3F);
+                    code = ThreeByteCode(word);
                     if (code < 0x800 || code - 0xD800 < 0x800)
                         break;
                     n = 3;
